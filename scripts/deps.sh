@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what the project needs on Debian 12 (run as root). Quick when all is there.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build clang libclang-rt-14-dev
+  libgtest-dev
+  qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libgl-dev
+  xvfb xauth fonts-noto-cjk
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

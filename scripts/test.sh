@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds everything under AddressSanitizer and
+# UndefinedBehaviorSanitizer, runs every test, then runs each fuzzer briefly.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/deps.sh
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRILO_SANITIZE=ON >/dev/null
+cmake --build build/asan
+(cd build/asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)")
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRILO_FUZZ=ON >/dev/null
+cmake --build build/fuzz
+./scripts/fuzz.sh build/fuzz "${FUZZ_SECONDS:-15}"
