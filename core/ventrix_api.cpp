@@ -14,13 +14,23 @@ namespace {
 
 #if defined(_WIN32)
 using Handle = HMODULE;
-Handle Open(const std::string &path) { return LoadLibraryA(path.c_str()); }
-void *Find(Handle h, const char *name) { return reinterpret_cast<void *>(GetProcAddress(h, name)); }
-std::string LastError() { return "error " + std::to_string(GetLastError()); }
+Handle Open(const std::string &path) {
+  return LoadLibraryA(path.c_str());
+}
+void *Find(Handle h, const char *name) {
+  return reinterpret_cast<void *>(GetProcAddress(h, name));
+}
+std::string LastError() {
+  return "error " + std::to_string(GetLastError());
+}
 #else
 using Handle = void *;
-Handle Open(const std::string &path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
-void *Find(Handle h, const char *name) { return dlsym(h, name); }
+Handle Open(const std::string &path) {
+  return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+void *Find(Handle h, const char *name) {
+  return dlsym(h, name);
+}
 std::string LastError() {
   const char *e = dlerror();
   return e ? e : "unknown error";

@@ -1,0 +1,124 @@
+#include "core/ini_preferences.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#if defined(_WIN32)
+#include "core/registry_preferences.h"
+#endif
+
+namespace rilo {
+namespace {
+
+constexpr const char *kSection = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RILO1 Q10/Q12]";
+
+std::string Quote(const std::string &s) {
+  std::string out = "\"";
+  for (char c : s) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+// Reads a quoted text starting at line[pos] (the opening quote); advances pos past it.
+bool Unquote(const std::string &line, size_t &pos, std::string *out) {
+  if (pos >= line.size() || line[pos] != '"') return false;
+  out->clear();
+  for (++pos; pos < line.size(); ++pos) {
+    char c = line[pos];
+    if (c == '\\' && pos + 1 < line.size()) {
+      *out += line[++pos];
+    } else if (c == '"') {
+      ++pos;
+      return true;
+    } else {
+      *out += c;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+IniPreferences::IniPreferences(std::string path) : path_(std::move(path)) {
+  std::ifstream in(path_, std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    size_t pos = 0;
+    std::string name, text;
+    if (!Unquote(line, pos, &name) || pos >= line.size() || line[pos] != '=') continue;
+    ++pos;
+    if (Unquote(line, pos, &text)) {
+      values[name] = text;
+    } else if (line.compare(pos, 6, "dword:") == 0) {
+      char *end = nullptr;
+      unsigned long v = std::strtoul(line.c_str() + pos + 6, &end, 16);
+      if (end != line.c_str() + pos + 6) values[name] = static_cast<int32_t>(static_cast<uint32_t>(v));
+    }
+  }
+}
+
+void IniPreferences::WriteInteger(const std::string &name, int32_t value) {
+  MemoryPreferences::WriteInteger(name, value);
+  Save();
+}
+
+void IniPreferences::WriteString(const std::string &name, const std::string &value) {
+  MemoryPreferences::WriteString(name, value);
+  Save();
+}
+
+void IniPreferences::Save() const {
+  std::ostringstream out;
+  out << kSection << "\n";
+  for (const auto &[name, value] : values) {
+    out << Quote(name) << "=";
+    if (const auto *i = std::get_if<int32_t>(&value)) {
+      char hex[9];
+      std::snprintf(hex, sizeof hex, "%08x", static_cast<uint32_t>(*i));
+      out << "dword:" << hex << "\n";
+    } else {
+      out << Quote(std::get<std::string>(value)) << "\n";
+    }
+  }
+  std::error_code ec;
+  std::filesystem::path target(path_);
+  if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), ec);
+  const std::string temp = path_ + ".new";
+  {
+    std::ofstream file(temp, std::ios::binary | std::ios::trunc);
+    file << out.str();
+    file.close();
+    if (!file) throw std::runtime_error("無法寫入設定檔 " + temp);
+  }
+  std::filesystem::rename(temp, target, ec);
+  if (ec) throw std::runtime_error("無法寫入設定檔 " + path_ + ": " + ec.message());
+}
+
+std::string DefaultPreferencesPath() {
+  std::string base;
+  if (const char *xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
+    base = xdg;
+  } else if (const char *home = std::getenv("HOME"); home && *home) {
+    base = std::string(home) + "/.config";
+  } else {
+    base = ".";
+  }
+  return base + "/RILO1Q12/preferences.ini";
+}
+
+std::unique_ptr<Preferences> OpenPreferenceStore() {
+#if defined(_WIN32)
+  return std::make_unique<RegistryPreferences>();
+#else
+  return std::make_unique<IniPreferences>(DefaultPreferencesPath());
+#endif
+}
+
+}  // namespace rilo

@@ -1,0 +1,36 @@
+// The preference store on systems without a registry: one file in the user's
+// configuration folder, written in the registry's own export syntax so values keep
+// their types ("Left"=dword:00000064, "COM"="COM1").
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/preferences.h"
+
+namespace rilo {
+
+class IniPreferences : public MemoryPreferences {
+ public:
+  // Reads `path` if it exists; a missing file is an empty store.
+  explicit IniPreferences(std::string path);
+
+  // Every write goes to the file at once (through a temporary file and a rename, so a
+  // crash never leaves half a file); a failed write throws std::runtime_error.
+  void WriteInteger(const std::string &name, int32_t value) override;
+  void WriteString(const std::string &name, const std::string &value) override;
+
+  const std::string &path() const { return path_; }
+
+ private:
+  void Save() const;
+  std::string path_;
+};
+
+// "$XDG_CONFIG_HOME/RILO1Q12/preferences.ini", or "~/.config/RILO1Q12/preferences.ini".
+std::string DefaultPreferencesPath();
+
+// The store of this platform: the registry key on Windows, the INI file elsewhere.
+std::unique_ptr<Preferences> OpenPreferenceStore();
+
+}  // namespace rilo

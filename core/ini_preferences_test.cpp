@@ -1,0 +1,64 @@
+#include "core/ini_preferences.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace rilo {
+namespace {
+
+class IniPreferencesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() / ("rilo-prefs-" + std::to_string(getpid()));
+    std::filesystem::remove_all(dir_);
+    path_ = (dir_ / "sub" / "preferences.ini").string();
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::filesystem::path dir_;
+  std::string path_;
+};
+
+TEST_F(IniPreferencesTest, ValuesKeepTheirTypesAcrossRuns) {
+  {
+    IniPreferences store(path_);
+    EXPECT_FALSE(store.ReadInteger("Left"));
+    store.WriteInteger("Left", -12);
+    store.WriteString("COM", "COM3");
+    store.WriteString("Quoted", "a \"b\" \\c");
+    store.WriteBool("Factory", true);
+  }
+  IniPreferences again(path_);
+  EXPECT_EQ(again.ReadInteger("Left"), -12);
+  EXPECT_EQ(again.ReadString("COM"), "COM3");
+  EXPECT_EQ(again.ReadString("Quoted"), "a \"b\" \\c");
+  EXPECT_EQ(again.ReadBool("Factory"), true);
+  // A value stored with another type reads as missing, as the registry would answer.
+  EXPECT_FALSE(again.ReadString("Left"));
+  EXPECT_FALSE(again.ReadInteger("COM"));
+}
+
+TEST_F(IniPreferencesTest, ReadsHandWrittenFileAndSkipsGarbage) {
+  std::filesystem::create_directories(dir_ / "sub");
+  std::ofstream(path_) << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RILO1 Q10/Q12]\r\n"
+                          "\"SN\"=dword:00000002\r\n"
+                          "\"PortDevice.COM1\"=\"/dev/ttyUSB0\"\r\n"
+                          "garbage line\n"
+                          "\"Broken\"=dword:zz\n";
+  IniPreferences store(path_);
+  EXPECT_EQ(store.ReadBool("SN"), true);
+  EXPECT_EQ(store.ReadString("PortDevice.COM1"), "/dev/ttyUSB0");
+  EXPECT_FALSE(store.ReadInteger("Broken"));
+}
+
+TEST_F(IniPreferencesTest, UnwritableFolderThrows) {
+  std::filesystem::create_directories(dir_);
+  std::ofstream(dir_ / "sub") << "a file where the folder should be";
+  IniPreferences store(path_);
+  EXPECT_THROW(store.WriteInteger("Left", 1), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace rilo
