@@ -16,8 +16,12 @@ using PageFrame = std::array<uint8_t, kPageSize>;
 using FirmwareImage = std::array<PageFrame, kImagePages>;  // 70,656 bytes: keep it off the stack
 using VectorTable = std::array<uint8_t, 32>;               // device 0xFFE0..0xFFFF
 
-inline uint16_t PageAddress(const PageFrame &page) { return static_cast<uint16_t>(page[4] | page[5] << 8); }
-inline bool IsUsed(const PageFrame &page) { return !(page[4] == 0xFF && page[5] == 0xFF); }
+inline uint16_t PageAddress(const PageFrame &page) {
+  return static_cast<uint16_t>(page[4] | page[5] << 8);
+}
+inline bool IsUsed(const PageFrame &page) {
+  return !(page[4] == 0xFF && page[5] == 0xFF);
+}
 
 // Header of a page frame for `address`; data and check bytes untouched.
 inline void SetPageHeader(PageFrame &page, uint16_t address) {
