@@ -1,0 +1,30 @@
+// What the window shows of the shell, as plain data the window mirrors after every
+// handler: which named controls are visible, which identity fields are editable, which
+// port pair is checked, the active page and the file dialogs' filters.
+#pragma once
+
+#include <map>
+#include <string>
+
+namespace rilo {
+
+// File dialog filters in the form's own notation: "description|pattern|description|pattern".
+inline constexpr const char *kDesignOpenFilter =
+    "Rilo File (*.rilo)|*.rilo|Txt File (*.txt)|*.txt|Dat File (*.dat)|*.dat";
+
+struct ShellView {
+  // Controls by name (labels, panels, option lists, menu items, buttons, the pages
+  // TabSpecialSetting and TabCustomerInformation). A control not named here keeps its
+  // look from the form.
+  std::map<std::string, bool> visible = {
+      {"BWriteTx", false}, {"BWriteRx", false}, {"NWriteTxPrg", false}, {"NWriteRxPrg", false}};
+  // Identity fields by name; false is read-only.
+  std::map<std::string, bool> editable;
+  int checkedPort = 0;  // the NCOMn / PopCOMn pair that carries the check mark; 0 for none
+  std::string activePage = "TabPushBotton";
+  std::string openFilter = kDesignOpenFilter;
+  std::string saveFilter;
+  std::string saveDefaultExt;
+};
+
+}  // namespace rilo

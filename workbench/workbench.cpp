@@ -1,0 +1,192 @@
+#include "workbench/workbench.h"
+
+#include <utility>
+
+#include "workbench/access_codes.h"
+
+namespace rilo {
+namespace {
+
+struct FlagName {
+  const char *name;
+  uint8_t FeatureFlags::*member;
+};
+
+// The order the flags are read in; a failed read leaves the later ones at 0.
+constexpr FlagName kReadOrder[] = {
+    {"BattLow", &FeatureFlags::BattLow},           {"BattLowAction", &FeatureFlags::BattLowAction},
+    {"TxEMSCount", &FeatureFlags::TxEMSCount},     {"BattCount", &FeatureFlags::BattCount},
+    {"Key1Time", &FeatureFlags::Key1Time},         {"SpecialFunc", &FeatureFlags::SpecialFunc},
+    {"CustomerInfo", &FeatureFlags::CustomerInfo}, {"IDCODE", &FeatureFlags::IDCODE},
+    {"DateCode", &FeatureFlags::DateCode},         {"SN", &FeatureFlags::SN},
+    {"Factory", &FeatureFlags::Factory},
+};
+
+// The default set, in the order it is written.
+constexpr std::pair<const char *, bool> kDefaultFlags[] = {
+    {"SpecialFunc", false}, {"BattLow", false},  {"BattLowAction", false}, {"TxEMSCount", false},
+    {"BattCount", false},   {"Key1Time", false}, {"IDCODE", false},        {"CustomerInfo", true},
+    {"SN", false},          {"DateCode", false}, {"Factory", false},
+};
+
+// The four transmitter special options: flag, its SpecialGroupFlags entry, label, list.
+struct TxSpecialOption {
+  uint8_t FeatureFlags::*flag;
+  int entry;
+  const char *label;
+  const char *list;
+};
+constexpr TxSpecialOption kTxSpecialOptions[] = {
+    {&FeatureFlags::BattLow, 0, "LabelLowBattAct", "CBTxLowBattAction"},
+    {&FeatureFlags::BattLowAction, 1, "LabelLowBattEMS", "CBTxBattLowEMS"},
+    {&FeatureFlags::TxEMSCount, 2, "LabelTxEMSCont", "CBTxEMSCont"},
+    {&FeatureFlags::BattCount, 3, "LabelBattCont", "CBTxBattCont"},
+};
+
+}  // namespace
+
+Workbench::Workbench(Preferences &store, Operator &op) : store_(store), op_(op) {}
+
+bool Workbench::ReadStoredPreferences(WindowGeometry &geometry) {
+  constexpr std::pair<const char *, int WindowGeometry::*> kGeometry[] = {
+      {"Left", &WindowGeometry::left},
+      {"Top", &WindowGeometry::top},
+      {"Height", &WindowGeometry::height},
+      {"Width", &WindowGeometry::width},
+  };
+  for (const auto &[name, side] : kGeometry) {
+    auto value = store_.ReadInteger(name);
+    if (!value) return false;
+    geometry.*side = *value;
+  }
+  // A missing port name reads as empty; one stored as a number is a failed read.
+  auto com = store_.ReadString("COM");
+  if (!com && store_.ReadInteger("COM")) return false;
+  portName_ = com.value_or("");
+  for (const auto &flag : kReadOrder) {
+    auto value = store_.ReadBool(flag.name);
+    if (!value) return false;
+    flags_.*flag.member = *value ? 1 : 0;
+  }
+  return true;
+}
+
+void Workbench::WriteDefaults(const WindowGeometry &geometry) {
+  store_.WriteInteger("Left", geometry.left);
+  store_.WriteInteger("Top", geometry.top);
+  store_.WriteInteger("Height", geometry.height);
+  store_.WriteInteger("Width", geometry.width);
+  store_.WriteString("COM", "COM1");
+  store_.WriteString("Language", "English");
+  for (const auto &[name, value] : kDefaultFlags)
+    store_.WriteBool(name, value);
+}
+
+WindowGeometry Workbench::FormMenuCreate(WindowGeometry current) {
+  WindowGeometry geometry = current;
+  if (!ReadStoredPreferences(geometry)) {
+    // This run's state is settled before the writes, so a store that refuses them
+    // still leaves a usable window behind the error message.
+    portName_ = "COM1";
+    flags_.CustomerInfo = 1;
+    WriteDefaults(geometry);
+  }
+  view_.activePage = "TabPushBotton";
+  return geometry;
+}
+
+void Workbench::FormMenuShow() {
+  specialGroupFlags_.fill(0);
+  for (const char *name : {"LabelTxSpeFunc", "PanelTxSpeFunc", "LabelBtnSpeFunc", "PanelBtnSpeFunc"})
+    view_.visible[name] = false;
+  for (const auto &option : kTxSpecialOptions) {
+    view_.visible[option.label] = false;
+    view_.visible[option.list] = false;
+  }
+
+  view_.checkedPort = 0;
+  for (int n = 1; n <= 16; ++n) {
+    if (portName_ == "COM" + std::to_string(n)) {
+      NCOMClick(n);
+      break;
+    }
+  }
+
+  bool txSpecialShown = false;
+  for (const auto &option : kTxSpecialOptions) {
+    if (flags_.*option.flag != 1) continue;
+    view_.visible[option.label] = true;
+    view_.visible[option.list] = true;
+    specialGroupFlags_[option.entry] = flags_.*option.flag;
+    txSpecialShown = true;
+  }
+  bool keyPanelWanted = false;
+  if (flags_.Key1Time == 1) {
+    specialGroupFlags_[4] = flags_.Key1Time;
+    keyPanelWanted = true;
+  }
+  view_.visible["LabelTxSpeFunc"] = txSpecialShown;
+  view_.visible["PanelTxSpeFunc"] = txSpecialShown;
+  view_.visible["LabelBtnSpeFunc"] = keyPanelWanted;
+  view_.visible["PanelBtnSpeFunc"] = keyPanelWanted;
+
+  view_.visible["TabSpecialSetting"] = flags_.SpecialFunc != 0;
+  view_.visible["TabCustomerInformation"] = flags_.CustomerInfo == 1;
+
+  view_.editable["EEqupmentID"] = flags_.IDCODE == 1;
+  view_.editable["EEqupmentDate"] = flags_.DateCode == 1;
+  view_.editable["EEqupmentSN"] = flags_.SN == 1;
+
+  const bool factory = flags_.Factory == 1;
+  view_.visible["NLoadTxPrg"] = factory;
+  view_.visible["NLoadRxPrg"] = factory;
+  view_.visible["NFirmwareVer"] = factory;
+  view_.visible["NWriteTxPrg"] = false;
+  view_.visible["NWriteRxPrg"] = false;
+  if (!factory) {
+    view_.visible["BWriteRx"] = false;
+    view_.visible["BWriteTx"] = false;
+    // Without the factory flag only settings files can be opened.
+    view_.openFilter = std::string(kDesignOpenFilter).erase(26, 48);
+  }
+
+  view_.saveDefaultExt = "rilo";
+  view_.saveFilter = "RILO Format [*.rilo]";
+}
+
+void Workbench::FormMenuClose(WindowGeometry geometry) {
+  store_.WriteInteger("Left", geometry.left);
+  store_.WriteInteger("Top", geometry.top);
+  store_.WriteInteger("Height", geometry.height);
+  store_.WriteInteger("Width", geometry.width);
+}
+
+void Workbench::NCOMClick(int n) {
+  portName_ = "COM" + std::to_string(n);
+  view_.checkedPort = n;
+  store_.WriteString("COM", portName_);
+}
+
+bool Workbench::BPasswordOKClick(std::string_view typed) {
+  const AccessCode *code = MatchAccessCode(typed);
+  if (code) {
+    for (const auto &write : code->writes)
+      store_.WriteBool(write.name, write.value);
+    for (int i = 0; i < 5; ++i)
+      if (code->specialEntries[i] != kEntryKept)
+        specialGroupFlags_[i] = static_cast<uint8_t>(code->specialEntries[i]);
+  }
+  // The special page follows the special flags this run now stands for, matched or not.
+  store_.WriteBool("SpecialFunc", false);
+  for (uint8_t entry : specialGroupFlags_)
+    if (entry == 1) store_.WriteBool("SpecialFunc", true);
+
+  if (!code) {
+    op_.Message("密碼錯誤", "密碼錯誤,請再試一次 !!", Icon::Error);
+    return false;
+  }
+  op_.Message("功能開啟", "功能開啟,程式將自動關閉,請重新開啟程式!!", Icon::Information);
+  return true;
+}
+
+}  // namespace rilo
