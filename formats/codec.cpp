@@ -12,7 +12,9 @@ constexpr uint8_t kInvalid = 0xEE;
 
 }  // namespace
 
-extern "C" uint8_t DeHamming(uint8_t digit) { return digit < 16 ? kCodewords[digit] : kInvalid; }
+extern "C" uint8_t DeHamming(uint8_t digit) {
+  return digit < 16 ? kCodewords[digit] : kInvalid;
+}
 
 extern "C" uint8_t ReHamming(uint8_t codeword) {
   for (uint8_t d = 0; d < 16; ++d)

@@ -1,0 +1,18 @@
+# cmake -DNM=nm -DLIBRARY=libventrix.so -P check_exports.cmake
+# Fails unless the library defines exactly the six Ventrix names in its dynamic table.
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE listing RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${listing}")
+set(names "")
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE "^[0-9a-fA-F]* *[A-Za-z] " "" name "${line}")
+  list(APPEND names ${name})
+endforeach()
+list(SORT names)
+set(expected ArrangeDat ArrangeRilo ArrangeTxt CheckSum DeHamming ReHamming)
+if(NOT names STREQUAL expected)
+  message(FATAL_ERROR "exported: ${names}; expected: ${expected}")
+endif()
+message(STATUS "exported: ${names}")

@@ -1,0 +1,112 @@
+// Firmware text file: sections of an "@" address line and lines of pairs, ended by
+// "q". Information segments fill the settings rows, the vector area the vector
+// table, program memory one page frame per 128 bytes from the next free page on.
+#include "formats/page_frames.h"
+#include "formats/text_cursor.h"
+#include "formats/ventrix.h"
+
+namespace ventrix {
+namespace {
+
+enum class Read { kByte, kSectionEnd, kMalformed };
+
+struct TxtParse {
+  Cursor c;
+  uint8_t *vectors;
+  uint8_t (*block)[128];
+  Frame *image;
+  int next = 0;  // the next free page
+
+  // One data byte, or the end of the section at the next "@" or "q".
+  Read Byte(uint8_t *value) {
+    c.SkipSeparator();
+    if (c.Peek() == '@' || c.Peek() == 'q') return Read::kSectionEnd;
+    return c.TakePair(value) ? Read::kByte : Read::kMalformed;
+  }
+
+  // Bytes into dest[from..to) until the section ends. Bytes beyond `to` are left
+  // for the caller's next step, which refuses them.
+  bool Fill(uint8_t *dest, int from, int to) {
+    for (int i = from; i < to; ++i) {
+      uint8_t value;
+      switch (Byte(&value)) {
+        case Read::kSectionEnd:
+          return true;
+        case Read::kMalformed:
+          return false;
+        case Read::kByte:
+          dest[i] = value;
+      }
+    }
+    return true;
+  }
+
+  // Program memory from `address` on, one page per 128 bytes. A page that would
+  // start above the top page is placed within the top page at its own offset.
+  bool Program(uint16_t address) {
+    while (next < kPages) {
+      Frame &page = image[next];
+      const bool top = address > kTopPage;
+      const int start = top ? kDataStart + (address - kTopPage) : kDataStart;
+      BeginPage(page, top ? kTopPage : address);
+      ++next;
+      for (int i = start; i < kDataEnd; ++i) {
+        uint8_t value;
+        switch (Byte(&value)) {
+          case Read::kSectionEnd:
+            return true;
+          case Read::kMalformed:
+            return false;
+          case Read::kByte:
+            page[i] = value;
+        }
+      }
+      // The page reached 0xFFDF: what the section still holds belongs to the vector
+      // area. It is not stored, and nothing beyond it is taken for it.
+      if (top || address == kTopPage) return SkipVectorBytes();
+      c.SkipSeparator();
+      if (c.Peek() == '@' || c.Peek() == 'q') return true;
+      address = static_cast<uint16_t>(address + 128);
+    }
+    return true;
+  }
+
+  bool SkipVectorBytes() {
+    uint8_t discarded[kVectorBytes];
+    return Fill(discarded, 0, kVectorBytes);
+  }
+
+  bool Section(uint16_t address) {
+    if (address < 0x1000) return true;
+    if (address < 0x1080) return Fill(block[0], address - 0x1000, 128);
+    if (address < 0x1100) return Fill(block[1], address - 0x1080, 128);
+    if (address >= kVectorArea) return Fill(vectors, address - kVectorArea, kVectorBytes);
+    return Program(address);
+  }
+};
+
+}  // namespace
+}  // namespace ventrix
+
+extern "C" const char *ArrangeTxt(const char *text, uint8_t *vectors, uint8_t (*block)[128],
+                                  uint8_t (*image)[138]) {
+  using namespace ventrix;
+  if (!text || !vectors || !block || !image) return nullptr;
+  if (text[0] != '@') return text;
+
+  TxtParse p{Cursor(text), vectors, block, image};
+  for (;;) {
+    p.c.SkipSeparator();
+    // Only blank lines may stand before the next address line: anything else is
+    // data its section had no room for, or a text that ends without "q".
+    p.c.SkipBlanks();
+    uint16_t address;
+    if (p.c.Peek() != '@' || !AddressAt(p.c, 1, &address)) return nullptr;
+    p.c.Skip(7);  // "@", four digits, CR LF
+    if (!p.Section(address)) return nullptr;
+    p.c.SkipSeparator();
+    if (p.c.Peek() == 'q') break;
+  }
+  RefreshCheckBytes(image);
+  return p.c.Position();
+}

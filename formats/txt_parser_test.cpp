@@ -1,0 +1,199 @@
+// Firmware text files: regions, pages, the top page, and the refusals.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "formats/testing/parser_testing.h"
+
+namespace ventrix::testing {
+namespace {
+
+std::string Section(const char *address, const std::vector<uint8_t> &bytes) {
+  return std::string("@") + address + "\r\n" + HexLines(bytes);
+}
+
+struct Parsed {
+  long rest = -1;
+  std::array<uint8_t, 32> vectors{};
+  std::array<std::array<uint8_t, 128>, 2> block{};
+  Image image;
+};
+
+std::unique_ptr<Parsed> Parse(const std::string &text) {
+  ExactText exact(text);
+  auto p = std::make_unique<Parsed>();
+  p->rest = exact.Offset(Api().ArrangeTxt(
+      exact.get(), p->vectors.data(), reinterpret_cast<uint8_t(*)[128]>(p->block.data()), p->image.get()));
+  return p;
+}
+
+void ExpectCheckBytesValid(const Image &image) {
+  for (int n = 0; n < 512; ++n)
+    if (image.Used(n)) {
+      EXPECT_TRUE(image.CheckBytesValid(n)) << "page " << n;
+    }
+}
+
+std::vector<uint8_t> Ff(int count) {
+  return std::vector<uint8_t>(static_cast<size_t>(count), 0xFF);
+}
+
+TEST(ArrangeTxt, RegionsAndTheRestFromQ) {
+  const std::string text = Section("FFE0", Counting(32, 0xE0)) + Section("1000", Counting(128)) +
+                           Section("1080", Counting(128, 0x80)) + Section("F000", Counting(128, 0x55)) +
+                           "q\r\n";
+  const auto p = Parse(text);
+  ASSERT_EQ(p->rest, static_cast<long>(text.size() - 3));
+  EXPECT_EQ(std::vector<uint8_t>(p->vectors.begin(), p->vectors.end()), Counting(32, 0xE0));
+  EXPECT_EQ(std::vector<uint8_t>(p->block[0].begin(), p->block[0].end()), Counting(128));
+  EXPECT_EQ(std::vector<uint8_t>(p->block[1].begin(), p->block[1].end()), Counting(128, 0x80));
+  const std::vector<uint8_t> header = {0x80, 0x12, 0x8A, 0x8A, 0x00, 0xF0, 0x80, 0x00};
+  EXPECT_EQ(p->image.Data(0, 0, 8), header);
+  EXPECT_EQ(p->image.Data(0, 8, 136), Counting(128, 0x55));
+  EXPECT_EQ(p->image.UsedCount(), 1);
+  ExpectCheckBytesValid(p->image);
+}
+
+TEST(ArrangeTxt, AddressLowBitsMoveTheOffset) {
+  const auto p = Parse(Section("1010", Counting(16, 1)) + Section("1090", Counting(16, 2)) +
+                       Section("FFF0", Counting(16, 3)) + "q\r\n");
+  ASSERT_NE(p->rest, -1);
+  EXPECT_EQ(p->block[0][0x0F], 0x00);
+  EXPECT_EQ(p->block[0][0x10], 1);
+  EXPECT_EQ(p->block[1][0x10], 2);
+  EXPECT_EQ(p->vectors[15], 0x00);
+  EXPECT_EQ(p->vectors[16], 3);
+  EXPECT_EQ(p->vectors[31], 3 + 15);
+}
+
+TEST(ArrangeTxt, SectionEndingMidPageAndConsecutiveMultiPageSections) {
+  const auto p = Parse(Section("E000", Counting(200)) + Section("F000", Counting(300, 7)) + "q\r\n");
+  ASSERT_NE(p->rest, -1);
+  ASSERT_EQ(p->image.UsedCount(), 5);
+  const uint16_t addresses[] = {0xE000, 0xE080, 0xF000, 0xF080, 0xF100};
+  for (int n = 0; n < 5; ++n)
+    EXPECT_EQ(p->image.Address(n), addresses[n]) << n;
+  EXPECT_EQ(p->image.Data(1, 8, 8 + 72), Counting(72, 128));
+  EXPECT_EQ(p->image.Data(1, 8 + 72, 136), Ff(56));  // the rest of a part page stays 0xFF
+  EXPECT_EQ(p->image.Data(4, 8, 8 + 44), Counting(44, 7 + 256));
+  ExpectCheckBytesValid(p->image);
+}
+
+TEST(ArrangeTxt, TopPageFromAUnitRead) {
+  // 0xFF80 with 128 bytes: 96 into the page 0xFF60 from byte 40, the last 32 are
+  // the vector area and are not stored.
+  std::vector<uint8_t> bytes = Counting(128, 0x10);
+  const auto p = Parse(Section("FF80", bytes) + "q\r\n");
+  ASSERT_NE(p->rest, -1);
+  ASSERT_EQ(p->image.UsedCount(), 1);
+  EXPECT_EQ(p->image.Address(0), 0xFF60);
+  EXPECT_EQ(p->image.Data(0, 8, 40), Ff(32));
+  EXPECT_EQ(p->image.Data(0, 40, 136), Counting(96, 0x10));
+  EXPECT_EQ(p->vectors, (std::array<uint8_t, 32>{}));
+  ExpectCheckBytesValid(p->image);
+}
+
+TEST(ArrangeTxt, ContinuousSectionThroughTheVectors) {
+  const auto p = Parse(Section("FE00", Counting(512)) + "q\r\n");
+  ASSERT_NE(p->rest, -1);
+  ASSERT_EQ(p->image.UsedCount(), 4);
+  const uint16_t addresses[] = {0xFE00, 0xFE80, 0xFF00, 0xFF60};
+  for (int n = 0; n < 4; ++n)
+    EXPECT_EQ(p->image.Address(n), addresses[n]) << n;
+  EXPECT_EQ(p->image.Data(2, 8, 136), Counting(128, 0x100));
+  EXPECT_EQ(p->image.Data(3, 8, 40), Ff(32));
+  EXPECT_EQ(p->image.Data(3, 40, 136), Counting(96, 0x180));
+  EXPECT_EQ(p->vectors, (std::array<uint8_t, 32>{}));
+}
+
+TEST(ArrangeTxt, TopPageEndingAt0xFFDFIsFollowedByTheNextSection) {
+  // Only the bytes of the vector area are passed over after the top page, so a
+  // section right after it is read in full.
+  const auto p = Parse(Section("FF80", Counting(96)) + Section("1000", Counting(128, 9)) +
+                       Section("FFE0", Counting(32, 0x40)) + "q\r\n");
+  ASSERT_NE(p->rest, -1);
+  EXPECT_EQ(p->image.Data(0, 40, 136), Counting(96));
+  EXPECT_EQ(std::vector<uint8_t>(p->block[0].begin(), p->block[0].end()), Counting(128, 9));
+  EXPECT_EQ(p->vectors[0], 0x40);
+}
+
+TEST(ArrangeTxt, PageAt0xFF60ReadWholeIsTheTopPage) {
+  // 0xFF60..0xFFFF in one section: the page 0xFF60, then the vector area, and no
+  // second, empty page 0xFF60.
+  const auto p = Parse(Section("FF60", Counting(160)) + "q\r\n");
+  ASSERT_NE(p->rest, -1);
+  ASSERT_EQ(p->image.UsedCount(), 1);
+  EXPECT_EQ(p->image.Data(0, 8, 136), Counting(128));
+}
+
+TEST(ArrangeTxt, AddressLineAloneBeginsAPageAndBelow0x1000StoresNothing) {
+  const auto p = Parse(Section("0200", {}) + Section("F000", {}) + Section("F100", Counting(1)) + "q\r\n");
+  ASSERT_NE(p->rest, -1);
+  EXPECT_EQ(p->image.UsedCount(), 2);
+  EXPECT_EQ(p->image.Address(0), 0xF000);
+  EXPECT_EQ(p->image.Data(0, 8, 136), Ff(128));
+}
+
+TEST(ArrangeTxt, FirstCharacterOtherThanAtReturnsTheTextUntouched) {
+  for (const char *text : {"", "q\r\n", " @1000\r\n", "Setup\r\n"}) {
+    const auto p = Parse(text);
+    EXPECT_EQ(p->rest, 0) << text;
+    EXPECT_EQ(p->image.UsedCount(), 0);
+    EXPECT_EQ(p->block[0], (std::array<uint8_t, 128>{}));
+  }
+}
+
+// `count` one-page sections: more pages than one address space holds.
+std::string PageSections(int count) {
+  std::string text;
+  for (int n = 0; n < count; ++n)
+    text += Section("2000", Counting(128, n));
+  return text;
+}
+
+TEST(ArrangeTxt, MalformedAndSurplusAreRefused) {
+  const std::string pages511 = PageSections(511);
+  struct Case {
+    const char *name;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"at sign alone", "@"},
+      {"address cut short", "@10"},
+      {"address not hexadecimal", "@10G0\r\n00\r\nq\r\n"},
+      {"pair not hexadecimal", Section("F000", Counting(20)) + "0Z\r\nq\r\n"},
+      {"no q", Section("F000", Counting(20))},
+      {"no q after an address", "@F000\r\n"},
+      {"ends mid-pair", Section("F000", Counting(20)) + "0"},
+      {"blank line then q", Section("F000", Counting(16)) + "\r\nq\r\n"},
+      {"information segment past its end", Section("1000", Counting(256))},
+      {"segment from 0x1010 past its end", Section("1010", Counting(128)) + "q\r\n"},
+      {"vector area past its end", Section("FFF0", Counting(17)) + "q\r\n"},
+      {"bytes below 0x1000", Section("0200", Counting(16)) + Section("1000", Counting(1)) + "q\r\n"},
+      {"beyond 0xFFFF", Section("FF80", Counting(129)) + "q\r\n"},
+      {"beyond page 511", pages511 + Section("2000", Counting(129)) + "q\r\n"},
+      {"junk between sections",
+       Section("1000", Counting(128)) + "x\r\n" + Section("F000", Counting(1)) + "q\r\n"},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(Parse(c.text)->rest, -1) << c.name;
+}
+
+TEST(ArrangeTxt, FiveHundredTwelvePagesFit) {
+  const auto p = Parse(PageSections(512) + "q\r\n");
+  ASSERT_NE(p->rest, -1);
+  EXPECT_EQ(p->image.UsedCount(), 512);
+  EXPECT_EQ(p->image.Data(511, 8, 136), Counting(128, 511));
+  ExpectCheckBytesValid(p->image);
+}
+
+TEST(ArrangeTxt, BlankLinesBetweenSectionsAreTolerated) {
+  const auto p = Parse(Section("1000", Counting(128)) + "\r\n\r\n" + Section("F000", Counting(1)) + "q\r\n");
+  ASSERT_NE(p->rest, -1);
+  EXPECT_EQ(p->image.UsedCount(), 1);
+}
+
+}  // namespace
+}  // namespace ventrix::testing
