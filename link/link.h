@@ -1,0 +1,72 @@
+// The byte pipe under the loader protocol: one port opened once at start-up, frames
+// sent with a receive purge before and a 50 ms pause after, and replies awaited by
+// polling the driver's queue for an exact byte count. It knows nothing of frame contents.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/operator.h"
+#include "link/clock.h"
+#include "link/serial_port.h"
+
+namespace rilo {
+
+// Received bytes of the last wait, plus room for the terminator after 256 of them.
+inline constexpr size_t kReplyCapacity = 256;
+using ReplyBytes = std::array<uint8_t, kReplyCapacity + 1>;
+
+// A handle that was never opened differs from one whose open failed: only the first
+// skips sending altogether and makes the loader entry complain.
+enum class PortState { NeverOpened, Unusable, Open };
+
+class Link {
+ public:
+  Link(SerialPort &port, Clock &clock, Operator &person) : port_(port), clock_(clock), person_(person) {}
+
+  // Opens and configures `device` (see DevicePath). On failure tells the person and
+  // leaves the link unusable until the next start.
+  void OpenPort(const std::string &device);
+  void ClosePort();
+  PortState State() const { return state_; }
+  uint8_t PortOpen() const { return state_ == PortState::Open ? 1 : 0; }
+
+  // Passes `ms` milliseconds keeping the window alive; the tick difference is taken
+  // modulo 2^32, so a wrapping tick does not end the wait early.
+  void Delay(uint32_t ms);
+
+  // Purges the receive queue, clears ReplyBuffer, writes the frame and pauses 50 ms.
+  // Does nothing at all when no port was ever opened.
+  void SendFrame(const uint8_t *bytes, size_t count);
+
+  // Modem lines, for the loader entry; nothing happens unless the port is open.
+  void SetDtr(bool on);
+  void SetRts(bool on);
+
+  // Waits for exactly `expected` (at most 256) bytes or `timeoutMs`, and leaves what
+  // was received in ReplyBuffer, followed by a 0.
+  void WaitReply(uint32_t timeoutMs, size_t expected);
+
+  // Bytes received by the last wait; 0 where nothing came.
+  ReplyBytes ReplyBuffer{};
+
+ private:
+  bool PollFor(uint32_t ms, size_t expected);
+  size_t Waiting();
+  void Take(size_t count);
+  void ClearReply();
+
+  SerialPort &port_;
+  Clock &clock_;
+  Operator &person_;
+  PortState state_ = PortState::NeverOpened;
+};
+
+// The connection-failure message shared by the port and the loader entry.
+inline constexpr const char *kConnectFailedCaption = "連線失敗";
+inline constexpr const char *kConnectFailedText =
+    "連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;若通信埠錯誤,需於設定後重新啟動程式!";
+
+}  // namespace rilo

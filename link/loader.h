@@ -1,0 +1,97 @@
+// The unit's MSP430 bootstrap loader, spoken over the link: entry through the modem
+// lines, the password handshake, identification, and the block, erase and patch
+// commands every device command is built from. Operations answer true/false; the
+// messages they show themselves go to the person at the screen.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/feature_flags.h"
+#include "core/operator.h"
+#include "core/ventrix_api.h"
+#include "firmware/firmware_image.h"
+#include "link/link.h"
+#include "link/loader_frames.h"
+#include "link/product_line.h"
+#include "settings/settings_image.h"
+
+namespace rilo {
+
+class Loader {
+ public:
+  // `machineType` ("", "10", "12") is shared with the settings editor: the handshake
+  // fills it from the unit's model marker and the block 1 write stamps it.
+  Loader(Link &link, Operator &person, const VentrixApi &ventrix, const ProductLine &productLine,
+         std::string &machineType, const FeatureFlags &flags);
+
+  // Fits the window to MachineType after a handshake has checked the model marker
+  // (the settings editor's MachineTypeChange). Unset where there is no window.
+  std::function<void()> MachineTypeChange;
+
+  // Link state, kept for the whole run.
+  uint8_t RtsInverted = 0;      // the unit started with the inverted RTS pattern; tried first from then on
+  uint8_t PatchNeeded = 0;      // loader 1.10: block commands run from the RAM patch
+  uint8_t ShortImage = 0;       // receiver program area starts at 0xE000 rather than 0xC000
+  uint8_t DeviceConnected = 0;  // a handshake has succeeded; never reset
+  std::string DeviceRole;       // "Tx", "Rx" or empty, from the last identification
+  VectorTable CurrentPassword{};
+  PageFrame InfoPage;  // identity page 0xFF60 as a ready-to-send write frame
+
+  // Resets the unit into its loader through DTR and RTS; the reply buffer's first
+  // byte tells whether it answered the sync.
+  void EnterLoader();
+  void SendSync();
+  // Unlocks the unit with the first stored password it accepts, identifies it and
+  // checks its model marker. False, after telling the person, when none fits.
+  bool ConnectDevice();
+  // Sets DeviceRole, PatchNeeded and ShortImage from the chip identity and loader version.
+  void IdentifyDevice();
+
+  // True when the unit answered 0x90; an accepted command is followed by a sync.
+  // MassErase enters the loader itself and is not followed by a sync.
+  bool MassErase();
+  bool SendDefaultPassword();
+  bool SendPassword();
+  bool WriteVectors();
+  bool SendLoaderPatch();
+  bool StartRomLoader();
+  bool StartPatch();
+  // StartRomLoader, SendPassword, SendLoaderPatch, StartPatch, whatever each answers:
+  // the settings commands' way into the patched loader.
+  void PatchPreamble();
+
+  // Erases the flash segment at `address` (the top segment 0xFE00 around an identity
+  // change). Needs an unlocked loader.
+  bool EraseSegment(uint16_t address);
+  // Always true: the reply is not judged, a sync follows whatever came.
+  bool EraseSettingsBlock(int block);
+  // Block 1 is stamped first (model code from MachineType, markers, check word) in
+  // `image` itself, and carries the check-word routine on the wire instead of its
+  // bytes 104..121. False, after a message, when MachineType names no model.
+  bool WriteSettingsBlock(int block, SettingsImage &image);
+  // Copies the block into `deviceSettings` on a data reply.
+  bool ReadSettingsBlock(int block, SettingsImage &deviceSettings);
+  // Reads the 128 bytes at `address` into InfoPage as a page frame with fresh check
+  // bytes; InfoPage is all 0xFF after a failed read.
+  bool ReadPage(uint16_t address);
+
+ private:
+  bool Accepted() const { return link_.ReplyBuffer[0] == kAccepted; }
+  // Sends a frame, waits for one byte, and syncs when the unit accepted it.
+  bool Command(const uint8_t *frame, size_t count, uint32_t timeoutMs);
+  bool Password(const VectorTable &password);
+  void RunEntryPattern(bool rtsInverted);
+  // Zeroes the last two bytes and folds the check bytes into them.
+  void Seal(uint8_t *frame, size_t count) const;
+
+  Link &link_;
+  Operator &person_;
+  const VentrixApi &ventrix_;
+  const ProductLine &productLine_;
+  std::string &machineType_;
+  const FeatureFlags &flags_;
+};
+
+}  // namespace rilo

@@ -1,0 +1,190 @@
+// Loader entry, the password handshake and identification.
+#include <array>
+
+#include "link/loader.h"
+
+namespace rilo {
+namespace {
+
+constexpr uint32_t kLineChangeMs = 5;
+constexpr uint32_t kLastLineChangeMs = 10;
+constexpr uint32_t kSyncWaitMs = 50;
+constexpr uint32_t kPasswordWaitMs = 10;
+constexpr uint32_t kIdentifyWaitMs = 10;
+constexpr size_t kIdentifyReplyLength = 21;
+constexpr int kInfoPageMarker = kPageData + 124;
+constexpr uint16_t kInfoPageAddress = 0xFF60;
+
+// The entry pattern on the modem lines; the inverted pattern flips every RTS level.
+enum class Line { Dtr, Rts };
+struct LineChange {
+  Line line;
+  bool on;
+};
+constexpr std::array<LineChange, 7> kEntryPattern = {{{Line::Dtr, false},
+                                                      {Line::Rts, true},
+                                                      {Line::Rts, false},
+                                                      {Line::Rts, true},
+                                                      {Line::Rts, false},
+                                                      {Line::Dtr, true},
+                                                      {Line::Rts, true}}};
+
+// Role of a chip identity (reply bytes 4 and 5).
+std::string RoleOf(uint8_t high, uint8_t low) {
+  if (high == 0xF1 && low == 0x12) return "Tx";
+  if ((high == 0xF1 && low == 0x23) || (high == 0x12 && low == 0x32) || (high == 0xF1 && low == 0x49))
+    return "Rx";
+  return {};
+}
+
+constexpr const char *kModelErrorCaption = "型號錯誤";
+constexpr const char *kModelErrorText = "機器型號錯誤,請確認您的機器型號是否正確!!";
+
+}  // namespace
+
+Loader::Loader(Link &link, Operator &person, const VentrixApi &ventrix, const ProductLine &productLine,
+               std::string &machineType, const FeatureFlags &flags)
+    : link_(link),
+      person_(person),
+      ventrix_(ventrix),
+      productLine_(productLine),
+      machineType_(machineType),
+      flags_(flags) {
+  InfoPage.fill(0xFF);
+}
+
+void Loader::RunEntryPattern(bool rtsInverted) {
+  for (size_t i = 0; i < kEntryPattern.size(); ++i) {
+    const LineChange &change = kEntryPattern[i];
+    if (change.line == Line::Dtr)
+      link_.SetDtr(change.on);
+    else
+      link_.SetRts(change.on != rtsInverted);
+    link_.Delay(i + 1 == kEntryPattern.size() ? kLastLineChangeMs : kLineChangeMs);
+  }
+  SendSync();
+}
+
+void Loader::EnterLoader() {
+  if (link_.State() == PortState::NeverOpened) {
+    person_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Error);
+    return;
+  }
+  if (!RtsInverted) {
+    RunEntryPattern(false);
+    if (Accepted()) return;
+  }
+  RunEntryPattern(true);
+  if (Accepted()) RtsInverted = 1;
+}
+
+void Loader::SendSync() {
+  link_.SendFrame(&kSync, 1);
+  link_.WaitReply(kSyncWaitMs, 1);
+}
+
+bool Loader::ConnectDevice() {
+  bool unlocked = false;
+  EnterLoader();
+  CurrentPassword = productLine_.PasswordA;
+  if (SendPassword()) {
+    PatchNeeded = 0;
+    ShortImage = 1;
+    unlocked = true;
+  }
+  if (!unlocked) {
+    EnterLoader();
+    CurrentPassword = productLine_.PasswordB;
+    if (SendPassword()) {
+      PatchNeeded = 1;
+      ShortImage = 0;
+      unlocked = true;
+    }
+  }
+  if (!unlocked) {
+    EnterLoader();
+    CurrentPassword = productLine_.PasswordC;
+    if (SendPassword()) {
+      IdentifyDevice();
+      ShortImage = 0;
+      unlocked = true;
+    }
+  }
+  if (!unlocked) {
+    EnterLoader();
+    if (!SendDefaultPassword()) {
+      person_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Error);
+      return false;
+    }
+    CurrentPassword = kErasedPassword;
+    IdentifyDevice();
+  }
+
+  ReadPage(kInfoPageAddress);  // a failed read leaves the marker 0xFF
+  if (flags_.Factory == 1) {
+    DeviceConnected = 1;
+    return true;
+  }
+  const uint8_t marker = InfoPage[kInfoPageMarker];
+  if (marker != 0xAA && marker != 0xAC) {
+    // The person's unsaved work stays: the command fails instead of the tool ending.
+    person_.Message(kModelErrorCaption, kModelErrorText, Icon::Error);
+    return false;
+  }
+  if (machineType_.empty()) machineType_ = marker == 0xAA ? "12" : "10";
+  DeviceConnected = 1;
+  if (MachineTypeChange) MachineTypeChange();
+  return true;
+}
+
+void Loader::IdentifyDevice() {
+  const ReplyBytes &reply = link_.ReplyBuffer;
+  DeviceRole.clear();
+  EnterLoader();
+  SendPassword();
+  link_.SendFrame(kVersionQueryFrame.data(), kVersionQueryFrame.size());
+  link_.WaitReply(kIdentifyWaitMs, kIdentifyReplyLength);
+  DeviceRole = RoleOf(reply[4], reply[5]);
+  if (reply[14] == 0x01 && reply[15] == 0x61) {
+    PatchNeeded = 0;
+    ShortImage = 0;
+    return;
+  }
+  if (reply[14] != 0x00 || reply[15] != 0x00) {
+    PatchNeeded = 0;
+    ShortImage = 1;
+    return;
+  }
+
+  // Loader 1.10 does not answer the version query: read its version from 0x0FF0.
+  EnterLoader();
+  SendPassword();
+  link_.SendFrame(kChipReadFrame.data(), kChipReadFrame.size());
+  link_.WaitReply(kIdentifyWaitMs, kIdentifyReplyLength);
+  DeviceRole = RoleOf(reply[4], reply[5]);
+  if (reply[14] == 0x00 && reply[15] == 0x00) return;
+  if (reply[15] == 0x10) {
+    PatchNeeded = 1;
+    ShortImage = 0;
+  } else {
+    PatchNeeded = 0;
+  }
+}
+
+bool Loader::SendPassword() {
+  return Password(CurrentPassword);
+}
+
+bool Loader::SendDefaultPassword() {
+  return Password(kErasedPassword);
+}
+
+bool Loader::Password(const VectorTable &password) {
+  std::array<uint8_t, kPasswordHeader.size() + 32 + 2> frame{};
+  std::copy(kPasswordHeader.begin(), kPasswordHeader.end(), frame.begin());
+  std::copy(password.begin(), password.end(), frame.begin() + kPasswordHeader.size());
+  Seal(frame.data(), frame.size());
+  return Command(frame.data(), frame.size(), kPasswordWaitMs);
+}
+
+}  // namespace rilo

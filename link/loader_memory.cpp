@@ -1,0 +1,156 @@
+// Block, erase and patch commands of the loader.
+#include <algorithm>
+#include <array>
+
+#include "link/loader.h"
+
+namespace rilo {
+namespace {
+
+constexpr uint32_t kOneByteWaitMs = 10;
+constexpr uint32_t kMassEraseWaitMs = 500;
+constexpr uint32_t kEraseWaitMs = 50;
+constexpr uint32_t kPatchWaitMs = 100;
+constexpr uint32_t kPatchedWriteWaitMs = 100;
+constexpr uint32_t kRomWriteWaitMs = 200;
+constexpr uint32_t kSettingsReadWaitMs = 100;
+constexpr uint32_t kPageReadWaitMs = 200;
+constexpr size_t kDataReplyLength = 134;
+constexpr int kReplyData = 4;  // offset of the 128 data bytes in a data reply
+constexpr int kBlockSize = 128;
+
+constexpr const char *kWriteErrorCaption = "寫入錯誤";
+constexpr const char *kWriteErrorText = "寫入錯誤,請確定要寫入的機型!!";
+
+uint16_t SettingsAddress(int block) {
+  return block == 0 ? 0x1000 : 0x1080;
+}
+
+}  // namespace
+
+void Loader::Seal(uint8_t *frame, size_t count) const {
+  frame[count - 2] = 0;
+  frame[count - 1] = 0;
+  ventrix_.CheckSum(frame, static_cast<int32_t>(count));
+}
+
+bool Loader::Command(const uint8_t *frame, size_t count, uint32_t timeoutMs) {
+  link_.SendFrame(frame, count);
+  link_.WaitReply(timeoutMs, 1);
+  if (!Accepted()) return false;
+  SendSync();
+  return true;
+}
+
+bool Loader::MassErase() {
+  EnterLoader();
+  link_.SendFrame(kMassEraseFrame.data(), kMassEraseFrame.size());
+  link_.WaitReply(kMassEraseWaitMs, 1);
+  return Accepted();
+}
+
+bool Loader::WriteVectors() {
+  std::array<uint8_t, kWriteVectorsHeader.size() + 32 + 2> frame{};
+  std::copy(kWriteVectorsHeader.begin(), kWriteVectorsHeader.end(), frame.begin());
+  std::copy(CurrentPassword.begin(), CurrentPassword.end(), frame.begin() + kWriteVectorsHeader.size());
+  Seal(frame.data(), frame.size());
+  return Command(frame.data(), frame.size(), kOneByteWaitMs);
+}
+
+bool Loader::SendLoaderPatch() {
+  std::array<uint8_t, kLoaderPatchHeader.size() + kLoaderPatch.size() + 2> frame{};
+  std::copy(kLoaderPatchHeader.begin(), kLoaderPatchHeader.end(), frame.begin());
+  std::copy(kLoaderPatch.begin(), kLoaderPatch.end(), frame.begin() + kLoaderPatchHeader.size());
+  Seal(frame.data(), frame.size());
+  return Command(frame.data(), frame.size(), kPatchWaitMs);
+}
+
+bool Loader::StartRomLoader() {
+  return Command(kStartRomLoaderFrame.data(), kStartRomLoaderFrame.size(), kOneByteWaitMs);
+}
+
+bool Loader::StartPatch() {
+  return Command(kStartPatchFrame.data(), kStartPatchFrame.size(), kOneByteWaitMs);
+}
+
+void Loader::PatchPreamble() {
+  StartRomLoader();
+  SendPassword();
+  SendLoaderPatch();
+  StartPatch();
+}
+
+bool Loader::EraseSegment(uint16_t address) {
+  Frame10 frame = {
+      0x80, 0x16, 0x04, 0x04, static_cast<uint8_t>(address & 0xFF), static_cast<uint8_t>(address >> 8),
+      0x02, 0xA5};
+  Seal(frame.data(), frame.size());
+  return Command(frame.data(), frame.size(), kEraseWaitMs);
+}
+
+bool Loader::EraseSettingsBlock(int block) {
+  const Frame10 &frame = kEraseSettingsFrames[block == 0 ? 0 : 1];
+  link_.SendFrame(frame.data(), frame.size());
+  link_.WaitReply(kEraseWaitMs, 1);
+  SendSync();
+  return true;
+}
+
+bool Loader::WriteSettingsBlock(int block, SettingsImage &image) {
+  PageFrame frame;
+  frame.fill(0xFF);
+  SetPageHeader(frame, SettingsAddress(block));
+  if (block != 0 && !StampBlock1(image, machineType_)) {
+    person_.Message(kWriteErrorCaption, kWriteErrorText, Icon::Error);
+    return false;
+  }
+  const auto source = image.begin() + (block == 0 ? 0 : kBlock1);
+  std::copy(source, source + kBlockSize, frame.begin() + kPageData);
+  if (block != 0)
+    std::copy(kCheckWordRoutine.begin(), kCheckWordRoutine.end(),
+              frame.begin() + kPageData + kCheckWordRoutineOffset);
+  Seal(frame.data(), frame.size());
+
+  EnterLoader();
+  SendPassword();
+  if (PatchNeeded) PatchPreamble();
+  link_.SendFrame(frame.data(), frame.size());
+  link_.WaitReply(PatchNeeded ? kPatchedWriteWaitMs : kRomWriteWaitMs, 1);
+  if (!Accepted()) return false;
+  SendSync();
+  return true;
+}
+
+bool Loader::ReadSettingsBlock(int block, SettingsImage &deviceSettings) {
+  EnterLoader();
+  SendPassword();
+  if (PatchNeeded) PatchPreamble();
+  const Frame10 &frame = kReadSettingsFrames[block == 0 ? 0 : 1];
+  link_.SendFrame(frame.data(), frame.size());
+  link_.WaitReply(kSettingsReadWaitMs, kDataReplyLength);
+  const ReplyBytes &reply = link_.ReplyBuffer;
+  if (reply[0] != kDataReply) return false;
+  std::copy_n(reply.begin() + kReplyData, kBlockSize, deviceSettings.begin() + (block == 0 ? 0 : kBlock1));
+  SendSync();
+  return true;
+}
+
+bool Loader::ReadPage(uint16_t address) {
+  InfoPage.fill(0xFF);
+  Frame10 frame = {
+      0x80, 0x14, 0x04, 0x04, static_cast<uint8_t>(address & 0xFF), static_cast<uint8_t>(address >> 8),
+      0x80, 0x00};
+  Seal(frame.data(), frame.size());
+  EnterLoader();
+  SendPassword();
+  link_.SendFrame(frame.data(), frame.size());
+  link_.WaitReply(kPageReadWaitMs, kDataReplyLength);
+  const ReplyBytes &reply = link_.ReplyBuffer;
+  if (reply[0] != kDataReply) return false;
+  std::copy_n(reply.begin() + kReplyData, kBlockSize, InfoPage.begin() + kPageData);
+  SetPageHeader(InfoPage, address);
+  Seal(InfoPage.data(), InfoPage.size());
+  return true;
+}
+
+}  // namespace rilo

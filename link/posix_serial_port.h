@@ -1,0 +1,41 @@
+// A serial port on a POSIX system through termios. Bytes waiting is the driver's own
+// count (FIONREAD), as the loader link polls it. Pseudo-terminals (the simulated unit)
+// carry no modem lines and no parity: there those refusals are expected and ignored;
+// on a real port they make the open fail.
+#pragma once
+
+#include <string>
+
+#include "link/serial_port.h"
+
+namespace rilo {
+
+class PosixSerialPort : public SerialPort {
+ public:
+  PosixSerialPort() = default;
+  PosixSerialPort(const PosixSerialPort &) = delete;
+  PosixSerialPort &operator=(const PosixSerialPort &) = delete;
+  ~PosixSerialPort() override { Close(); }
+
+  bool Open(const std::string &device) override;
+  void Close() override;
+  bool IsOpen() const override { return fd_ >= 0; }
+
+  void PurgeInput() override;
+  void Write(const uint8_t *data, size_t count) override;
+  size_t BytesWaiting() override;
+  size_t Read(uint8_t *into, size_t count) override;
+  void SetDtr(bool on) override;
+  void SetRts(bool on) override;
+
+  // True when the open port is a pseudo-terminal.
+  bool IsPseudoTerminal() const { return pseudo_; }
+
+ private:
+  bool Configure();
+
+  int fd_ = -1;
+  bool pseudo_ = false;
+};
+
+}  // namespace rilo

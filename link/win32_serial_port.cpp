@@ -1,0 +1,63 @@
+#if defined(_WIN32)
+
+#include "link/win32_serial_port.h"
+
+namespace rilo {
+
+bool Win32SerialPort::Open(const std::string &device) {
+  Close();
+  handle_ = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (handle_ == INVALID_HANDLE_VALUE) return false;
+  // Only these fields change; flow control and line modes stay as the driver has them.
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  bool ok = GetCommState(handle_, &dcb) != 0;
+  dcb.BaudRate = CBR_9600;
+  dcb.fBinary = TRUE;
+  dcb.ByteSize = 8;
+  dcb.Parity = EVENPARITY;
+  dcb.StopBits = ONESTOPBIT;
+  ok = ok && SetCommState(handle_, &dcb) != 0;
+  if (!ok) Close();
+  return ok;
+}
+
+void Win32SerialPort::Close() {
+  if (handle_ == INVALID_HANDLE_VALUE) return;
+  CloseHandle(handle_);
+  handle_ = INVALID_HANDLE_VALUE;
+}
+
+void Win32SerialPort::PurgeInput() {
+  if (IsOpen()) PurgeComm(handle_, PURGE_RXCLEAR);
+}
+
+void Win32SerialPort::Write(const uint8_t *data, size_t count) {
+  DWORD written = 0;
+  if (IsOpen()) WriteFile(handle_, data, static_cast<DWORD>(count), &written, nullptr);
+}
+
+size_t Win32SerialPort::BytesWaiting() {
+  DWORD errors = 0;
+  COMSTAT status{};
+  if (!IsOpen() || !ClearCommError(handle_, &errors, &status)) return 0;
+  return status.cbInQue;
+}
+
+size_t Win32SerialPort::Read(uint8_t *into, size_t count) {
+  DWORD read = 0;
+  if (!IsOpen() || !ReadFile(handle_, into, static_cast<DWORD>(count), &read, nullptr)) return 0;
+  return read;
+}
+
+void Win32SerialPort::SetDtr(bool on) {
+  if (IsOpen()) EscapeCommFunction(handle_, on ? SETDTR : CLRDTR);
+}
+
+void Win32SerialPort::SetRts(bool on) {
+  if (IsOpen()) EscapeCommFunction(handle_, on ? SETRTS : CLRRTS);
+}
+
+}  // namespace rilo
+
+#endif
