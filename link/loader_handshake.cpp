@@ -1,4 +1,5 @@
 // Loader entry, the password handshake and identification.
+#include <algorithm>
 #include <array>
 
 #include "link/loader.h"

@@ -2,6 +2,8 @@
 // settings block commands' effects on the images.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "link/testing/loader_fixture.h"
 
 namespace rilo {
