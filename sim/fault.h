@@ -1,0 +1,30 @@
+// Faults a simulated unit shows on demand, to exercise the host's error paths.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace rilo::sim {
+
+enum class FaultKind {
+  kNoAnswer,  // the request is lost: not carried out, nothing comes back
+  kRefuse,    // not carried out, answered 0xA0
+  kGarble,    // carried out; every reply byte arrives corrupted
+  kLate,      // carried out; the reply starts late_micros later than it would
+  kNoise,     // carried out; noise_bytes of line noise come back instead of the reply
+};
+
+inline constexpr int kAnyRequest = -1;
+inline constexpr int kSyncRequest = 0x80;  // the one-byte sync
+inline constexpr int kForever = -1;
+
+struct Fault {
+  FaultKind kind = FaultKind::kNoAnswer;
+  int request = kAnyRequest;  // command code it strikes, kSyncRequest, or any request
+  int skip = 0;               // matching requests answered normally first
+  int times = 1;              // matching requests struck after those, or kForever
+  uint32_t late_micros = 0;
+  size_t noise_bytes = 300;
+};
+
+}  // namespace rilo::sim

@@ -1,0 +1,118 @@
+#include "sim/loader.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "sim/check_bytes.h"
+#include "sim/loader_patch.h"
+
+namespace rilo::sim {
+namespace {
+
+constexpr uint16_t kRomLoaderEntry = 0x0C22;
+constexpr uint32_t kPasswordAddress = 0xFFE0;
+constexpr size_t kVersionBytes = 15;  // the chip identity block at 0x0FF0
+
+bool IsProtected(uint8_t command) {
+  return command == 0x12 || command == 0x14 || command == 0x16 || command == 0x1A;
+}
+
+Loader::Outcome Reply(uint8_t byte, uint32_t busy = 0) {
+  return {{byte}, busy, false};
+}
+
+}  // namespace
+
+Loader::Loader(UnitMemory &memory, LoaderVersion version) : memory_(memory), version_(version) {}
+
+void Loader::Restart() {
+  unlocked_ = false;
+  patch_running_ = false;
+}
+
+Loader::Outcome Loader::Answer(const Request &request) {
+  if (request.kind == Request::Kind::kSync) return Reply(kAck);
+  // The patch serves the one command after StartPatch, then hands back to the ROM.
+  const bool patched = std::exchange(patch_running_, false);
+  if (request.kind == Request::Kind::kMalformed) return Reply(kNak);
+  return Execute(request, patched);
+}
+
+Loader::Outcome Loader::Execute(const Request &request, bool patched) {
+  const uint8_t command = request.command();
+  if (IsProtected(command) && !unlocked_) return Reply(kNak);
+  switch (command) {
+    case 0x10:
+      unlocked_ =
+          std::equal(request.data(), request.data() + 32, memory_.Bytes(kPasswordAddress, 32).begin());
+      return Reply(unlocked_ ? kAck : kNak);
+    case 0x12:
+      return BlockWrite(request, patched);
+    case 0x14:
+      return BlockRead(request.address(), request.length());
+    case 0x16:
+      return memory_.EraseSegment(request.address()) ? Reply(kAck, kSegmentEraseMicros) : Reply(kNak);
+    case 0x18:  // address and erase key are not looked at: hosts send 0000 or A506
+      memory_.MassErase();
+      return Reply(kAck, kMassEraseMicros);
+    case 0x1A:
+      return LoadProgramCounter(request.address());
+    case 0x1E:
+      if (version_ == kLoader110) return Reply(kNak);  // 1.10 predates the query
+      return BlockRead(kChipIdentityAddress, kVersionBytes);
+    default:
+      return Reply(kNak);
+  }
+}
+
+Loader::Outcome Loader::BlockWrite(const Request &request, bool patched) {
+  const uint32_t address = request.address();
+  const size_t count = request.data_size();
+  switch (UnitMemory::WritableArea(address, count)) {
+    case UnitMemory::Area::kRam:
+      memory_.Write(address, {request.data(), count});
+      return Reply(kAck);
+    case UnitMemory::Area::kFlash:
+      // Loader 1.10 cannot program flash by itself; its RAM patch can.
+      if (version_ == kLoader110 && !patched) return Reply(kNak);
+      memory_.Write(address, {request.data(), count});
+      return Reply(kAck, static_cast<uint32_t>(count * kProgramMicrosPerByte));
+    case UnitMemory::Area::kNone:
+      break;
+  }
+  return Reply(kNak);
+}
+
+Loader::Outcome Loader::BlockRead(uint32_t address, size_t count) const {
+  if (count == 0 || count > kMaxBlockBytes || address + count > kMemoryEnd) return Reply(kNak);
+  Outcome outcome;
+  auto &reply = outcome.reply;
+  const auto n = static_cast<uint8_t>(count);
+  reply = {0x80, 0x00, n, n};
+  const auto data = memory_.Bytes(address, count);
+  reply.insert(reply.end(), data.begin(), data.end());
+  const auto check = CheckBytesOf(reply);
+  reply.insert(reply.end(), check.begin(), check.end());
+  return outcome;
+}
+
+Loader::Outcome Loader::LoadProgramCounter(uint16_t address) {
+  if (address == kRomLoaderEntry) {  // the ROM loader starts over, locked again
+    Restart();
+    return Reply(kAck);
+  }
+  // The patch calls into the 1.10 ROM; anywhere else, or on another version, the jump
+  // leaves the loader (to the program, or to whatever the RAM holds).
+  if (address == kPatchAddress && version_ == kLoader110 && PatchInRam()) {
+    patch_running_ = true;
+    return Reply(kAck);
+  }
+  return {{kAck}, 0, true};
+}
+
+bool Loader::PatchInRam() const {
+  const auto ram = memory_.Bytes(kPatchAddress, kLoaderPatch.size());
+  return std::equal(ram.begin(), ram.end(), kLoaderPatch.begin());
+}
+
+}  // namespace rilo::sim

@@ -1,0 +1,61 @@
+// A serial port wired in-process to a simulated unit, on a virtual clock: what tests
+// plug into the link. Both directions take their wire time (1.146 ms a byte at 9600
+// 8E1): a write passes that time on the clock before it returns, and reply bytes
+// become visible to BytesWaiting() one by one as they arrive.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "link/serial_port.h"
+#include "link/virtual_clock.h"
+#include "sim/unit.h"
+
+namespace rilo::sim {
+
+// One thing the host did to the port, stamped on the virtual clock in microseconds.
+struct PortEvent {
+  enum class Kind { kOpen, kClose, kPurge, kWrite, kDtr, kRts };
+  Kind kind = Kind::kOpen;
+  uint64_t at = 0;             // a write: when its first byte started
+  std::vector<uint8_t> bytes;  // a write's bytes
+  bool on = false;             // the new level of DTR or RTS
+};
+
+class SimulatedPort : public SerialPort {
+ public:
+  SimulatedPort(Unit &unit, VirtualClock &clock) : unit_(unit), clock_(clock) {}
+
+  bool Open(const std::string &device) override;
+  void Close() override;
+  bool IsOpen() const override { return open_; }
+  void PurgeInput() override;
+  void Write(const uint8_t *data, size_t count) override;
+  size_t BytesWaiting() override;
+  size_t Read(uint8_t *into, size_t count) override;
+  void SetDtr(bool on) override;
+  void SetRts(bool on) override;
+
+  // The next Open fails, as for a missing or busy port.
+  void set_open_fails(bool fails) { open_fails_ = fails; }
+  // Everything the host did, in order.
+  const std::vector<PortEvent> &events() const { return events_; }
+  // The bytes of every write, in order.
+  std::vector<std::vector<uint8_t>> writes() const;
+
+ private:
+  // Brings the unit and the receive queue up to the clock.
+  void CatchUp();
+  void Record(PortEvent::Kind kind, std::vector<uint8_t> bytes = {}, bool on = false);
+
+  Unit &unit_;
+  VirtualClock &clock_;
+  bool open_ = false;
+  bool open_fails_ = false;
+  std::vector<uint8_t> received_;  // the driver's receive queue
+  std::vector<PortEvent> events_;
+};
+
+}  // namespace rilo::sim

@@ -1,0 +1,48 @@
+#include "sim/unit_memory.h"
+
+#include <algorithm>
+
+namespace rilo::sim {
+
+UnitMemory::UnitMemory() {
+  MassErase();
+}
+
+UnitMemory::Area UnitMemory::WritableArea(uint32_t address, size_t count) {
+  const uint64_t end = uint64_t{address} + count;
+  if (count == 0) return Area::kNone;
+  if (address >= kRamStart && end <= kRamEnd) return Area::kRam;
+  if (address >= kFlashStart && end <= kMemoryEnd) return Area::kFlash;
+  return Area::kNone;
+}
+
+void UnitMemory::Write(uint32_t address, std::span<const uint8_t> data) {
+  const bool flash = WritableArea(address, data.size()) == Area::kFlash;
+  for (size_t i = 0; i < data.size(); ++i) {
+    uint8_t &cell = bytes_[address + i];
+    cell = flash ? static_cast<uint8_t>(cell & data[i]) : data[i];
+  }
+}
+
+bool UnitMemory::EraseSegment(uint32_t address) {
+  if (address < kFlashStart || address >= kMemoryEnd) return false;
+  const uint32_t size = address < kMainFlashStart ? kInfoSegmentSize : kMainSegmentSize;
+  const uint32_t start = address / size * size;
+  // Main segments align to 512 from the top; the lowest ends where the information
+  // segments begin.
+  const uint32_t from = std::max(start, address < kMainFlashStart ? kFlashStart : kMainFlashStart);
+  std::fill(bytes_.begin() + from, bytes_.begin() + start + size, uint8_t{0xFF});
+  return true;
+}
+
+void UnitMemory::MassErase() {
+  std::fill(bytes_.begin() + kFlashStart, bytes_.end(), uint8_t{0xFF});
+}
+
+void UnitMemory::Load(uint32_t address, std::span<const uint8_t> data) {
+  if (address >= kMemoryEnd) return;
+  const size_t count = std::min<size_t>(data.size(), kMemoryEnd - address);
+  std::copy_n(data.begin(), count, bytes_.begin() + address);
+}
+
+}  // namespace rilo::sim

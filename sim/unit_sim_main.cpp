@@ -1,0 +1,193 @@
+// rilo-unit-sim: a simulated transmitter or receiver on a pseudo-terminal, for trying
+// the tool without hardware. Prints the terminal's device path and serves until
+// interrupted. No modem lines cross a pseudo-terminal, so the loader starts at the
+// first sync byte; replies are paced at the wire rate of 9600 8E1.
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/product_line.h"
+#include "sim/pseudo_terminal.h"
+#include "sim/unit.h"
+
+namespace {
+
+using namespace rilo::sim;
+
+constexpr const char *kUsage =
+    "usage: rilo-unit-sim [--role tx|rx] [--loader 1.10|1.61|2.02] [--short-image] [--link PATH]\n";
+
+volatile sig_atomic_t g_stop = 0;
+void OnSignal(int) {
+  g_stop = 1;
+}
+
+struct Options {
+  Role role = Role::kReceiver;
+  std::optional<LoaderVersion> loader;
+  bool short_image = false;
+  std::string link;
+};
+
+// "1.61" -> 01 61: the loader reports its version as these digits.
+std::optional<LoaderVersion> ParseLoader(const std::string &text) {
+  unsigned major = 0, minor = 0;
+  int used = 0;
+  if (text.size() != 4 || text[1] != '.' ||
+      std::sscanf(text.c_str(), "%1x.%2x%n", &major, &minor, &used) != 2 || used != 4)
+    return std::nullopt;
+  for (char c : text)
+    if (c != '.' && (c < '0' || c > '9')) return std::nullopt;
+  return LoaderVersion{static_cast<uint8_t>(major), static_cast<uint8_t>(minor)};
+}
+
+std::optional<Options> ParseOptions(int argc, char **argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool has_value = i + 1 < argc;
+    if (arg == "--role" && has_value) {
+      const std::string role = argv[++i];
+      if (role != "tx" && role != "rx") return std::nullopt;
+      options.role = role == "tx" ? Role::kTransmitter : Role::kReceiver;
+    } else if (arg == "--loader" && has_value) {
+      options.loader = ParseLoader(argv[++i]);
+      if (!options.loader) return std::nullopt;
+    } else if (arg == "--short-image") {
+      options.short_image = true;
+    } else if (arg == "--link" && has_value) {
+      options.link = argv[++i];
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (options.short_image && options.role == Role::kTransmitter) return std::nullopt;
+  return options;
+}
+
+std::string Describe(const UnitConfig &config) {
+  char text[160];
+  std::snprintf(text, sizeof text, "Q12 %s, program at 0x%04X, chip %02X %02X, loader %X.%02X",
+                config.role == Role::kTransmitter ? "transmitter" : "receiver", config.program_start,
+                config.chip[0], config.chip[1], config.loader.major, config.loader.minor);
+  return text;
+}
+
+// Makes `link` a symbolic link to `target`, replacing an older link but nothing else.
+bool MakeLink(const std::string &link, const std::string &target) {
+  struct stat existing;
+  if (lstat(link.c_str(), &existing) == 0) {
+    if (!S_ISLNK(existing.st_mode)) {
+      std::fprintf(stderr, "rilo-unit-sim: %s exists and is not a symbolic link\n", link.c_str());
+      return false;
+    }
+    unlink(link.c_str());
+  }
+  if (symlink(target.c_str(), link.c_str()) != 0) {
+    std::fprintf(stderr, "rilo-unit-sim: cannot create %s: %s\n", link.c_str(), std::strerror(errno));
+    return false;
+  }
+  return true;
+}
+
+uint64_t NowMicros() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return uint64_t(now.tv_sec) * 1000000 + uint64_t(now.tv_nsec) / 1000;
+}
+
+// Feeds the unit what the host writes and hands the host each reply byte at the moment
+// its stop bit would arrive. Sleeps in ppoll until the host writes, the next byte is
+// due, or a signal comes.
+int Serve(Unit &unit, int master, const sigset_t &wait_mask) {
+  std::vector<uint8_t> due;
+  uint8_t buffer[512];
+  while (!g_stop) {
+    const uint64_t now = NowMicros();
+    unit.AdvanceTo(now);
+    due.clear();
+    unit.TakeSent(now, due);
+    // A host that stopped reading loses bytes, as a UART overruns: never block here.
+    if (!due.empty() && write(master, due.data(), due.size()) < 0 && errno != EAGAIN) break;
+
+    timespec timeout{};
+    const auto next = unit.NextEventAt();
+    if (next) {
+      const uint64_t wait = *next > now ? *next - now : 0;
+      timeout.tv_sec = static_cast<time_t>(wait / 1000000);
+      timeout.tv_nsec = static_cast<long>(wait % 1000000 * 1000);
+    }
+    pollfd watch{master, POLLIN, 0};
+    const int ready = ppoll(&watch, 1, next ? &timeout : nullptr, &wait_mask);
+    if (ready < 0 && errno != EINTR) break;
+    if (ready <= 0) continue;
+    const ssize_t n = read(master, buffer, sizeof buffer);
+    if (n < 0 && errno != EAGAIN) break;
+    const uint64_t at = NowMicros();
+    for (ssize_t i = 0; i < n; ++i)
+      unit.ByteArrived(buffer[i], at);
+  }
+  if (g_stop) return 0;
+  std::fprintf(stderr, "rilo-unit-sim: the pseudo-terminal failed: %s\n", std::strerror(errno));
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  const auto options = ParseOptions(argc, argv);
+  if (!options) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  std::string error;
+  const auto line = ReadProductLine(BesideProgram("product-line.txt"), &error);
+  if (!line) {
+    std::fprintf(stderr, "rilo-unit-sim: %s\n", error.c_str());
+    return 1;
+  }
+  const Model model = options->role == Role::kTransmitter ? Model::kTransmitter
+                      : options->short_image              ? Model::kReceiver8k
+                                                          : Model::kReceiver16k;
+  UnitConfig config = StandardUnit(model, *line);
+  if (options->loader) config.loader = *options->loader;
+  config.entry = Entry::kFirstSync;
+  Unit unit(config);
+
+  PseudoTerminal terminal;
+  if (!terminal.Open(&error)) {
+    std::fprintf(stderr, "rilo-unit-sim: %s\n", error.c_str());
+    return 1;
+  }
+  if (!options->link.empty() && !MakeLink(options->link, terminal.device_path())) return 1;
+
+  // Signals stay blocked except while sleeping in ppoll, so none slips in between.
+  sigset_t stop_signals, wait_mask;
+  sigemptyset(&stop_signals);
+  for (int s : {SIGINT, SIGTERM, SIGHUP})
+    sigaddset(&stop_signals, s);
+  sigprocmask(SIG_BLOCK, &stop_signals, &wait_mask);
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  for (int s : {SIGINT, SIGTERM, SIGHUP})
+    sigaction(s, &action, nullptr);
+
+  std::printf("%s\n", terminal.device_path().c_str());
+  std::fflush(stdout);
+  std::fprintf(stderr, "rilo-unit-sim: %s on %s%s%s; stop with Ctrl+C\n", Describe(config).c_str(),
+               terminal.device_path().c_str(), options->link.empty() ? "" : ", linked as ",
+               options->link.c_str());
+
+  const int status = Serve(unit, terminal.master(), wait_mask);
+  if (!options->link.empty()) unlink(options->link.c_str());
+  return status;
+}

@@ -1,0 +1,156 @@
+// rilo-unit-sim as people run it: a pseudo-terminal, a sync, a paced reply, a clean stop.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "sim/sim_test_bench.h"
+
+namespace rilo::sim {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The program running in the background, its first line of output read.
+class Program {
+ public:
+  explicit Program(std::vector<std::string> args) {
+    int out[2];
+    if (pipe(out) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(out[1], STDOUT_FILENO);
+      close(out[0]);
+      close(out[1]);
+      const std::string program = BesideProgram("rilo-unit-sim");
+      std::vector<char *> argv{const_cast<char *>(program.c_str())};
+      for (auto &arg : args)
+        argv.push_back(arg.data());
+      argv.push_back(nullptr);
+      execv(program.c_str(), argv.data());
+      _exit(127);
+    }
+    close(out[1]);
+    FILE *lines = fdopen(out[0], "r");
+    char buffer[256] = {};
+    if (fgets(buffer, sizeof buffer, lines) != nullptr) path_ = std::string(buffer, strcspn(buffer, "\n"));
+    fclose(lines);
+  }
+  ~Program() {
+    if (pid_ > 0) Stop();
+  }
+
+  // SIGTERM; answers the exit status.
+  int Stop() {
+    kill(pid_, SIGTERM);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  const std::string &path() const { return path_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string path_;
+};
+
+int OpenRaw(const std::string &path) {
+  const int fd = open(path.c_str(), O_RDWR | O_NOCTTY);
+  termios mode{};
+  if (fd >= 0 && tcgetattr(fd, &mode) == 0) {
+    cfmakeraw(&mode);
+    tcsetattr(fd, TCSANOW, &mode);
+  }
+  return fd;
+}
+
+// Reads exactly `count` bytes or gives up after `ms`.
+Bytes ReadReply(int fd, size_t count, int ms = 2000) {
+  Bytes reply;
+  const auto end = Clock::now() + std::chrono::milliseconds(ms);
+  while (reply.size() < count && Clock::now() < end) {
+    pollfd watch{fd, POLLIN, 0};
+    if (poll(&watch, 1, 50) <= 0) continue;
+    uint8_t buffer[256];
+    const ssize_t n = read(fd, buffer, std::min(sizeof buffer, count - reply.size()));
+    if (n > 0) reply.insert(reply.end(), buffer, buffer + n);
+  }
+  return reply;
+}
+
+Bytes Exchange(int fd, const Bytes &request, size_t expected) {
+  tcflush(fd, TCIFLUSH);
+  EXPECT_EQ(write(fd, request.data(), request.size()), static_cast<ssize_t>(request.size()));
+  return ReadReply(fd, expected);
+}
+
+TEST(UnitSimProgram, ServesASimulatedReceiverOnAPseudoTerminal) {
+  const std::string link = testing::TempDir() + "rilo-unit-sim-test-link";
+  Program program({"--role", "rx", "--link", link});
+  ASSERT_EQ(program.path().rfind("/dev/pts/", 0), 0u) << program.path();
+  char target[256] = {};
+  ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
+  EXPECT_EQ(program.path(), target);
+
+  int fd = OpenRaw(link);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(Exchange(fd, kSync, 1), Bytes{kAck});
+
+  // A host closing and reopening the port finds the unit still there.
+  close(fd);
+  fd = OpenRaw(program.path());
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(Exchange(fd, kSync, 1), Bytes{kAck});
+  EXPECT_EQ(Exchange(fd, PasswordFrame(TestProductLine().password_b), 1), Bytes{kAck});
+
+  // The settings block comes back paced at 9600 8E1.
+  const auto start = Clock::now();
+  const Bytes block = Exchange(fd, ReadFrame(0x1080), 134);
+  const auto took = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start);
+  ASSERT_EQ(block.size(), 134u);
+  EXPECT_EQ((Bytes{block[4], block[5]}), (Bytes{0x0F, 0x33}));
+  EXPECT_TRUE(CheckBytesValid(block));
+  EXPECT_GE(took.count(), static_cast<int64_t>(133 * kByteMicros));
+  close(fd);
+
+  EXPECT_EQ(program.Stop(), 0);
+  struct stat gone;
+  EXPECT_NE(lstat(link.c_str(), &gone), 0) << "the link is removed on the way out";
+}
+
+TEST(UnitSimProgram, RefusesUnknownOptions) {
+  for (std::vector<std::string> args : {std::vector<std::string>{"--role", "xx"},
+                                        {"--loader", "1.6"},
+                                        {"--role", "tx", "--short-image"},
+                                        {"--baud", "19200"}}) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      const int null = open("/dev/null", O_WRONLY);
+      dup2(null, STDERR_FILENO);
+      const std::string program = BesideProgram("rilo-unit-sim");
+      std::vector<char *> argv{const_cast<char *>(program.c_str())};
+      for (auto &arg : args)
+        argv.push_back(arg.data());
+      argv.push_back(nullptr);
+      execv(program.c_str(), argv.data());
+      _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2) << args[0];
+  }
+}
+
+}  // namespace
+}  // namespace rilo::sim
