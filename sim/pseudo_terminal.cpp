@@ -1,6 +1,8 @@
 #include "sim/pseudo_terminal.h"
 
 #include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -11,6 +13,7 @@
 namespace rilo::sim {
 
 PseudoTerminal::~PseudoTerminal() {
+  if (closes_ >= 0) close(closes_);
   if (slave_ >= 0) close(slave_);
   if (master_ >= 0) close(master_);
 }
@@ -31,7 +34,19 @@ bool PseudoTerminal::Open(std::string *error) {
   // Raw, so a host that cannot set its own mode still sees the bytes unchanged.
   cfmakeraw(&mode);
   tcsetattr(slave_, TCSANOW, &mode);
+  closes_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (closes_ < 0 || inotify_add_watch(closes_, path_.c_str(), IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+    *error = std::string("cannot watch the pseudo-terminal: ") + std::strerror(errno);
+    return false;
+  }
   return true;
+}
+
+void PseudoTerminal::AfterHostClosed() {
+  char events[1024];
+  while (read(closes_, events, sizeof events) > 0) {
+  }
+  ioctl(slave_, TIOCNXCL);
 }
 
 }  // namespace rilo::sim

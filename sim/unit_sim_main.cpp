@@ -108,7 +108,8 @@ uint64_t NowMicros() {
 // Feeds the unit what the host writes and hands the host each reply byte at the moment
 // its stop bit would arrive. Sleeps in ppoll until the host writes, the next byte is
 // due, or a signal comes.
-int Serve(Unit &unit, int master, const sigset_t &wait_mask) {
+int Serve(Unit &unit, PseudoTerminal &terminal, const sigset_t &wait_mask) {
+  const int master = terminal.master();
   std::vector<uint8_t> due;
   uint8_t buffer[512];
   while (!g_stop) {
@@ -126,10 +127,12 @@ int Serve(Unit &unit, int master, const sigset_t &wait_mask) {
       timeout.tv_sec = static_cast<time_t>(wait / 1000000);
       timeout.tv_nsec = static_cast<long>(wait % 1000000 * 1000);
     }
-    pollfd watch{master, POLLIN, 0};
-    const int ready = ppoll(&watch, 1, next ? &timeout : nullptr, &wait_mask);
+    pollfd watch[] = {{master, POLLIN, 0}, {terminal.closes(), POLLIN, 0}};
+    const int ready = ppoll(watch, 2, next ? &timeout : nullptr, &wait_mask);
     if (ready < 0 && errno != EINTR) break;
     if (ready <= 0) continue;
+    if (watch[1].revents & POLLIN) terminal.AfterHostClosed();
+    if (!(watch[0].revents & POLLIN)) continue;
     const ssize_t n = read(master, buffer, sizeof buffer);
     if (n < 0 && errno != EAGAIN) break;
     const uint64_t at = NowMicros();
@@ -187,7 +190,7 @@ int main(int argc, char **argv) {
                terminal.device_path().c_str(), options->link.empty() ? "" : ", linked as ",
                options->link.c_str());
 
-  const int status = Serve(unit, terminal.master(), wait_mask);
+  const int status = Serve(unit, terminal, wait_mask);
   if (!options->link.empty()) unlink(options->link.c_str());
   return status;
 }

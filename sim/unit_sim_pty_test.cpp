@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include "sim/sim_test_bench.h"
 
@@ -126,6 +128,29 @@ TEST(UnitSimProgram, ServesASimulatedReceiverOnAPseudoTerminal) {
   EXPECT_EQ(program.Stop(), 0);
   struct stat gone;
   EXPECT_NE(lstat(link.c_str(), &gone), 0) << "the link is removed on the way out";
+}
+
+TEST(UnitSimProgram, AHostsExclusiveUseEndsWhenItClosesThePort) {
+  Program program({"--role", "tx"});
+  const int fd = OpenRaw(program.path());
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ioctl(fd, TIOCEXCL), 0);
+  close(fd);
+  // Only an unprivileged host is refused an exclusive terminal: try as one.
+  chmod(program.path().c_str(), 0666);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (geteuid() == 0 && setuid(65534) != 0) _exit(2);
+    for (int attempt = 0; attempt < 200; ++attempt) {
+      const int again = open(program.path().c_str(), O_RDWR | O_NOCTTY);
+      if (again >= 0) _exit(0);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    _exit(1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the port could not be opened again";
 }
 
 TEST(UnitSimProgram, RefusesUnknownOptions) {
