@@ -1,0 +1,392 @@
+#include "app/form_menu.h"
+
+#include <QCloseEvent>
+#include <QDate>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTime>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
+#include "app/clickable_label.h"
+#include "app/exception_box.h"
+#include "app/form_pages.h"
+#include "app/form_ver.h"
+#include "app/page_printer.h"
+#include "app/password_form.h"
+#include "app/qt_operator.h"
+
+namespace rilo {
+namespace {
+
+constexpr int kHotKeyId = 1124;
+constexpr int kAlphaStep = 51;
+
+QString Text(const char *utf8) {
+  return QString::fromUtf8(utf8);
+}
+
+QMenu *AddMenu(QMenuBar *bar, const char *name, const char *title) {
+  QMenu *menu = bar->addMenu(Text(title));
+  menu->setObjectName(name);
+  menu->menuAction()->setObjectName(QString(name) + "Item");
+  return menu;
+}
+
+QAction *AddItem(QMenu *menu, const char *name, const char *caption) {
+  QAction *item = menu->addAction(Text(caption));
+  item->setObjectName(name);
+  return item;
+}
+
+void AddSeparator(QMenu *menu, const char *name) {
+  menu->addSeparator()->setObjectName(name);
+}
+
+// The system's long time format, less the time zone that some systems put in it.
+QString LongTime(const QTime &time) {
+  QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+  format.remove(QRegularExpression(R"(\s*\(?t+\)?)"));
+  return QLocale::system().toString(time, format.trimmed());
+}
+
+}  // namespace
+
+TFormMenu::TFormMenu(Preferences &store, Operator *person, PrinterChooser *printer) {
+  setWindowTitle(QString());
+  // A fixed single border with system menu and minimise box, no maximise.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+  auto *client = new QWidget(this);
+  auto *column = new QVBoxLayout(client);
+  column->setContentsMargins(2, 2, 2, 0);
+  column->setSpacing(2);
+  column->addWidget(BuildCoolBar());
+  pages_ = new QTabWidget(client);
+  pages_->setObjectName("PageControl");
+  pages_->setDocumentMode(true);
+  pages_->addTab(BuildPushBottonPage(), Text("功能設定"));
+  pages_->addTab(BuildCustomerInformationPage(), Text("客戶資訊"));
+  pages_->addTab(BuildSpecialSettingPage(), Text("特殊功能設定"));
+  column->addWidget(pages_);
+  auto *memo = new QPlainTextEdit(client);
+  memo->setObjectName("Memo");
+  memo->hide();
+  setCentralWidget(client);
+  BuildMenus();
+  BuildStatusBar();
+  // The window takes the size of its contents and keeps it.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+  formTimer_ = new QTimer(this);
+  formTimer_->setObjectName("FormTimer");
+  formTimer_->setInterval(100);
+  connect(formTimer_, &QTimer::timeout, this, [this] { Handle([this] { FormTimerTimer(); }); });
+  clockTimer_ = new QTimer(this);
+  clockTimer_->setObjectName("ClockTimer");
+  clockTimer_->setInterval(1000);
+  connect(clockTimer_, &QTimer::timeout, this, [this] { Handle([this] { ClockTimerTimer(); }); });
+  clockTimer_->start();
+  setWindowOpacity(0.0);
+
+  if (!person) {
+    ownPerson_ = std::make_unique<QtOperator>(this, progress_);
+    person = ownPerson_.get();
+  }
+  person_ = person;
+  if (!printer) {
+    ownPrinter_ = std::make_unique<PrintDialogChooser>(this);
+    printer = ownPrinter_.get();
+  }
+  printer_ = printer;
+  workbench_ = std::make_unique<Workbench>(store, *person_);
+
+  RegisterHotKey();
+  Handle([this] { FormMenuCreate(); });
+
+  passwordForm_ = new TPasswordForm(
+      this, *person_, [this](const std::string &typed) { return workbench_->BPasswordOKClick(typed); });
+  formVer_ = new TFormVer(this, workbench_->flags(), *person_);
+}
+
+TFormMenu::~TFormMenu() {
+#if defined(_WIN32)
+  UnregisterHotKey(reinterpret_cast<HWND>(winId()), kHotKeyId);
+#endif
+}
+
+QWidget *TFormMenu::BuildCoolBar() {
+  auto *coolBar = new QWidget;
+  coolBar->setObjectName("CoolBar");
+  auto *row = new QHBoxLayout(coolBar);
+  row->setContentsMargins(0, 0, 0, 0);
+
+  auto *toolBar = new QToolBar(coolBar);
+  toolBar->setObjectName("ToolBar");
+  toolBar->setIconSize(QSize(24, 24));
+  auto tool = [&](const char *name, QStyle::StandardPixmap icon, const char *hint) {
+    QAction *action = toolBar->addAction(style()->standardIcon(icon), QString());
+    action->setToolTip(Text(hint));
+    toolBar->widgetForAction(action)->setObjectName(name);
+    return action;
+  };
+  tool("TBOpenfile", QStyle::SP_DialogOpenButton, "開啟檔案");
+  tool("TBSavefile", QStyle::SP_DialogSaveButton, "儲存檔案");
+  QAction *print = tool("TBPrintPage", QStyle::SP_FileDialogContentsView, "列印頁面");
+  connect(print, &QAction::triggered, this, [this] { Handle([this] { NPrintClick(); }); });
+  toolBar->widgetForAction(toolBar->addSeparator())->setObjectName("TBSpace1");
+
+  auto *comPopup = new QMenu(this);
+  comPopup->setObjectName("COMPopupMenu");
+  for (int n = 1; n <= 16; ++n) {
+    QAction *item = comPopup->addAction(QString("COM &%1").arg(n));
+    item->setObjectName(QString("PopCOM%1").arg(n));
+    item->setCheckable(true);
+    connect(item, &QAction::triggered, this, [this, n] { Handle([this, n] { NCOMClick(n); }); });
+  }
+  auto *comSet = new QToolButton(toolBar);
+  comSet->setObjectName("TBCOMSet");
+  comSet->setIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
+  comSet->setToolTip(Text("選擇連接埠"));
+  comSet->setMenu(comPopup);
+  comSet->setPopupMode(QToolButton::MenuButtonPopup);
+  toolBar->addWidget(comSet);
+  row->addWidget(toolBar);
+
+  auto speed = [&](const char *name, const char *text, QStyle::StandardPixmap icon) {
+    auto *button = new QToolButton(coolBar);
+    button->setObjectName(name);
+    button->setText(Text(text));
+    button->setIcon(style()->standardIcon(icon));
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setAutoRaise(true);
+    button->hide();
+    row->addWidget(button);
+  };
+  speed("BWriteTx", "Tx", QStyle::SP_ArrowUp);
+  speed("BWriteRx", "Rx", QStyle::SP_ArrowDown);
+  for (auto [name, text] : {std::pair{"BLoadSet", "讀取設定"}, std::pair{"BWriteSet", "寫入設定"}}) {
+    auto *button = new QPushButton(Text(text), coolBar);
+    button->setObjectName(name);
+    button->setMinimumHeight(40);
+    row->addWidget(button);
+  }
+  row->addWidget(BuildIdentityPanel());
+  return coolBar;
+}
+
+QWidget *TFormMenu::BuildIdentityPanel() {
+  auto *panel = new QFrame;
+  panel->setObjectName("PanelEqupmentFunc");
+  panel->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+  auto *grid = new QGridLayout(panel);
+  grid->setContentsMargins(6, 2, 6, 2);
+  grid->setVerticalSpacing(2);
+  struct Field {
+    const char *label;
+    const char *caption;
+    const char *edit;
+    int row, column;
+  };
+  const Field fields[] = {{"LabelEqupmentType", "機器型號", "EEqupmentType", 0, 0},
+                          {"LabelEqupmentID", "ID-識別碼", "EEqupmentID", 0, 2},
+                          {"LabelEqupmentSN", "機器序號", "EEqupmentSN", 1, 0},
+                          {"LabelEqupmentDate", "出廠日期", "EEqupmentDate", 1, 2}};
+  for (const Field &f : fields) {
+    auto *label = new ClickableLabel(Text(f.caption), panel);
+    label->setObjectName(f.label);
+    auto *edit = new QLineEdit(panel);
+    edit->setObjectName(f.edit);
+    edit->setFixedWidth(110);
+    edit->setReadOnly(true);
+    grid->addWidget(label, f.row, f.column);
+    grid->addWidget(edit, f.row, f.column + 1);
+  }
+  panel->findChild<QLineEdit *>("EEqupmentDate")->setText("20  /  /  ");
+  return panel;
+}
+
+void TFormMenu::BuildMenus() {
+  QMenuBar *bar = menuBar();
+  bar->setObjectName("MainMenu");
+
+  QMenu *file = AddMenu(bar, "NFile", "  檔   案  ");
+  AddItem(file, "NOpenfile", "開 啟 檔 案")->setToolTip(Text("開啟您的檔案"));
+  AddItem(file, "NSavefile", "儲 存 檔 案");
+  AddSeparator(file, "N9");
+  QAction *print = AddItem(file, "NPrint", "列 印 頁 面");
+  connect(print, &QAction::triggered, this, [this] { Handle([this] { NPrintClick(); }); });
+  AddSeparator(file, "N7");
+  QAction *quit = AddItem(file, "NQuit", "結 束 程 式");
+  connect(quit, &QAction::triggered, this, [this] { Handle([this] { NQuitClick(); }); });
+
+  QMenu *ports = AddMenu(bar, "NSetting", "  通  訊  埠  ");
+  for (int n = 1; n <= 16; ++n) {
+    QAction *item = ports->addAction(QString("COM &%1").arg(n));
+    item->setObjectName(QString("NCOM%1").arg(n));
+    item->setCheckable(true);
+    connect(item, &QAction::triggered, this, [this, n] { Handle([this, n] { NCOMClick(n); }); });
+  }
+
+  QMenu *load = AddMenu(bar, "NLoad", "  讀   取  ");
+  AddItem(load, "NLoadSet", "讀 取 設 定");
+  AddItem(load, "NLoadTxPrg", "讀 取 發 射 機");
+  AddItem(load, "NLoadRxPrg", "讀 取 接 收 機");
+
+  QMenu *write = AddMenu(bar, "NWrite", "  寫   入  ");
+  AddItem(write, "NWriteSet", "寫 入 設 定");
+  AddItem(write, "NWriteTxPrg", "寫 入 發 射 機")->setVisible(false);
+  AddItem(write, "NWriteRxPrg", "寫 入 接 收 機")->setVisible(false);
+
+  QMenu *help = AddMenu(bar, "NHelp", "  說   明  ");
+  AddItem(help, "NFirmwareVer", "韌 體 程 式 版 本");
+  QAction *version = AddItem(help, "NPCVer", "設 定 程 式 版 本");
+  connect(version, &QAction::triggered, this, [this] { Handle([this] { NPCVerClick(); }); });
+}
+
+void TFormMenu::BuildStatusBar() {
+  QStatusBar *bar = statusBar();
+  bar->setObjectName("StatusBar");
+  bar->setSizeGripEnabled(false);
+  auto *progressPanel = new QWidget(bar);
+  progressPanel->setObjectName("StatusPanel0");
+  progressPanel->setFixedWidth(630);
+  auto *row = new QHBoxLayout(progressPanel);
+  row->setContentsMargins(2, 0, 2, 0);
+  row->addWidget(new QLabel(Text("進 度"), progressPanel));
+  progress_ = new QProgressBar(progressPanel);
+  progress_->setObjectName("ProgressBar");
+  progress_->setRange(0, 100);
+  progress_->setValue(0);
+  progress_->setTextVisible(false);
+  progress_->setMaximumHeight(16);
+  row->addWidget(progress_, 1);
+  bar->addWidget(progressPanel);
+  datePanel_ = new QLabel(Text("日 期"), bar);
+  datePanel_->setObjectName("StatusPanel1");
+  datePanel_->setMinimumWidth(70);
+  timePanel_ = new QLabel(Text("時 間"), bar);
+  timePanel_->setObjectName("StatusPanel2");
+  timePanel_->setMinimumWidth(70);
+  bar->addWidget(datePanel_);
+  bar->addWidget(timePanel_);
+}
+
+void TFormMenu::RegisterHotKey() {
+#if defined(_WIN32)
+  ::RegisterHotKey(reinterpret_cast<HWND>(winId()), kHotKeyId, MOD_CONTROL | MOD_ALT, VK_F8);
+#else
+  // No global hot keys here, and X servers keep Ctrl+Alt+F8 for switching consoles:
+  // the same keys with Shift added reach the dialog too.
+  for (QKeyCombination keys :
+       {Qt::CTRL | Qt::ALT | Qt::Key_F8, Qt::CTRL | Qt::ALT | Qt::SHIFT | Qt::Key_F8}) {
+    auto *shortcut = new QShortcut(QKeySequence(keys), this);
+    shortcut->setContext(Qt::ApplicationShortcut);
+    connect(shortcut, &QShortcut::activated, this, &TFormMenu::HotKey);
+  }
+#endif
+}
+
+#if defined(_WIN32)
+bool TFormMenu::nativeEvent(const QByteArray &eventType, void *message, qintptr *result) {
+  const bool handled = QMainWindow::nativeEvent(eventType, message, result);
+  if (static_cast<MSG *>(message)->message == WM_HOTKEY) HotKey();
+  return handled;
+}
+#endif
+
+WindowGeometry TFormMenu::Geometry() const {
+  const QRect frame = frameGeometry();
+  return {frame.left(), frame.top(), frame.height(), frame.width()};
+}
+
+void TFormMenu::Handle(const std::function<void()> &handler) {
+  RunGuarded(*person_, handler);
+  binder_.Mirror(workbench_->view());
+}
+
+void TFormMenu::FormMenuCreate() {
+  // Where the window stands before any stored place is known: the middle of the screen.
+  adjustSize();
+  if (QScreen *screen = QGuiApplication::primaryScreen()) {
+    QRect place = rect();
+    place.moveCenter(screen->availableGeometry().center());
+    move(place.topLeft());
+  }
+  pages_->setCurrentWidget(pages_->findChild<QWidget *>("TabPushBotton"));
+  // The window keeps the size of its contents; the stored place is taken.
+  const WindowGeometry stored = workbench_->FormMenuCreate(Geometry());
+  move(stored.left, stored.top);
+}
+
+void TFormMenu::FormMenuShow() {
+  workbench_->FormMenuShow();
+  formTimer_->start();
+}
+
+void TFormMenu::showEvent(QShowEvent *event) {
+  QMainWindow::showEvent(event);
+  if (shown_ || event->spontaneous()) return;
+  shown_ = true;
+  Handle([this] { FormMenuShow(); });
+}
+
+void TFormMenu::closeEvent(QCloseEvent *event) {
+  Handle([this] { workbench_->FormMenuClose(Geometry()); });
+  event->accept();
+}
+
+void TFormMenu::FormTimerTimer() {
+  if (alpha_ == 255) {
+    formTimer_->stop();
+    return;
+  }
+  alpha_ += kAlphaStep;
+  setWindowOpacity(alpha_ / 255.0);
+}
+
+void TFormMenu::ClockTimerTimer() {
+  const QLocale system = QLocale::system();
+  datePanel_->setText(system.toString(QDate::currentDate(), QLocale::ShortFormat));
+  timePanel_->setText(LongTime(QTime::currentTime()));
+}
+
+void TFormMenu::NCOMClick(int n) {
+  workbench_->NCOMClick(n);
+}
+
+void TFormMenu::NPrintClick() {
+  PrintPages(*this, *pages_, *printer_, *person_);
+}
+
+void TFormMenu::NPCVerClick() {
+  formVer_->exec();
+}
+
+void TFormMenu::NQuitClick() {
+  close();
+}
+
+void TFormMenu::HotKey() {
+  if (passwordForm_->isVisible()) return;
+  if (passwordForm_->exec() == QDialog::Accepted) Handle([this] { NQuitClick(); });
+}
+
+}  // namespace rilo

@@ -1,0 +1,213 @@
+// The main window headless: start-up from the preference store, the flags applied to
+// the real widgets, port selection through the pop-up, and the fade-in.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "app/form_menu.h"
+#include "core/testing/scripted_operator.h"
+#include "workbench/testing/recording_preferences.h"
+
+namespace rilo {
+namespace {
+
+using testing::FillDefaults;
+using testing::RecordingPreferences;
+
+class FormMenuTest : public ::testing::Test {
+ protected:
+  RecordingPreferences store;
+  testing::ScriptedOperator person;
+
+  std::unique_ptr<TFormMenu> Start() {
+    auto window = std::make_unique<TFormMenu>(store, &person);
+    window->show();
+    return window;
+  }
+
+  static bool Checked(TFormMenu &window, const QString &name) {
+    return window.findChild<QAction *>(name)->isChecked();
+  }
+  static std::vector<int> CheckedPorts(TFormMenu &window, const char *set) {
+    std::vector<int> checked;
+    for (int n = 1; n <= 16; ++n)
+      if (Checked(window, QString("%1%2").arg(set).arg(n))) checked.push_back(n);
+    return checked;
+  }
+  static bool TabShown(TFormMenu &window, const char *page) {
+    auto *pages = window.findChild<QTabWidget *>("PageControl");
+    return pages->isTabVisible(pages->indexOf(window.findChild<QWidget *>(page)));
+  }
+};
+
+TEST_F(FormMenuTest, FirstRunWritesDefaultsAndChecksCom1InBothMenus) {
+  auto window = Start();
+  EXPECT_EQ(store.values.at("COM"), (std::variant<int32_t, std::string>{"COM1"}));
+  EXPECT_EQ(store.values.at("CustomerInfo"), (std::variant<int32_t, std::string>{1}));
+  EXPECT_EQ(store.values.at("Language"), (std::variant<int32_t, std::string>{"English"}));
+  EXPECT_EQ(store.values.at("Left"), (std::variant<int32_t, std::string>{window->frameGeometry().left()}));
+  EXPECT_EQ(store.values.at("Top"), (std::variant<int32_t, std::string>{window->frameGeometry().top()}));
+  EXPECT_EQ(CheckedPorts(*window, "NCOM"), std::vector<int>{1});
+  EXPECT_EQ(CheckedPorts(*window, "PopCOM"), std::vector<int>{1});
+  EXPECT_TRUE(TabShown(*window, "TabCustomerInformation"));
+  EXPECT_FALSE(TabShown(*window, "TabSpecialSetting"));
+  EXPECT_FALSE(window->findChild<QAction *>("NLoadTxPrg")->isVisible());
+  EXPECT_EQ(window->findChild<QTabWidget *>("PageControl")->currentWidget()->objectName(), "TabPushBotton");
+  EXPECT_TRUE(window->windowTitle().isEmpty());
+  EXPECT_TRUE(person.shown.empty());
+}
+
+TEST_F(FormMenuTest, StoreLackingOnlyFactoryTakesTheStoredPlaceAndRewritesDefaults) {
+  FillDefaults(store);
+  store.values["Left"] = 37;
+  store.values["Top"] = 41;
+  store.values["COM"] = "COM5";
+  store.values["SpecialFunc"] = 1;
+  store.values.erase("Factory");
+  auto window = Start();
+  EXPECT_EQ(window->frameGeometry().topLeft(), QPoint(37, 41));
+  EXPECT_EQ(CheckedPorts(*window, "NCOM"), std::vector<int>{1});
+  EXPECT_TRUE(TabShown(*window, "TabSpecialSetting"));  // read before the failure
+  EXPECT_EQ(store.values.at("SpecialFunc"), (std::variant<int32_t, std::string>{0}));
+  EXPECT_EQ(store.values.at("Left"), (std::variant<int32_t, std::string>{37}));
+}
+
+TEST_F(FormMenuTest, EachFlagShowsAndHidesItsControlsInTheWindow) {
+  struct Case {
+    const char *flag;
+    std::vector<const char *> controls;
+  };
+  const Case cases[] = {
+      {"BattLow", {"LabelLowBattAct", "CBTxLowBattAction", "LabelTxSpeFunc", "PanelTxSpeFunc"}},
+      {"BattLowAction", {"LabelLowBattEMS", "CBTxBattLowEMS", "LabelTxSpeFunc", "PanelTxSpeFunc"}},
+      {"TxEMSCount", {"LabelTxEMSCont", "CBTxEMSCont", "LabelTxSpeFunc", "PanelTxSpeFunc"}},
+      {"BattCount", {"LabelBattCont", "CBTxBattCont", "LabelTxSpeFunc", "PanelTxSpeFunc"}},
+      {"Key1Time", {"LabelBtnSpeFunc", "PanelBtnSpeFunc"}},
+  };
+  const std::vector<const char *> all = {"LabelLowBattAct", "CBTxLowBattAction", "LabelLowBattEMS",
+                                         "CBTxBattLowEMS",  "LabelTxEMSCont",    "CBTxEMSCont",
+                                         "LabelBattCont",   "CBTxBattCont",      "LabelTxSpeFunc",
+                                         "PanelTxSpeFunc",  "LabelBtnSpeFunc",   "PanelBtnSpeFunc"};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.flag);
+    RecordingPreferences prefs;
+    FillDefaults(prefs);
+    prefs.values[c.flag] = 1;
+    TFormMenu window(prefs, &person);
+    window.show();
+    for (const char *name : all) {
+      const bool wanted =
+          std::find(c.controls.begin(), c.controls.end(), std::string(name)) != c.controls.end();
+      EXPECT_EQ(!window.findChild<QWidget *>(name)->isHidden(), wanted) << name;
+    }
+  }
+
+  struct Field {
+    const char *flag;
+    const char *field;
+  };
+  for (const Field f :
+       {Field{"IDCODE", "EEqupmentID"}, Field{"DateCode", "EEqupmentDate"}, Field{"SN", "EEqupmentSN"}}) {
+    RecordingPreferences prefs;
+    FillDefaults(prefs);
+    prefs.values[f.flag] = 1;
+    TFormMenu window(prefs, &person);
+    window.show();
+    for (const char *field : {"EEqupmentID", "EEqupmentDate", "EEqupmentSN"})
+      EXPECT_EQ(window.findChild<QLineEdit *>(field)->isReadOnly(), std::string(field) != f.field)
+          << f.flag << " " << field;
+  }
+}
+
+TEST_F(FormMenuTest, FactoryShowsTheFirmwareReadsAndKeepsTheWritesHidden) {
+  FillDefaults(store);
+  store.values["Factory"] = 1;
+  auto window = Start();
+  for (const char *name : {"NLoadTxPrg", "NLoadRxPrg", "NFirmwareVer"})
+    EXPECT_TRUE(window->findChild<QAction *>(name)->isVisible()) << name;
+  for (const char *name : {"NWriteTxPrg", "NWriteRxPrg"})
+    EXPECT_FALSE(window->findChild<QAction *>(name)->isVisible()) << name;
+  for (const char *name : {"BWriteTx", "BWriteRx"})
+    EXPECT_TRUE(window->findChild<QWidget *>(name)->isHidden());
+}
+
+TEST_F(FormMenuTest, PortPickedFromThePopUpIsStoredAndCheckedInBothSets) {
+  FillDefaults(store);
+  store.values["COM"] = "COM3";
+  auto window = Start();
+  EXPECT_EQ(CheckedPorts(*window, "NCOM"), std::vector<int>{3});
+  store.writes.clear();
+
+  window->findChild<QAction *>("PopCOM12")->trigger();
+  EXPECT_EQ(CheckedPorts(*window, "NCOM"), std::vector<int>{12});
+  EXPECT_EQ(CheckedPorts(*window, "PopCOM"), std::vector<int>{12});
+  EXPECT_EQ(store.writes, std::vector<std::string>{"COM=\"COM12\""});
+
+  // Picking the checked port again keeps it checked.
+  window->findChild<QAction *>("NCOM12")->trigger();
+  EXPECT_EQ(CheckedPorts(*window, "PopCOM"), std::vector<int>{12});
+}
+
+TEST_F(FormMenuTest, FadeInReaches255InFiveTicksAndTheSixthStopsTheTimer) {
+  auto window = Start();
+  auto *timer = window->findChild<QTimer *>("FormTimer");
+  EXPECT_EQ(window->alpha(), 0);
+  EXPECT_TRUE(timer->isActive());
+  std::vector<int> seen;
+  for (int tick = 0; tick < 5; ++tick) {
+    window->FormTimerTimer();
+    seen.push_back(window->alpha());
+  }
+  EXPECT_EQ(seen, (std::vector<int>{51, 102, 153, 204, 255}));
+  EXPECT_TRUE(timer->isActive());
+  window->FormTimerTimer();
+  EXPECT_EQ(window->alpha(), 255);
+  EXPECT_FALSE(timer->isActive());
+}
+
+TEST_F(FormMenuTest, ClosingKeepsTheGeometry) {
+  FillDefaults(store);
+  auto window = Start();
+  window->move(120, 90);
+  store.writes.clear();
+  window->close();
+  const QRect frame = window->frameGeometry();
+  EXPECT_EQ(store.writes,
+            (std::vector<std::string>{"Left=120", "Top=90", "Height=" + std::to_string(frame.height()),
+                                      "Width=" + std::to_string(frame.width())}));
+}
+
+TEST_F(FormMenuTest, MainMenuCaptionsAreExact) {
+  auto window = Start();
+  const std::pair<const char *, const char *> captions[] = {
+      {"NFileItem", "  檔   案  "},
+      {"NOpenfile", "開 啟 檔 案"},
+      {"NSavefile", "儲 存 檔 案"},
+      {"NPrint", "列 印 頁 面"},
+      {"NQuit", "結 束 程 式"},
+      {"NSettingItem", "  通  訊  埠  "},
+      {"NLoadItem", "  讀   取  "},
+      {"NLoadSet", "讀 取 設 定"},
+      {"NLoadTxPrg", "讀 取 發 射 機"},
+      {"NLoadRxPrg", "讀 取 接 收 機"},
+      {"NWriteItem", "  寫   入  "},
+      {"NWriteSet", "寫 入 設 定"},
+      {"NWriteTxPrg", "寫 入 發 射 機"},
+      {"NWriteRxPrg", "寫 入 接 收 機"},
+      {"NHelpItem", "  說   明  "},
+      {"NFirmwareVer", "韌 體 程 式 版 本"},
+      {"NPCVer", "設 定 程 式 版 本"},
+      {"NCOM16", "COM &16"},
+      {"PopCOM7", "COM &7"},
+  };
+  for (const auto &[name, caption] : captions)
+    EXPECT_EQ(window->findChild<QAction *>(name)->text(), QString::fromUtf8(caption)) << name;
+}
+
+}  // namespace
+}  // namespace rilo

@@ -1,0 +1,190 @@
+// The Qt implementations of the seams (person, clock), the exception box, and the
+// single-instance guard with two real processes.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMessageBox>
+#include <QProcess>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <csignal>
+#include <stdexcept>
+
+#include "app/exception_box.h"
+#include "app/qt_clock.h"
+#include "app/qt_operator.h"
+#include "core/testing/scripted_operator.h"
+
+namespace rilo {
+namespace {
+
+TEST(QtOperator, ProgressBeyondTheRangeShowsAFullBar) {
+  QWidget window;
+  QProgressBar bar(&window);
+  QtOperator person(&window, &bar);
+  person.SetProgressMax(4);
+  person.SetProgress(0);
+  person.StepProgress();
+  EXPECT_EQ(bar.value(), 1);
+  person.SetProgress(500);
+  EXPECT_EQ(bar.value(), 4);
+  person.SetProgressMax(13);  // a later command's own range shows the same position
+  EXPECT_EQ(bar.value(), 13);
+}
+
+TEST(QtOperator, BusyLookIsTheHourglassAndATranslucentWindow) {
+  QWidget window;
+  QProgressBar bar(&window);
+  QtOperator person(&window, &bar);
+  person.SetBusy(true);
+  ASSERT_NE(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  EXPECT_NEAR(window.windowOpacity(), 200.0 / 255.0, 0.01);
+  person.SetBusy(false);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_DOUBLE_EQ(window.windowOpacity(), 1.0);
+}
+
+TEST(QtOperator, MessageBoxesCarryTheExactCaptionTextAndIcon) {
+  QWidget window;
+  QProgressBar bar(&window);
+  QtOperator person(&window, &bar);
+  struct Seen {
+    QString caption, text;
+    QMessageBox::Icon icon;
+  };
+  std::vector<Seen> seen;
+  auto answer = [&](QMessageBox::StandardButton button) {
+    QTimer::singleShot(0, [&seen, button] {
+      auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      seen.push_back({box->windowTitle(), box->text(), box->icon()});
+      box->button(button)->click();
+    });
+  };
+  answer(QMessageBox::Ok);
+  person.Message("連線失敗", "連線失敗,請檢查", Icon::Information);
+  answer(QMessageBox::Cancel);
+  EXPECT_FALSE(person.Ask("機型選擇", "請選擇機型,[確定]=RILO1-Q12  [取消]=RILO1-Q10", Icon::None));
+  answer(QMessageBox::Ok);
+  EXPECT_TRUE(person.Ask("機型選擇", "?", Icon::None));
+  answer(QMessageBox::Ok);
+  person.Message("寫入", "寫入設定失敗!!", Icon::Error);
+
+  ASSERT_EQ(seen.size(), 4u);
+  EXPECT_EQ(seen[0].caption, QString::fromUtf8("連線失敗"));
+  EXPECT_EQ(seen[0].icon, QMessageBox::Information);
+  EXPECT_EQ(seen[1].text, QString::fromUtf8("請選擇機型,[確定]=RILO1-Q12  [取消]=RILO1-Q10"));
+  EXPECT_EQ(seen[1].icon, QMessageBox::NoIcon);
+  EXPECT_EQ(seen[3].icon, QMessageBox::Critical);
+}
+
+// A port whose bytes arrive when the test says so.
+class TimedPort : public SerialPort {
+ public:
+  size_t waiting = 0;
+  bool Open(const std::string &) override { return true; }
+  void Close() override {}
+  bool IsOpen() const override { return true; }
+  void PurgeInput() override { waiting = 0; }
+  void Write(const uint8_t *, size_t) override {}
+  size_t BytesWaiting() override { return waiting; }
+  size_t Read(uint8_t *, size_t) override { return 0; }
+  void SetDtr(bool) override {}
+  void SetRts(bool) override {}
+};
+
+TEST(QtClock, PauseKeepsTheWindowAliveForItsWholeLength) {
+  QtClock clock;
+  bool ran = false;
+  QTimer::singleShot(0, [&] { ran = true; });
+  const uint32_t start = clock.Tick();
+  clock.Pause(30);
+  EXPECT_GE(clock.Tick() - start, 30u);
+  EXPECT_TRUE(ran);
+}
+
+TEST(QtClock, WaitForBytesEndsWhenTheyArriveOrAtTheDeadline) {
+  QtClock clock;
+  TimedPort port;
+  QTimer::singleShot(20, [&] { port.waiting = 3; });
+  uint32_t start = clock.Tick();
+  clock.WaitForBytes(port, 3, 5000);
+  EXPECT_EQ(port.waiting, 3u);
+  EXPECT_LT(clock.Tick() - start, 2000u);
+
+  port.waiting = 1;
+  start = clock.Tick();
+  clock.WaitForBytes(port, 3, 40);
+  EXPECT_GE(clock.Tick() - start, 40u);
+}
+
+TEST(ExceptionBox, ShowsWhatEscapesAHandlerAndGoesOn) {
+  testing::ScriptedOperator person;
+  EXPECT_TRUE(RunGuarded(person, [] {}));
+  EXPECT_FALSE(RunGuarded(person, [] { throw std::runtime_error("無法寫入設定檔"); }));
+  EXPECT_FALSE(RunGuarded(person, [] { throw 42; }));
+  EXPECT_EQ(person.shown,
+            (std::vector<testing::ShownMessage>{{"RILO1Q12", "無法寫入設定檔", Icon::Error, false},
+                                                {"RILO1Q12", "", Icon::Error, false}}));
+}
+
+// Starts the real program with its own runtime and configuration folders.
+class ProgramTest : public ::testing::Test {
+ protected:
+  QTemporaryDir folder;
+
+  void Start(QProcess &process) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", folder.path());
+    env.insert("XDG_CONFIG_HOME", folder.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(folder.path());
+    process.start(QCoreApplication::applicationDirPath() + "/RILO1Q12", {});
+    ASSERT_TRUE(process.waitForStarted());
+  }
+  // The lock file names the copy that holds it first.
+  bool WaitForLockHeldBy(qint64 pid) {
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 20000) {
+      QFile lock(folder.filePath("RILO1Q12.lock"));
+      if (lock.open(QIODevice::ReadOnly) && lock.readLine().trimmed().toLongLong() == pid) return true;
+      QThread::msleep(20);
+    }
+    return false;
+  }
+};
+
+TEST_F(ProgramTest, SecondCopyEndsAtOnceWithCodeZeroAndACrashedCopyBlocksNothing) {
+  QProcess first;
+  Start(first);
+  ASSERT_TRUE(WaitForLockHeldBy(first.processId()));
+
+  QProcess second;
+  Start(second);
+  ASSERT_TRUE(second.waitForFinished(20000));
+  EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(second.exitCode(), 0);
+  EXPECT_EQ(first.state(), QProcess::Running);
+
+  // Killed without a chance to clean up, the first copy leaves its lock file behind.
+  ::kill(static_cast<pid_t>(first.processId()), SIGKILL);
+  first.waitForFinished();
+  QProcess third;
+  Start(third);
+  EXPECT_TRUE(WaitForLockHeldBy(third.processId()));
+  EXPECT_EQ(third.state(), QProcess::Running);
+  third.kill();
+  third.waitForFinished();
+}
+
+}  // namespace
+}  // namespace rilo
