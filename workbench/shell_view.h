@@ -1,6 +1,6 @@
 // What the window shows of the shell, as plain data the window mirrors after every
 // handler: which named controls are visible, which identity fields are editable, which
-// port pair is checked, the active page and the file dialogs' filters.
+// port pair is checked and the file dialogs' filters.
 #pragma once
 
 #include <map>
@@ -21,7 +21,6 @@ struct ShellView {
   // Identity fields by name; false is read-only.
   std::map<std::string, bool> editable;
   int checkedPort = 0;  // the NCOMn / PopCOMn pair that carries the check mark; 0 for none
-  std::string activePage = "TabPushBotton";
   std::string openFilter = kDesignOpenFilter;
   std::string saveFilter;
   std::string saveDefaultExt;

@@ -37,7 +37,6 @@ TEST_F(WorkbenchStartup, FirstRunWritesTheDefaultSetAndChecksCom1) {
   EXPECT_EQ(bench.view().checkedPort, 1);
   EXPECT_EQ(bench.flags().CustomerInfo, 1);
   EXPECT_EQ(bench.flags().Factory, 0);
-  EXPECT_EQ(bench.view().activePage, "TabPushBotton");
   EXPECT_TRUE(bench.view().visible.at("TabCustomerInformation"));
   EXPECT_FALSE(bench.view().visible.at("TabSpecialSetting"));
   EXPECT_FALSE(bench.view().visible.at("NLoadTxPrg"));

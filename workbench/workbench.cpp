@@ -91,7 +91,6 @@ WindowGeometry Workbench::FormMenuCreate(WindowGeometry current) {
     flags_.CustomerInfo = 1;
     WriteDefaults(geometry);
   }
-  view_.activePage = "TabPushBotton";
   return geometry;
 }
 
