@@ -76,6 +76,20 @@ struct Bench {
     return reply;
   }
 
+  // As the tool exchanges a frame: purge, write, 50 ms pause, then wait up to
+  // `timeout_ms` for exactly `expected` bytes; answers whatever is there at the end.
+  Bytes Transact(const Bytes &frame, uint32_t timeout_ms, size_t expected) {
+    port.PurgeInput();
+    port.Write(frame.data(), frame.size());
+    clock.Pause(50);
+    const uint64_t end = clock.NowMicros() + uint64_t{timeout_ms} * 1000;
+    while (port.BytesWaiting() != expected && clock.NowMicros() < end)
+      clock.WaitForBytes(port, expected, static_cast<uint32_t>((end - clock.NowMicros() + 999) / 1000));
+    Bytes reply(port.BytesWaiting());
+    reply.resize(port.Read(reply.data(), reply.size()));
+    return reply;
+  }
+
   // Line patterns that start the loader of a normally wired unit (A) or of one wired
   // with inverted RTS (B), 5 ms between changes.
   void PatternA() { Lines({{'D', 0}, {'R', 1}, {'R', 0}, {'R', 1}, {'R', 0}, {'D', 1}, {'R', 1}}); }

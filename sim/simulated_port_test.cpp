@@ -30,8 +30,6 @@ TEST(SimulatedPort, ReplyBytesArriveOneByOneAtTheWireRate) {
     bench.clock.AdvanceMicros(1);
     EXPECT_EQ(bench.port.BytesWaiting(), n);
   }
-  // 134 bytes take 153.6 ms: more than the 50 + 100 ms a host might allow them.
-  EXPECT_GT(134 * kByteMicros, 150'000u);
 }
 
 TEST(SimulatedPort, PurgeDropsWhatArrivedButNotWhatIsStillOnTheWire) {
