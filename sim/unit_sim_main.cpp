@@ -186,7 +186,7 @@ int main(int argc, char **argv) {
 
   std::printf("%s\n", terminal.device_path().c_str());
   std::fflush(stdout);
-  std::fprintf(stderr, "rilo-unit-sim: %s on %s%s%s; stop with Ctrl+C\n", Describe(config).c_str(),
+  std::fprintf(stderr, "rilo-unit-sim: %s, on %s%s%s; stop with Ctrl+C\n", Describe(config).c_str(),
                terminal.device_path().c_str(), options->link.empty() ? "" : ", linked as ",
                options->link.c_str());
 
