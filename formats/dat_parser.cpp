@@ -37,9 +37,11 @@ struct DatParse {
     if (!AddressAt(c, 1, &address)) return false;
     c.Skip(7);
     // Page 0 unused writes the start address FFFF: no page, only the vectors follow.
+    // Otherwise pages 0, 1, 2 ... up to the top page, which even a run from 0x0000
+    // reaches at page 511. A run of the top page alone fills page 0, so saving the
+    // image again names its address, not FFFF.
     if (address < kVectorArea) {
-      for (int n = 0;; ++n) {
-        if (n == kPages) return false;
+      for (int n = 0; n < kPages; ++n) {
         const bool top = address > kTopPage;
         const int start = top ? kDataStart + (address - kTopPage) : kDataStart;
         BeginPage(image[n], top ? kTopPage : address);

@@ -3,8 +3,9 @@
  * Parsers take the whole file text (NUL-terminated, lines joined with CR LF) and
  * fill the caller's buffers in place. They return a pointer into `text` where the
  * unread rest begins; `text` itself when its first character is not the format's
- * (the caller shows the format message); NULL when the content is malformed.
- * Nothing is allocated, shown or thrown. */
+ * (the caller shows the format message); NULL when the content is malformed, in
+ * which case the buffers may hold what was read before the fault. Parsers read
+ * nothing past the NUL. Nothing is allocated, shown or thrown. */
 #ifndef VENTRIX_H
 #define VENTRIX_H
 
