@@ -8,7 +8,7 @@
 namespace ventrix {
 namespace {
 
-enum class Read { kByte, kSectionEnd, kMalformed };
+enum class Filled { kFull, kSectionEnd, kMalformed };
 
 struct TxtParse {
   Cursor c;
@@ -17,29 +17,18 @@ struct TxtParse {
   Frame *image;
   int next = 0;  // the next free page
 
-  // One data byte, or the end of the section at the next "@" or "q".
-  Read Byte(uint8_t *value) {
-    c.SkipSeparator();
-    if (c.Peek() == '@' || c.Peek() == 'q') return Read::kSectionEnd;
-    return c.TakePair(value) ? Read::kByte : Read::kMalformed;
+  // Bytes into dest[from..to) until the section ends at the next "@" or "q". Bytes
+  // beyond `to` are left for the next step, which refuses them.
+  Filled Fill(uint8_t *dest, int from, int to) {
+    for (int i = from; i < to; ++i) {
+      c.SkipSeparator();
+      if (c.Peek() == '@' || c.Peek() == 'q') return Filled::kSectionEnd;
+      if (!c.TakePair(&dest[i])) return Filled::kMalformed;
+    }
+    return Filled::kFull;
   }
 
-  // Bytes into dest[from..to) until the section ends. Bytes beyond `to` are left
-  // for the caller's next step, which refuses them.
-  bool Fill(uint8_t *dest, int from, int to) {
-    for (int i = from; i < to; ++i) {
-      uint8_t value;
-      switch (Byte(&value)) {
-        case Read::kSectionEnd:
-          return true;
-        case Read::kMalformed:
-          return false;
-        case Read::kByte:
-          dest[i] = value;
-      }
-    }
-    return true;
-  }
+  bool Region(uint8_t *dest, int from, int to) { return Fill(dest, from, to) != Filled::kMalformed; }
 
   // Program memory from `address` on, one page per 128 bytes. A page that would
   // start above the top page is placed within the top page at its own offset.
@@ -47,23 +36,16 @@ struct TxtParse {
     while (next < kPages) {
       Frame &page = image[next];
       const bool top = address > kTopPage;
-      const int start = top ? kDataStart + (address - kTopPage) : kDataStart;
       BeginPage(page, top ? kTopPage : address);
       ++next;
-      for (int i = start; i < kDataEnd; ++i) {
-        uint8_t value;
-        switch (Byte(&value)) {
-          case Read::kSectionEnd:
-            return true;
-          case Read::kMalformed:
-            return false;
-          case Read::kByte:
-            page[i] = value;
-        }
-      }
+      const Filled filled = Fill(page, top ? kDataStart + (address - kTopPage) : kDataStart, kDataEnd);
+      if (filled != Filled::kFull) return filled == Filled::kSectionEnd;
       // The page reached 0xFFDF: what the section still holds belongs to the vector
       // area. It is not stored, and nothing beyond it is taken for it.
-      if (top || address == kTopPage) return SkipVectorBytes();
+      if (top || address == kTopPage) {
+        uint8_t discarded[kVectorBytes];
+        return Region(discarded, 0, kVectorBytes);
+      }
       c.SkipSeparator();
       if (c.Peek() == '@' || c.Peek() == 'q') return true;
       address = static_cast<uint16_t>(address + 128);
@@ -71,16 +53,11 @@ struct TxtParse {
     return true;
   }
 
-  bool SkipVectorBytes() {
-    uint8_t discarded[kVectorBytes];
-    return Fill(discarded, 0, kVectorBytes);
-  }
-
   bool Section(uint16_t address) {
     if (address < 0x1000) return true;
-    if (address < 0x1080) return Fill(block[0], address - 0x1000, 128);
-    if (address < 0x1100) return Fill(block[1], address - 0x1080, 128);
-    if (address >= kVectorArea) return Fill(vectors, address - kVectorArea, kVectorBytes);
+    if (address < 0x1080) return Region(block[0], address - 0x1000, 128);
+    if (address < 0x1100) return Region(block[1], address - 0x1080, 128);
+    if (address >= kVectorArea) return Region(vectors, address - kVectorArea, kVectorBytes);
     return Program(address);
   }
 };
