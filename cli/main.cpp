@@ -1,0 +1,42 @@
+// rilo-cli: the tool's core on the command line, for scripted bench work.
+#include <array>
+#include <iostream>
+#include <string>
+
+#include "cli/commands.h"
+#include "core/ventrix_api.h"
+
+namespace {
+
+constexpr std::array<rilo::Command, 2> kCommands = {{
+    {"show", "FILE [--raw] [--q10|--q12]", rilo::RunShow},
+    {"set", "FILE NAME=INDEX ... -o OUT [--raw] [--q10|--q12]", rilo::RunSet},
+}};
+
+int Usage() {
+  std::cerr << "用法:\n";
+  for (const auto &c : kCommands)
+    std::cerr << "  rilo-cli " << c.name << " " << c.usage << "\n";
+  std::cerr << "FILE 為設定檔 (.rilo); --raw 時為 256 位元組的設定映像。\n"
+               "--q10、--q12 指定機型; 未指定時依設定中的機型碼。\n";
+  return rilo::kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  if (argc < 2) return Usage();
+  const std::string name = argv[1];
+  for (const auto &c : kCommands) {
+    if (c.name != name) continue;
+    std::string error;
+    const auto ventrix = rilo::LoadVentrixBesideProgram(&error);
+    if (!ventrix) {
+      std::cerr << error << "\n";
+      return rilo::kExitFailed;
+    }
+    return c.run(rilo::Arguments(argv + 2, argv + argc), *ventrix);
+  }
+  std::cerr << "未知的指令: " << name << "\n";
+  return Usage();
+}

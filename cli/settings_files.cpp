@@ -1,0 +1,112 @@
+#include "cli/settings_files.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "files/customer_record.h"
+#include "files/file_writers.h"
+
+namespace rilo {
+namespace {
+
+std::optional<std::string> ReadWhole(const std::string &path, std::string *error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    *error = "無法讀取檔案 " + path + ": " + std::strerror(errno);
+    return std::nullopt;
+  }
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (in.bad()) {
+    *error = "無法讀取檔案 " + path;
+    return std::nullopt;
+  }
+  return bytes.str();
+}
+
+// Every line break as CR LF, which is how the open command hands a file's text to
+// the parsers.
+std::string WithCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 32);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      out += "\r\n";
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else if (text[i] == '\n') {
+      out += "\r\n";
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// Writes beside the target, then puts the whole file in its place.
+bool WriteWhole(const std::string &path, std::string_view bytes, std::string *error) {
+  const std::string partial = path + ".partial";
+  {
+    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+    if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out || !out.flush()) {
+      *error = "無法寫入檔案 " + path + ": " + std::strerror(errno);
+      std::error_code ignored;
+      std::filesystem::remove(partial, ignored);
+      return false;
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(partial, path, ec);
+  if (ec) {
+    *error = "無法寫入檔案 " + path + ": " + ec.message();
+    std::filesystem::remove(partial, ec);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<SettingsImage> ReadSettingsFile(const std::string &path, const VentrixApi &ventrix,
+                                              std::string *error) {
+  auto bytes = ReadWhole(path, error);
+  if (!bytes) return std::nullopt;
+  const std::string text = WithCrLf(*bytes);
+  SettingsImage image{};
+  const char *rest = ventrix.ArrangeRilo(text.c_str(), reinterpret_cast<uint8_t(*)[128]>(image.data()));
+  if (rest == text.c_str()) {
+    *error = path + " 不是設定檔 (第一行應為 Setup)";
+    return std::nullopt;
+  }
+  if (!rest) {
+    *error = path + " 的設定資料格式錯誤";
+    return std::nullopt;
+  }
+  return image;
+}
+
+std::optional<SettingsImage> ReadRawImage(const std::string &path, std::string *error) {
+  auto bytes = ReadWhole(path, error);
+  if (!bytes) return std::nullopt;
+  SettingsImage image{};
+  if (bytes->size() != image.size()) {
+    *error = path + " 不是 256 位元組的設定映像 (" + std::to_string(bytes->size()) + " 位元組)";
+    return std::nullopt;
+  }
+  std::memcpy(image.data(), bytes->data(), image.size());
+  return image;
+}
+
+bool WriteSettingsFile(const std::string &path, const SettingsImage &image, std::string *error) {
+  return WriteWhole(path, JoinCrLf(SettingsFileLines(image, CustomerRecord{})), error);
+}
+
+bool WriteRawImage(const std::string &path, const SettingsImage &image, std::string *error) {
+  return WriteWhole(path, std::string_view(reinterpret_cast<const char *>(image.data()), image.size()),
+                    error);
+}
+
+}  // namespace rilo

@@ -1,0 +1,26 @@
+// The settings a command reads and writes: settings files (.rilo), parsed by Ventrix
+// as the open command parses them, and raw 256-byte images. Failures answer nothing
+// and say why in *error; a file is written whole or not at all.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/ventrix_api.h"
+#include "settings/settings_image.h"
+
+namespace rilo {
+
+// Block 1 from a settings file; block 0 is zero, as the open command leaves it.
+std::optional<SettingsImage> ReadSettingsFile(const std::string &path, const VentrixApi &ventrix,
+                                              std::string *error);
+
+std::optional<SettingsImage> ReadRawImage(const std::string &path, std::string *error);
+
+// A settings file of `image` with an empty customer block.
+bool WriteSettingsFile(const std::string &path, const SettingsImage &image, std::string *error);
+
+bool WriteRawImage(const std::string &path, const SettingsImage &image, std::string *error);
+
+}  // namespace rilo
