@@ -133,6 +133,17 @@ TEST(KeyRules, GroupLatchAndLeavingIt) {
   EXPECT_EQ(f.CBR34Action.index, 0);
 }
 
+TEST(KeyRules, ModeShowsNoInterlockEvenWhereAnAccelerationActionHadRemovedIt) {
+  EditorBench b;
+  b.Pick("CBR12Action", 8);
+  ASSERT_EQ(b.List("CBR12InterLock").Count(), 8);
+  b.Pick("CBSNAction", 15);
+  const OptionList &interlock = b.List("CBR12InterLock");
+  ASSERT_EQ(interlock.Count(), 9);
+  EXPECT_EQ(interlock.index, 8);
+  EXPECT_EQ(interlock.entries[8], kNoInterlockText);
+}
+
 TEST(KeyRules, GroupLatchChosenInEitherRListIsTheSame) {
   EditorBench fromSN, fromR12, fromR34;
   fromSN.Pick("CBSNAction", 15);
