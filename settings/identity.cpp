@@ -2,6 +2,7 @@
 // masks, completion, the date prompt, the ID increment and the fill from loaded data.
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "settings/edit_mask.h"
 #include "settings/editor.h"

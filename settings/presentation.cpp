@@ -101,8 +101,11 @@ void Editor::LabelEqupmentTypeDblClick() {
   if (flags_.Factory != 1 || !MachineType.empty()) return;
   MachineType =
       op_.Ask("機型選擇", "請選擇機型,[確定]=RILO1-Q12  [取消]=RILO1-Q10", Icon::None) ? "12" : "10";
-  SetText(form.EEqupmentID, "000000");
-  SetText(form.EEqupmentSN, "000000");
+  // Unmasked first, so that the new model's mask takes all six zeros.
+  for (TextField *field : {&form.EEqupmentID, &form.EEqupmentSN}) {
+    SetFieldMask(*field, "");
+    SetText(*field, "000000");
+  }
   MachineTypeChange();
   EEqupmentDateClick();
 }

@@ -95,6 +95,8 @@ TEST(MachineType, ManualChoiceOnlyForAFactoryWithoutAModel) {
     b.flags.Factory = 1;
     b.today = "2026/1/15";
     b.op.answers = {ok};
+    b.editor.form.EEqupmentID.mask = "12>999999<";  // left by a unit whose model was unknown
+    b.editor.form.EEqupmentID.text = "12345   ";
     b.editor.LabelEqupmentTypeDblClick();
     ASSERT_EQ(b.op.shown.size(), 1u);
     EXPECT_EQ(b.op.shown[0].caption, "機型選擇");
