@@ -13,28 +13,24 @@
 #include "app/form_menu.h"
 #include "app/form_ver.h"
 #include "app/password_form.h"
+#include "app/testing/window_parts.h"
 #include "core/testing/scripted_operator.h"
-#include "workbench/testing/recording_preferences.h"
 
 namespace rilo {
 namespace {
 
 using testing::FillDefaults;
-using testing::RecordingPreferences;
 using testing::ShownMessage;
 
 constexpr const char *kFactoryCode = "04kmty6e";
 
-class PasswordFormTest : public ::testing::Test {
+class PasswordFormTest : public ::testing::Test, public testing::WindowParts {
  protected:
-  RecordingPreferences store;
-  testing::ScriptedOperator person;
   std::unique_ptr<TFormMenu> window;
 
   void SetUp() override {
     FillDefaults(store);
-    window = std::make_unique<TFormMenu>(store, &person);
-    window->show();
+    window = Start();
   }
 
   // Runs `inside` once the unlock dialog is up, after the hot key opened it.

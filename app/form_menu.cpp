@@ -30,7 +30,9 @@
 #include "app/form_ver.h"
 #include "app/page_printer.h"
 #include "app/password_form.h"
+#include "app/qt_clock.h"
 #include "app/qt_operator.h"
+#include "link/system_serial_port.h"
 
 namespace rilo {
 namespace {
@@ -68,7 +70,8 @@ QString LongTime(const QTime &time) {
 
 }  // namespace
 
-TFormMenu::TFormMenu(Preferences &store, Operator *person, PrinterChooser *printer) {
+TFormMenu::TFormMenu(Preferences &store, const VentrixApi &ventrix, const ProductLine &productLine,
+                     WindowSeams seams) {
   setWindowTitle(QString());
   // A fixed single border with system menu and minimise box, no maximise.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -106,17 +109,27 @@ TFormMenu::TFormMenu(Preferences &store, Operator *person, PrinterChooser *print
   clockTimer_->start();
   setWindowOpacity(0.0);
 
-  if (!person) {
+  if (!seams.person) {
     ownPerson_ = std::make_unique<QtOperator>(this, progress_);
-    person = ownPerson_.get();
+    seams.person = ownPerson_.get();
   }
-  person_ = person;
-  if (!printer) {
+  person_ = seams.person;
+  if (!seams.printer) {
     ownPrinter_ = std::make_unique<PrintDialogChooser>(this);
-    printer = ownPrinter_.get();
+    seams.printer = ownPrinter_.get();
   }
-  printer_ = printer;
-  workbench_ = std::make_unique<Workbench>(store, *person_);
+  printer_ = seams.printer;
+  if (!seams.port) {
+    ownPort_ = std::make_unique<SystemSerialPort>();
+    seams.port = ownPort_.get();
+  }
+  if (!seams.clock) {
+    ownClock_ = std::make_unique<QtClock>();
+    seams.clock = ownClock_.get();
+  }
+  workbench_ = std::make_unique<Workbench>(store, *person_, *seams.port, *seams.clock, ventrix, productLine);
+  binder_ = new Binder(this, workbench_->editor(),
+                       [this](const std::function<void()> &handler) { Handle(handler); });
 
   RegisterHotKey();
   Handle([this] { FormMenuCreate(); });
@@ -127,6 +140,9 @@ TFormMenu::TFormMenu(Preferences &store, Operator *person, PrinterChooser *print
 }
 
 TFormMenu::~TFormMenu() {
+  // The binder watches widgets that outlive the Workbench while the window is torn down.
+  delete binder_;
+  binder_ = nullptr;
 #if defined(_WIN32)
   UnregisterHotKey(reinterpret_cast<HWND>(winId()), kHotKeyId);
 #endif
@@ -319,7 +335,7 @@ WindowGeometry TFormMenu::Geometry() const {
 
 void TFormMenu::Handle(const std::function<void()> &handler) {
   RunGuarded(*person_, handler);
-  binder_.Mirror(workbench_->view());
+  if (binder_) binder_->Mirror(workbench_->view());
 }
 
 void TFormMenu::FormMenuCreate() {

@@ -14,6 +14,10 @@
 #include "app/binder.h"
 #include "core/operator.h"
 #include "core/preferences.h"
+#include "core/ventrix_api.h"
+#include "link/clock.h"
+#include "link/product_line.h"
+#include "link/serial_port.h"
 #include "workbench/workbench.h"
 
 namespace rilo {
@@ -22,13 +26,21 @@ class PrinterChooser;
 class TFormVer;
 class TPasswordForm;
 
+// Stand-ins for the window's own message boxes, print dialog, serial port and clock;
+// null for the real ones.
+struct WindowSeams {
+  Operator *person = nullptr;
+  PrinterChooser *printer = nullptr;
+  SerialPort *port = nullptr;
+  Clock *clock = nullptr;
+};
+
 class TFormMenu : public QMainWindow {
   Q_OBJECT
 
  public:
-  // `person` and `printer` stand in for the window's own message boxes and print
-  // dialog; null for the real ones.
-  explicit TFormMenu(Preferences &store, Operator *person = nullptr, PrinterChooser *printer = nullptr);
+  TFormMenu(Preferences &store, const VentrixApi &ventrix, const ProductLine &productLine,
+            WindowSeams seams = {});
   ~TFormMenu() override;
 
   Workbench &workbench() { return *workbench_; }
@@ -68,8 +80,10 @@ class TFormMenu : public QMainWindow {
   Operator *person_ = nullptr;
   std::unique_ptr<PrinterChooser> ownPrinter_;
   PrinterChooser *printer_ = nullptr;
+  std::unique_ptr<SerialPort> ownPort_;
+  std::unique_ptr<Clock> ownClock_;
   std::unique_ptr<Workbench> workbench_;
-  Binder binder_{this};
+  Binder *binder_ = nullptr;
 
   QTabWidget *pages_ = nullptr;
   QProgressBar *progress_ = nullptr;

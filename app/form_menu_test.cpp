@@ -10,26 +10,16 @@
 #include <QTimer>
 
 #include "app/form_menu.h"
+#include "app/testing/window_parts.h"
 #include "core/testing/scripted_operator.h"
-#include "workbench/testing/recording_preferences.h"
 
 namespace rilo {
 namespace {
 
 using testing::FillDefaults;
-using testing::RecordingPreferences;
 
-class FormMenuTest : public ::testing::Test {
+class FormMenuTest : public ::testing::Test, public testing::WindowParts {
  protected:
-  RecordingPreferences store;
-  testing::ScriptedOperator person;
-
-  std::unique_ptr<TFormMenu> Start() {
-    auto window = std::make_unique<TFormMenu>(store, &person);
-    window->show();
-    return window;
-  }
-
   static bool Checked(TFormMenu &window, const QString &name) {
     return window.findChild<QAction *>(name)->isChecked();
   }
@@ -95,15 +85,14 @@ TEST_F(FormMenuTest, EachFlagShowsAndHidesItsControlsInTheWindow) {
                                          "PanelTxSpeFunc",  "LabelBtnSpeFunc",   "PanelBtnSpeFunc"};
   for (const auto &c : cases) {
     SCOPED_TRACE(c.flag);
-    RecordingPreferences prefs;
-    FillDefaults(prefs);
-    prefs.values[c.flag] = 1;
-    TFormMenu window(prefs, &person);
-    window.show();
+    testing::WindowParts parts;
+    FillDefaults(parts.store);
+    parts.store.values[c.flag] = 1;
+    auto window = parts.Start();
     for (const char *name : all) {
       const bool wanted =
           std::find(c.controls.begin(), c.controls.end(), std::string(name)) != c.controls.end();
-      EXPECT_EQ(!window.findChild<QWidget *>(name)->isHidden(), wanted) << name;
+      EXPECT_EQ(!window->findChild<QWidget *>(name)->isHidden(), wanted) << name;
     }
   }
 
@@ -113,13 +102,12 @@ TEST_F(FormMenuTest, EachFlagShowsAndHidesItsControlsInTheWindow) {
   };
   for (const Field f :
        {Field{"IDCODE", "EEqupmentID"}, Field{"DateCode", "EEqupmentDate"}, Field{"SN", "EEqupmentSN"}}) {
-    RecordingPreferences prefs;
-    FillDefaults(prefs);
-    prefs.values[f.flag] = 1;
-    TFormMenu window(prefs, &person);
-    window.show();
+    testing::WindowParts parts;
+    FillDefaults(parts.store);
+    parts.store.values[f.flag] = 1;
+    auto window = parts.Start();
     for (const char *field : {"EEqupmentID", "EEqupmentDate", "EEqupmentSN"})
-      EXPECT_EQ(window.findChild<QLineEdit *>(field)->isReadOnly(), std::string(field) != f.field)
+      EXPECT_EQ(window->findChild<QLineEdit *>(field)->isReadOnly(), std::string(field) != f.field)
           << f.flag << " " << field;
   }
 }

@@ -1,5 +1,5 @@
-// RILO1Q12: one copy per user, the main window with its two hidden dialogs, the format
-// library beside the program, then the message loop.
+// RILO1Q12: one copy per user; the format library and the product-line data beside the
+// program; the main window with its two hidden dialogs; then the message loop.
 #include <QApplication>
 #include <QMessageBox>
 #include <exception>
@@ -10,6 +10,16 @@
 #include "app/single_instance.h"
 #include "core/ini_preferences.h"
 #include "core/ventrix_api.h"
+#include "link/product_line.h"
+
+namespace {
+
+int Refuse(const std::string &error) {
+  QMessageBox::critical(nullptr, rilo::kExceptionCaption, QString::fromStdString(error));
+  return 1;
+}
+
+}  // namespace
 
 int main(int argc, char *argv[]) {
   rilo::SingleInstance instance;
@@ -18,14 +28,15 @@ int main(int argc, char *argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("RILO1Q12");
   try {
-    auto store = rilo::OpenPreferenceStore();
-    rilo::TFormMenu window(*store);
-
+    // Without these the tool can do nothing: say so before any window opens a port.
     std::string error;
-    if (!rilo::LoadVentrixBesideProgram(&error)) {
-      QMessageBox::critical(nullptr, rilo::kExceptionCaption, QString::fromStdString(error));
-      return 1;
-    }
+    const auto ventrix = rilo::LoadVentrixBesideProgram(&error);
+    if (!ventrix) return Refuse(error);
+    const auto productLine = rilo::ReadProductLineBesideProgram(&error);
+    if (!productLine) return Refuse(error);
+
+    auto store = rilo::OpenPreferenceStore();
+    rilo::TFormMenu window(*store, *ventrix, *productLine);
     window.show();
     QApplication::exec();
   } catch (const std::exception &e) {

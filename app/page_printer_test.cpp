@@ -10,14 +10,13 @@
 #include <QToolButton>
 
 #include "app/form_menu.h"
+#include "app/testing/window_parts.h"
 #include "core/testing/scripted_operator.h"
-#include "workbench/testing/recording_preferences.h"
 
 namespace rilo {
 namespace {
 
 using testing::FillDefaults;
-using testing::RecordingPreferences;
 
 class PdfChooser : public PrinterChooser {
  public:
@@ -51,18 +50,11 @@ TEST(PrintLayout, PicturesMeetAboveAnEmptyBandAtTheFoot) {
   }
 }
 
-class PrintTest : public ::testing::Test {
+class PrintTest : public ::testing::Test, public testing::WindowParts {
  protected:
-  RecordingPreferences store;
-  testing::ScriptedOperator person;
   PdfChooser chooser;
   QTemporaryDir folder;
 
-  std::unique_ptr<TFormMenu> Start() {
-    auto window = std::make_unique<TFormMenu>(store, &person, &chooser);
-    window->show();
-    return window;
-  }
   static QString ActivePage(TFormMenu &window) {
     return window.findChild<QTabWidget *>("PageControl")->currentWidget()->objectName();
   }
@@ -71,7 +63,7 @@ class PrintTest : public ::testing::Test {
 TEST_F(PrintTest, PrintsOnePdfPageEvenWithTheCustomerTabHiddenAndEndsOnTheCustomerPage) {
   FillDefaults(store);
   store.values["CustomerInfo"] = 0;
-  auto window = Start();
+  auto window = Start(&chooser);
   chooser.file = folder.filePath("page.pdf");
 
   window->findChild<QAction *>("NPrint")->trigger();
@@ -86,7 +78,7 @@ TEST_F(PrintTest, PrintsOnePdfPageEvenWithTheCustomerTabHiddenAndEndsOnTheCustom
 }
 
 TEST_F(PrintTest, CancelledDialogPrintsNothingAndKeepsThePage) {
-  auto window = Start();
+  auto window = Start(&chooser);
   window->findChild<QToolButton *>("TBPrintPage")->click();
 
   EXPECT_EQ(chooser.asked, 1);

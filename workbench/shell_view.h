@@ -1,6 +1,6 @@
 // What the window shows of the shell, as plain data the window mirrors after every
-// handler: which named controls are visible, which identity fields are editable, which
-// port pair is checked and the file dialogs' filters.
+// handler: which named controls are visible, which port pair is checked and the file
+// dialogs' filters.
 #pragma once
 
 #include <map>
@@ -13,13 +13,11 @@ inline constexpr const char *kDesignOpenFilter =
     "Rilo File (*.rilo)|*.rilo|Txt File (*.txt)|*.txt|Dat File (*.dat)|*.dat";
 
 struct ShellView {
-  // Controls by name (labels, panels, option lists, menu items, buttons, the pages
-  // TabSpecialSetting and TabCustomerInformation). A control not named here keeps its
-  // look from the form.
+  // Controls by name (labels, panels, menu items, buttons, the pages TabSpecialSetting
+  // and TabCustomerInformation). A control not named here keeps its look from the form;
+  // the option lists and identity fields are the settings form's.
   std::map<std::string, bool> visible = {
       {"BWriteTx", false}, {"BWriteRx", false}, {"NWriteTxPrg", false}, {"NWriteRxPrg", false}};
-  // Identity fields by name; false is read-only.
-  std::map<std::string, bool> editable;
   int checkedPort = 0;  // the NCOMn / PopCOMn pair that carries the check mark; 0 for none
   std::string openFilter = kDesignOpenFilter;
   std::string saveFilter;

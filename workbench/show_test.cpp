@@ -4,7 +4,9 @@
 #include <set>
 
 #include "core/testing/scripted_operator.h"
+#include "link/port_names.h"
 #include "workbench/testing/recording_preferences.h"
+#include "workbench/testing/test_workbench.h"
 #include "workbench/workbench.h"
 
 namespace rilo {
@@ -14,12 +16,13 @@ using testing::FillDefaults;
 using testing::RecordingPreferences;
 
 struct Shown {
+  std::map<std::string, bool> on;  // shown controls, and editable identity fields
   ShellView view;
   std::array<uint8_t, 5> special;
 };
 
-// The view after start-up and show with the given values over a first-run store in
-// which every flag, CustomerInfo included, is off.
+// The window's look after start-up and show with the given values over a first-run
+// store in which every flag, CustomerInfo included, is off.
 Shown ShowWith(std::map<std::string, int32_t> flags) {
   RecordingPreferences store;
   FillDefaults(store);
@@ -27,30 +30,31 @@ Shown ShowWith(std::map<std::string, int32_t> flags) {
   for (const auto &[name, value] : flags)
     store.values[name] = value;
   testing::ScriptedOperator op;
-  Workbench bench(store, op);
+  testing::TestWorkbench rig(store, op);
+  Workbench &bench = rig.bench;
   bench.FormMenuCreate({});
   bench.FormMenuShow();
-  return {bench.view(), bench.specialGroupFlags()};
+  Shown shown{bench.view().visible, bench.view(), bench.specialGroupFlags()};
+  const Form &form = bench.editor().form;
+  for (const OptionList *list :
+       {&form.CBTxLowBattAction, &form.CBTxBattLowEMS, &form.CBTxEMSCont, &form.CBTxBattCont})
+    shown.on[list->name] = list->visible;
+  for (const TextField *field : {&form.EEqupmentID, &form.EEqupmentDate, &form.EEqupmentSN})
+    shown.on[field->name] = !field->readOnly;
+  return shown;
 }
 
-// Names whose visible or editable state differs between two views.
-std::set<std::string> Changed(const ShellView &a, const ShellView &b) {
+// Names whose state differs between two looks.
+std::set<std::string> Changed(const Shown &a, const Shown &b) {
   std::set<std::string> names;
-  for (auto maps : {&ShellView::visible, &ShellView::editable}) {
-    for (const auto &[name, on] : a.*maps)
-      if (!(b.*maps).count(name) || (b.*maps).at(name) != on) names.insert(name);
-    for (const auto &[name, on] : b.*maps)
-      if (!(a.*maps).count(name)) names.insert(name);
-  }
+  for (const auto &[name, on] : a.on)
+    if (b.on.at(name) != on) names.insert(name);
   return names;
 }
 
 TEST(WorkbenchShow, EachFlagShowsExactlyItsControls) {
   const Shown none = ShowWith({});
-  for (const auto &[name, on] : none.view.visible)
-    EXPECT_FALSE(on) << name << " shown with every flag off";
-  for (const auto &[name, on] : none.view.editable)
-    EXPECT_FALSE(on) << name;
+  for (const auto &[name, on] : none.on) EXPECT_FALSE(on) << name << " shown with every flag off";
   EXPECT_EQ(none.view.openFilter, "Rilo File (*.rilo)|*.rilo|");
 
   struct Case {
@@ -78,7 +82,7 @@ TEST(WorkbenchShow, EachFlagShowsExactlyItsControls) {
   for (const auto &c : cases) {
     SCOPED_TRACE(c.flag);
     const Shown one = ShowWith({{c.flag, 1}});
-    EXPECT_EQ(Changed(none.view, one.view), c.shown);
+    EXPECT_EQ(Changed(none, one), c.shown);
     EXPECT_EQ(one.special, c.special);
   }
 }
@@ -103,7 +107,8 @@ class WorkbenchPorts : public ::testing::Test {
  protected:
   RecordingPreferences store;
   testing::ScriptedOperator op;
-  Workbench bench{store, op};
+  testing::TestWorkbench rig{store, op};
+  Workbench &bench = rig.bench;
 
   void StartWithPort(const std::string &com) {
     FillDefaults(store);
@@ -125,7 +130,8 @@ TEST_F(WorkbenchPorts, NamesOutsideTheMenuCheckNothingAndKeepTheName) {
     RecordingPreferences prefs;
     FillDefaults(prefs);
     prefs.values["COM"] = std::string(name);
-    Workbench fresh(prefs, op);
+    testing::TestWorkbench freshRig(prefs, op);
+    Workbench &fresh = freshRig.bench;
     fresh.FormMenuCreate({});
     fresh.FormMenuShow();
     EXPECT_EQ(fresh.view().checkedPort, 0);
@@ -143,9 +149,11 @@ TEST_F(WorkbenchPorts, ChoosingAPortStoresItAtOnceAndChecksThatPair) {
   EXPECT_EQ(store.writes, std::vector<std::string>{"COM=\"COM12\""});
 
   // The next start reads the new name.
-  Workbench next(store, op);
+  testing::TestWorkbench nextRig(store, op);
+  Workbench &next = nextRig.bench;
   next.FormMenuCreate({});
   EXPECT_EQ(next.portName(), "COM12");
+  EXPECT_EQ(nextRig.port.openedDevice, DevicePath("COM12", store));
 }
 
 }  // namespace

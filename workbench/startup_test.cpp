@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "core/testing/scripted_operator.h"
+#include "link/port_names.h"
 #include "workbench/testing/recording_preferences.h"
+#include "workbench/testing/test_workbench.h"
 #include "workbench/workbench.h"
 
 namespace rilo {
@@ -18,7 +20,8 @@ class WorkbenchStartup : public ::testing::Test {
  protected:
   RecordingPreferences store;
   testing::ScriptedOperator op;
-  Workbench bench{store, op};
+  testing::TestWorkbench rig{store, op};
+  Workbench &bench = rig.bench;
 };
 
 TEST_F(WorkbenchStartup, FirstRunWritesTheDefaultSetAndChecksCom1) {
@@ -104,7 +107,8 @@ TEST_F(WorkbenchStartup, ReadStopsAtTheFirstMissingOrMistypedValue) {
     else
       prefs.values.erase(c.name);
     testing::ScriptedOperator quiet;
-    Workbench fresh(prefs, quiet);
+    testing::TestWorkbench freshRig(prefs, quiet);
+    Workbench &fresh = freshRig.bench;
 
     EXPECT_EQ(fresh.FormMenuCreate(kCurrent), c.applied);
     EXPECT_EQ(fresh.portName(), "COM1");
@@ -131,6 +135,26 @@ TEST_F(WorkbenchStartup, StoreThatRefusesWritesStillLeavesTheDefaultRunState) {
   EXPECT_THROW(bench.FormMenuCreate(kCurrent), std::runtime_error);
   EXPECT_EQ(bench.portName(), "COM1");
   EXPECT_EQ(bench.flags().CustomerInfo, 1);
+}
+
+TEST_F(WorkbenchStartup, StoredPortIsOpenedAtCreationAndClosedByQuit) {
+  FillDefaults(store);
+  store.values["COM"] = "COM3";
+  bench.FormMenuCreate(kCurrent);
+  EXPECT_EQ(rig.port.openedDevice, DevicePath("COM3", store));
+  EXPECT_TRUE(rig.port.IsOpen());
+  EXPECT_TRUE(op.shown.empty());
+  bench.NQuitClick();
+  EXPECT_FALSE(rig.port.IsOpen());
+}
+
+TEST_F(WorkbenchStartup, PortThatCannotBeOpenedIsReportedAndTheRunGoesOn) {
+  FillDefaults(store);
+  rig.port.refuseOpen = true;
+  EXPECT_EQ(bench.FormMenuCreate(kCurrent), (WindowGeometry{10, 20, 560, 800}));
+  EXPECT_EQ(op.shown, (std::vector<testing::ShownMessage>{
+                          {kConnectFailedCaption, kConnectFailedText, Icon::Information, false}}));
+  EXPECT_EQ(bench.link().State(), PortState::Unusable);
 }
 
 TEST_F(WorkbenchStartup, CloseKeepsTheGeometry) {

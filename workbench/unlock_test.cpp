@@ -7,6 +7,7 @@
 #include "core/testing/scripted_operator.h"
 #include "workbench/access_codes.h"
 #include "workbench/testing/recording_preferences.h"
+#include "workbench/testing/test_workbench.h"
 #include "workbench/workbench.h"
 
 namespace rilo {
@@ -29,7 +30,8 @@ class WorkbenchUnlock : public ::testing::Test {
  protected:
   RecordingPreferences store;
   testing::ScriptedOperator op;
-  Workbench bench{store, op};
+  testing::TestWorkbench rig{store, op};
+  Workbench &bench = rig.bench;
 
   // A run started with the given flags on; the writes of start-up are forgotten.
   void StartWith(std::initializer_list<const char *> on) {
@@ -73,7 +75,8 @@ TEST_F(WorkbenchUnlock, EveryCodeWritesExactlyItsValuesThenSpecialFunc) {
     RecordingPreferences prefs;
     FillDefaults(prefs);
     testing::ScriptedOperator person;
-    Workbench fresh(prefs, person);
+    testing::TestWorkbench freshRig(prefs, person);
+    Workbench &fresh = freshRig.bench;
     fresh.FormMenuCreate({});
     fresh.FormMenuShow();
     prefs.writes.clear();
@@ -107,7 +110,8 @@ TEST_F(WorkbenchUnlock, SpecialFuncFollowsEveryEntryOfThisRun) {
   FillDefaults(only);
   only.values["BattLow"] = 1;
   only.values["SpecialFunc"] = 1;
-  Workbench other(only, op);
+  testing::TestWorkbench otherRig(only, op);
+  Workbench &other = otherRig.bench;
   other.FormMenuCreate({});
   other.FormMenuShow();
   other.BPasswordOKClick(kCodes[1]);  // battery-low off, the only special flag

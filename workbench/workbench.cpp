@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "link/port_names.h"
+#include "settings/short_date.h"
 #include "workbench/access_codes.h"
 
 namespace rilo {
@@ -29,23 +31,33 @@ constexpr std::pair<const char *, bool> kDefaultFlags[] = {
     {"SN", false},          {"DateCode", false}, {"Factory", false},
 };
 
-// The four transmitter special options: flag, its SpecialGroupFlags entry, label, list.
+// The four transmitter special options: flag, its SpecialGroupFlags entry, and its
+// label (the form shows or hides the list itself).
 struct TxSpecialOption {
   uint8_t FeatureFlags::*flag;
   int entry;
   const char *label;
-  const char *list;
 };
 constexpr TxSpecialOption kTxSpecialOptions[] = {
-    {&FeatureFlags::BattLow, 0, "LabelLowBattAct", "CBTxLowBattAction"},
-    {&FeatureFlags::BattLowAction, 1, "LabelLowBattEMS", "CBTxBattLowEMS"},
-    {&FeatureFlags::TxEMSCount, 2, "LabelTxEMSCont", "CBTxEMSCont"},
-    {&FeatureFlags::BattCount, 3, "LabelBattCont", "CBTxBattCont"},
+    {&FeatureFlags::BattLow, 0, "LabelLowBattAct"},
+    {&FeatureFlags::BattLowAction, 1, "LabelLowBattEMS"},
+    {&FeatureFlags::TxEMSCount, 2, "LabelTxEMSCont"},
+    {&FeatureFlags::BattCount, 3, "LabelBattCont"},
 };
 
 }  // namespace
 
-Workbench::Workbench(Preferences &store, Operator &op) : store_(store), op_(op) {}
+Workbench::Workbench(Preferences &store, Operator &op, SerialPort &port, Clock &clock,
+                     const VentrixApi &ventrix, const ProductLine &productLine)
+    : store_(store),
+      op_(op),
+      ventrix_(ventrix),
+      productLine_(productLine),
+      link_(port, clock, op),
+      editor_(flags_, op, ventrix_, loader_.InfoPage, SystemShortDate),
+      loader_(link_, op, ventrix_, productLine_, editor_.MachineType, flags_) {
+  loader_.MachineTypeChange = [this] { editor_.MachineTypeChange(); };
+}
 
 bool Workbench::ReadStoredPreferences(WindowGeometry &geometry) {
   constexpr std::pair<const char *, int WindowGeometry::*> kGeometry[] = {
@@ -91,6 +103,7 @@ WindowGeometry Workbench::FormMenuCreate(WindowGeometry current) {
     flags_.CustomerInfo = 1;
     WriteDefaults(geometry);
   }
+  link_.OpenPort(DevicePath(portName_, store_));
   return geometry;
 }
 
@@ -98,10 +111,8 @@ void Workbench::FormMenuShow() {
   specialGroupFlags_.fill(0);
   for (const char *name : {"LabelTxSpeFunc", "PanelTxSpeFunc", "LabelBtnSpeFunc", "PanelBtnSpeFunc"})
     view_.visible[name] = false;
-  for (const auto &option : kTxSpecialOptions) {
+  for (const auto &option : kTxSpecialOptions)
     view_.visible[option.label] = false;
-    view_.visible[option.list] = false;
-  }
 
   view_.checkedPort = 0;
   for (int n = 1; n <= 16; ++n) {
@@ -115,7 +126,6 @@ void Workbench::FormMenuShow() {
   for (const auto &option : kTxSpecialOptions) {
     if (flags_.*option.flag != 1) continue;
     view_.visible[option.label] = true;
-    view_.visible[option.list] = true;
     specialGroupFlags_[option.entry] = flags_.*option.flag;
     txSpecialShown = true;
   }
@@ -132,9 +142,8 @@ void Workbench::FormMenuShow() {
   view_.visible["TabSpecialSetting"] = flags_.SpecialFunc != 0;
   view_.visible["TabCustomerInformation"] = flags_.CustomerInfo == 1;
 
-  view_.editable["EEqupmentID"] = flags_.IDCODE == 1;
-  view_.editable["EEqupmentDate"] = flags_.DateCode == 1;
-  view_.editable["EEqupmentSN"] = flags_.SN == 1;
+  // The transmitter special lists and the identity fields' editing.
+  editor_.ApplyFeatureFlags();
 
   const bool factory = flags_.Factory == 1;
   view_.visible["NLoadTxPrg"] = factory;
@@ -158,6 +167,10 @@ void Workbench::FormMenuClose(WindowGeometry geometry) {
   store_.WriteInteger("Top", geometry.top);
   store_.WriteInteger("Height", geometry.height);
   store_.WriteInteger("Width", geometry.width);
+}
+
+void Workbench::NQuitClick() {
+  link_.ClosePort();
 }
 
 void Workbench::NCOMClick(int n) {
