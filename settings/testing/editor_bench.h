@@ -2,8 +2,6 @@
 // loaded from beside the test program, an identity page and a fixed "today".
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <stdexcept>
 #include <string>
 
