@@ -28,9 +28,10 @@ QLabel *Heading(const char *name, const char *text, QWidget *parent) {
   return label;
 }
 
-QLineEdit *Line(const char *name, QWidget *parent) {
+QLineEdit *Line(const char *name, QWidget *parent, int width = 200) {
   auto *field = new QLineEdit(parent);
   field->setObjectName(name);
+  field->setFixedWidth(width);
   return field;
 }
 
@@ -38,7 +39,7 @@ QPlainTextEdit *Memo(const char *name, QWidget *parent, bool scrollBar) {
   auto *memo = new QPlainTextEdit(parent);
   memo->setObjectName(name);
   memo->setVerticalScrollBarPolicy(scrollBar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-  memo->setFixedHeight(64);
+  memo->setFixedSize(200, 64);
   return memo;
 }
 
@@ -78,9 +79,7 @@ QWidget *BuildCustomerInformationPage() {
 
   auto *number = new QHBoxLayout;
   number->addWidget(Caption("LabelCustomerNo", "客 戶 編 號", page));
-  QLineEdit *customerNo = Line("ECustomerNo", page);
-  customerNo->setFixedWidth(200);
-  number->addWidget(customerNo);
+  number->addWidget(Line("ECustomerNo", page));
   number->addStretch();
   column->addLayout(number);
 
@@ -106,9 +105,9 @@ QWidget *BuildCustomerInformationPage() {
 
   auto *radio = new QGridLayout;
   radio->addWidget(Caption("Label1", "頻道", page), 0, 0);
-  radio->addWidget(Line("EChanel", page), 0, 1);
+  radio->addWidget(Line("EChanel", page, 90), 0, 1);
   radio->addWidget(Caption("Label3", "頻率", page), 1, 0);
-  radio->addWidget(Line("EFrequency", page), 1, 1);
+  radio->addWidget(Line("EFrequency", page, 90), 1, 1);
   radio->addWidget(Caption("Label2", "MHz", page), 1, 2);
   radio->setRowStretch(2, 1);
   panels->addLayout(radio, 1, 2);

@@ -73,6 +73,10 @@ QString LongTime(const QTime &time) {
 TFormMenu::TFormMenu(Preferences &store, const VentrixApi &ventrix, const ProductLine &productLine,
                      WindowSeams seams) {
   setWindowTitle(QString());
+  // The form's 12-pixel face keeps its pages within the designed 794 x 525.
+  QFont face = font();
+  face.setPixelSize(12);
+  setFont(face);
   // A fixed single border with system menu and minimise box, no maximise.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -230,7 +234,7 @@ QWidget *TFormMenu::BuildIdentityPanel() {
     label->setObjectName(f.label);
     auto *edit = new QLineEdit(panel);
     edit->setObjectName(f.edit);
-    edit->setFixedWidth(110);
+    edit->setFixedWidth(96);
     edit->setReadOnly(true);
     grid->addWidget(label, f.row, f.column);
     grid->addWidget(edit, f.row, f.column + 1);

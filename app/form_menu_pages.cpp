@@ -11,7 +11,7 @@
 namespace rilo {
 namespace {
 
-constexpr int kListWidth = 84;
+constexpr int kListWidth = 76;
 
 struct Row {
   const char *list;
@@ -52,7 +52,7 @@ QFrame *Panel(const char *name, QWidget *parent) {
 QFrame *RowsPanel(const char *name, std::initializer_list<Row> rows, int columns, QWidget *parent) {
   QFrame *panel = Panel(name, parent);
   auto *grid = new QGridLayout(panel);
-  grid->setContentsMargins(6, 4, 6, 4);
+  grid->setContentsMargins(4, 3, 4, 3);
   grid->setVerticalSpacing(3);
   int i = 0;
   const int perColumn = (static_cast<int>(rows.size()) + columns - 1) / columns;
@@ -97,7 +97,7 @@ std::string Named(const char *kind, const char *prefix) {
 
 QGridLayout *KeyGrid(QFrame *panel, const char *prefix, const char *firstKey, const char *secondKey) {
   auto *grid = new QGridLayout(panel);
-  grid->setContentsMargins(6, 4, 6, 4);
+  grid->setContentsMargins(4, 3, 4, 3);
   grid->setVerticalSpacing(3);
   grid->addWidget(Caption(Named("Key1", prefix).c_str(), firstKey, panel), 0, 1, Qt::AlignCenter);
   grid->addWidget(Caption(Named("Key2", prefix).c_str(), secondKey, panel), 0, 2, Qt::AlignCenter);
@@ -213,7 +213,7 @@ QWidget *BuildSpecialSettingPage() {
   keys->addWidget(Heading("LabelBtnSpeFunc", "按鍵特殊功能設定", page));
   QFrame *panel = Panel("PanelBtnSpeFunc", page);
   auto *grid = new QGridLayout(panel);
-  grid->setContentsMargins(6, 4, 6, 4);
+  grid->setContentsMargins(4, 3, 4, 3);
   grid->setVerticalSpacing(3);
   for (int i = 0; i < 11; ++i) {
     const int r = i % 6, c = 3 * (i / 6);
