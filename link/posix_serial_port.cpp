@@ -78,6 +78,8 @@ bool PosixSerialPort::Configure() {
 
 void PosixSerialPort::Close() {
   if (fd_ < 0) return;
+  // The mark outlives the descriptor while the far end of a pseudo-terminal stays open.
+  ioctl(fd_, TIOCNXCL);
   ::close(fd_);
   fd_ = -1;
   pseudo_ = false;
