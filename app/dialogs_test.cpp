@@ -14,6 +14,7 @@
 #include "app/form_ver.h"
 #include "app/password_form.h"
 #include "app/testing/window_parts.h"
+#include "core/ini_preferences.h"
 #include "core/testing/scripted_operator.h"
 
 namespace rilo {
@@ -23,6 +24,11 @@ using testing::FillDefaults;
 using testing::ShownMessage;
 
 constexpr const char *kFactoryCode = "04kmty6e";
+
+void Type(TPasswordForm &form, const char *text) {
+  form.findChild<QLineEdit *>("EPassword")->setText(text);
+  QTest::mouseClick(form.findChild<QPushButton *>("BPasswordOK"), Qt::LeftButton);
+}
 
 class PasswordFormTest : public ::testing::Test, public testing::WindowParts {
  protected:
@@ -44,11 +50,6 @@ class PasswordFormTest : public ::testing::Test, public testing::WindowParts {
     window->HotKey();
     EXPECT_TRUE(ran);
   }
-
-  static void Type(TPasswordForm &form, const char *text) {
-    form.findChild<QLineEdit *>("EPassword")->setText(text);
-    QTest::mouseClick(form.findChild<QPushButton *>("BPasswordOK"), Qt::LeftButton);
-  }
 };
 
 TEST_F(PasswordFormTest, AcceptedCodeWritesItsFlagsAndQuitsSavingTheGeometry) {
@@ -64,6 +65,47 @@ TEST_F(PasswordFormTest, AcceptedCodeWritesItsFlagsAndQuitsSavingTheGeometry) {
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(store.writes.back(), "Width=" + std::to_string(window->frameGeometry().width()));
   EXPECT_EQ(window->workbench().flags().Factory, 0);  // this run keeps the flags it loaded
+}
+
+#if !defined(_WIN32)
+// Ctrl+Alt+F8, and the same with Shift where an X server keeps Ctrl+Alt+F8 for itself.
+// (Windows delivers the registered hot key as a window message instead.)
+TEST_F(PasswordFormTest, HotKeyOpensTheDialog) {
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  for (Qt::KeyboardModifiers keys :
+       {Qt::ControlModifier | Qt::AltModifier, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier}) {
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+      opened = window->PasswordForm()->isVisible();
+      window->PasswordForm()->BPasswordCancelClick();
+    });
+    QTest::keyClick(window.get(), Qt::Key_F8, keys);
+    EXPECT_TRUE(opened) << keys;
+  }
+}
+#endif
+
+// The window and the dialog share one store: the geometry written at the quit that
+// follows an accepted code must not put back the flags the store held at start-up.
+TEST(PasswordFormFile, AcceptedCodeSurvivesTheQuitInThePreferenceFile) {
+  QTemporaryDir folder;
+  const std::string path = folder.filePath("preferences.ini").toStdString();
+  testing::WindowParts parts;
+  {
+    IniPreferences store(path);
+    testing::ScriptedOperator &person = parts.person;
+    TFormMenu window(store, VentrixApi{}, ProductLine{},
+                     WindowSeams{&person, nullptr, &parts.port, &parts.clock});
+    window.show();
+    QTimer::singleShot(0, [&] { Type(*window.PasswordForm(), kFactoryCode); });
+    window.HotKey();
+    ASSERT_FALSE(window.isVisible());
+  }
+  IniPreferences reread(path);
+  EXPECT_EQ(reread.ReadBool("Factory"), std::optional<bool>(true));
+  EXPECT_EQ(reread.ReadBool("CustomerInfo"), std::optional<bool>(false));
+  EXPECT_TRUE(reread.ReadInteger("Width").has_value());
 }
 
 TEST_F(PasswordFormTest, WrongCodeKeepsTheDialogOpenWithTheTypedText) {

@@ -13,8 +13,11 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
-#include <csignal>
 #include <stdexcept>
+
+#if !defined(_WIN32)
+#include <csignal>
+#endif
 
 #include "app/exception_box.h"
 #include "app/qt_clock.h"
@@ -135,6 +138,7 @@ TEST(ExceptionBox, ShowsWhatEscapesAHandlerAndGoesOn) {
                                                 {"RILO1Q12", "", Icon::Error, false}}));
 }
 
+#if !defined(_WIN32)
 // Starts the real program with its own runtime and configuration folders.
 class ProgramTest : public ::testing::Test {
  protected:
@@ -185,6 +189,7 @@ TEST_F(ProgramTest, SecondCopyEndsAtOnceWithCodeZeroAndACrashedCopyBlocksNothing
   third.kill();
   third.waitForFinished();
 }
+#endif
 
 }  // namespace
 }  // namespace rilo
