@@ -4,9 +4,11 @@
 // messages they show themselves go to the person at the screen.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "core/feature_flags.h"
 #include "core/operator.h"
@@ -77,12 +79,27 @@ class Loader {
   // bytes; InfoPage is all 0xFF after a failed read.
   bool ReadPage(uint16_t address);
 
+  // ---- The identity page (0xFF60) in the top flash segment -----------------------------
+  // Pages 0xFE00, 0xFE80, 0xFF00 as read before the top segment is erased.
+  std::array<PageFrame, 3> SavedTopPages{};
+  uint8_t IdentityUnchanged = 0;  // the last update found serial number and date in place
+
+  // Puts `serialText` and `dateText` (20YY/MM/DD) into the identity page, erasing the
+  // segment at `segment` only when they differ; the other top pages are saved first.
+  // A text that is not a number throws ConversionError before anything is erased.
+  bool UpdateIdentityPage(uint16_t segment, std::string_view serialText, std::string_view dateText);
+  // Writes the saved pages and the identity page back after that erase, with the model
+  // marker of MachineType. False, after telling the person, when the last reply is not 0x90.
+  bool RestoreTopPages();
+
  private:
   bool Accepted() const { return link_.ReplyBuffer[0] == kAccepted; }
   // Sends a frame, waits for one byte, and syncs when the unit accepted it.
   bool Command(const uint8_t *frame, size_t count, uint32_t timeoutMs);
   bool Password(const VectorTable &password);
   void RunEntryPattern(bool rtsInverted);
+  // Sends a saved page frame as it is and syncs, whatever the unit answered.
+  void RestorePage(const PageFrame &page);
   // Zeroes the last two bytes and folds the check bytes into them.
   void Seal(uint8_t *frame, size_t count) const;
 

@@ -17,6 +17,13 @@ inline constexpr uint8_t kSync = 0x80;
 inline constexpr uint8_t kAccepted = 0x90;
 inline constexpr uint8_t kDataReply = 0x80;  // first byte of a block read's reply
 
+// The identity page and where its fields sit in a page frame (data offset + 8).
+inline constexpr uint16_t kInfoPageAddress = 0xFF60;
+inline constexpr int kSerialAt = 120;   // 8 codewords of the serial number's characters
+inline constexpr int kDateAt = 129;     // year (after 2000), month, day
+inline constexpr int kMarkerAt = 132;   // 0xAA Q12, 0xAC Q10
+inline constexpr int kVersionAt = 134;  // major, minor
+
 inline constexpr Frame10 kMassEraseFrame = {0x80, 0x18, 0x04, 0x04, 0x00, 0x00, 0x00, 0x00, 0x7B, 0xE3};
 inline constexpr Frame10 kStartRomLoaderFrame = {0x80, 0x1A, 0x04, 0x04, 0x22, 0x0C, 0x00, 0x00, 0x59, 0xED};
 inline constexpr Frame10 kStartPatchFrame = {0x80, 0x1A, 0x04, 0x04, 0x20, 0x02, 0x00, 0x00, 0x5B, 0xE3};

@@ -13,8 +13,6 @@ constexpr uint32_t kSyncWaitMs = 50;
 constexpr uint32_t kPasswordWaitMs = 10;
 constexpr uint32_t kIdentifyWaitMs = 10;
 constexpr size_t kIdentifyReplyLength = 21;
-constexpr int kInfoPageMarker = kPageData + 124;
-constexpr uint16_t kInfoPageAddress = 0xFF60;
 
 // The entry pattern on the modem lines; the inverted pattern flips every RTS level.
 enum class Line { Dtr, Rts };
@@ -126,7 +124,7 @@ bool Loader::ConnectDevice() {
     DeviceConnected = 1;
     return true;
   }
-  const uint8_t marker = InfoPage[kInfoPageMarker];
+  const uint8_t marker = InfoPage[kMarkerAt];
   if (marker != 0xAA && marker != 0xAC) {
     // The person's unsaved work stays: the command fails instead of the tool ending.
     person_.Message(kModelErrorCaption, kModelErrorText, Icon::Error);

@@ -8,62 +8,17 @@
 #include "core/testing/scripted_operator.h"
 #include "link/loader.h"
 #include "link/testing/loader_fixture.h"
-#include "sim/product_line.h"
-#include "sim/simulated_port.h"
-#include "sim/unit.h"
+#include "link/testing/wired_unit.h"
 
 namespace rilo {
 namespace {
 
+using testing::kConnectFailed;
 using testing::ShownMessage;
-
-const ProductLine &ToolProductLine() {
-  static const ProductLine line = [] {
-    std::string error;
-    auto read = ReadProductLineBesideProgram(&error);
-    if (!read) throw std::runtime_error(error);
-    return *read;
-  }();
-  return line;
-}
-
-sim::UnitConfig Standard(sim::Model model) {
-  std::string error;
-  const auto line = sim::ReadProductLine(sim::BesideProgram("product-line.txt"), &error);
-  if (!line) throw std::runtime_error(error);
-  return sim::StandardUnit(model, *line);
-}
-
-const ShownMessage kModelError{"型號錯誤", "機器型號錯誤,請確認您的機器型號是否正確!!", Icon::Error, false};
-const ShownMessage kConnectFailed{"連線失敗",
-                                  "連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;"
-                                  "若通信埠錯誤,需於設定後重新啟動程式!",
-                                  Icon::Error, false};
-
-// The tool's side wired to one simulated unit.
-struct Wired {
-  explicit Wired(const sim::UnitConfig &config) : unit(config) {
-    link.OpenPort("/dev/sim");
-    loader.MachineTypeChange = [this] { ++typeChanges; };
-  }
-
-  SettingsImage DeviceSettings() const {
-    SettingsImage s;
-    const auto bytes = unit.memory().Bytes(0x1000, 256);
-    std::copy(bytes.begin(), bytes.end(), s.begin());
-    return s;
-  }
-
-  sim::Unit unit;
-  VirtualClock clock;
-  sim::SimulatedPort port{unit, clock};
-  testing::ScriptedOperator person;
-  Link link{port, clock, person};
-  std::string machineType;
-  FeatureFlags flags;
-  Loader loader{link, person, testing::Ventrix(), ToolProductLine(), machineType, flags};
-  int typeChanges = 0;
-};
+using testing::kModelError;
+using testing::Standard;
+using testing::ToolProductLine;
+using testing::Wired;
 
 TEST(LoaderOnSimulatedUnit, ReadsAndWritesTheSettingsOfALoader110ReceiverThroughThePatch) {
   Wired w(Standard(sim::Model::kReceiver16k));

@@ -1,0 +1,87 @@
+// The identity page in the unit's top flash segment: serial number and date brought
+// up to date with a save-erase-restore of the segment, which is the smallest erase.
+#include <algorithm>
+#include <array>
+
+#include "core/conversion.h"
+#include "link/loader.h"
+
+namespace rilo {
+namespace {
+
+constexpr std::array<uint16_t, 3> kTopPageAddresses = {0xFE00, 0xFE80, 0xFF00};
+constexpr uint32_t kPageWriteWaitMs = 100;
+constexpr int kIdentityUnchangedProgress = 512;
+
+constexpr const char *kRestoreErrorCaption = "寫入設定錯誤";
+constexpr const char *kRestoreErrorText = "寫入設定錯誤,請再試一次";
+
+}  // namespace
+
+bool Loader::UpdateIdentityPage(uint16_t segment, std::string_view serialText, std::string_view dateText) {
+  IdentityUnchanged = 0;
+  for (size_t i = 0; i < kTopPageAddresses.size(); ++i) {
+    if (!ReadPage(kTopPageAddresses[i])) return false;
+    SavedTopPages[i] = InfoPage;
+  }
+  if (!ReadPage(kInfoPageAddress)) return false;
+
+  std::array<uint8_t, 8> serial;
+  const std::string_view serialDigits = TrimBlanks(serialText);
+  for (size_t i = 0; i < serial.size(); ++i)
+    serial[i] = ventrix_.DeHamming(static_cast<uint8_t>(HexDigit(Part(serialDigits, i, 1))));
+  const std::string_view date = TrimBlanks(dateText);
+  const std::array<uint8_t, 3> dateBytes = {static_cast<uint8_t>(Decimal(Part(date, 2, 2))),
+                                            static_cast<uint8_t>(Decimal(Part(date, 5, 2))),
+                                            static_cast<uint8_t>(Decimal(Part(date, 8, 2)))};
+
+  if (std::equal(serial.begin(), serial.end(), InfoPage.begin() + kSerialAt) &&
+      std::equal(dateBytes.begin(), dateBytes.end(), InfoPage.begin() + kDateAt)) {
+    person_.SetProgress(kIdentityUnchangedProgress);
+    IdentityUnchanged = 1;
+    return true;
+  }
+  std::copy(serial.begin(), serial.end(), InfoPage.begin() + kSerialAt);
+  std::copy(dateBytes.begin(), dateBytes.end(), InfoPage.begin() + kDateAt);
+  Seal(InfoPage.data(), InfoPage.size());
+
+  EnterLoader();
+  SendPassword();
+  return EraseSegment(segment);
+}
+
+void Loader::RestorePage(const PageFrame &page) {
+  link_.SendFrame(page.data(), page.size());
+  link_.WaitReply(kPageWriteWaitMs, 1);
+  SendSync();
+}
+
+bool Loader::RestoreTopPages() {
+  // The segment is blank now: only the erased-device password opens the loader.
+  EnterLoader();
+  SendDefaultPassword();
+  if (PatchNeeded) {
+    StartRomLoader();
+    SendDefaultPassword();
+    SendLoaderPatch();
+  }
+  for (const PageFrame &page : SavedTopPages) {
+    if (PatchNeeded) StartPatch();
+    RestorePage(page);
+  }
+
+  PageFrame identity = InfoPage;
+  if (PageAddress(identity) == kInfoPageAddress) {
+    if (machineType_ == "12") identity[kMarkerAt] = 0xAA;
+    if (machineType_ == "10") identity[kMarkerAt] = 0xAC;
+    Seal(identity.data(), identity.size());
+  }
+  if (PatchNeeded) StartPatch();
+  RestorePage(identity);
+
+  if (link_.ReplyBuffer[0] == kAccepted) return true;
+  person_.Message(kRestoreErrorCaption, kRestoreErrorText, Icon::Error);
+  return false;
+}
+
+}  // namespace rilo

@@ -1,0 +1,67 @@
+// The tool's link and loader wired in-process to one simulated unit on the virtual
+// clock, with the product line read from the data file beside the test program.
+#pragma once
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+
+#include "core/testing/scripted_operator.h"
+#include "link/loader.h"
+#include "link/testing/loader_fixture.h"
+#include "link/virtual_clock.h"
+#include "sim/product_line.h"
+#include "sim/simulated_port.h"
+#include "sim/unit.h"
+
+namespace rilo::testing {
+
+inline const ProductLine &ToolProductLine() {
+  static const ProductLine line = [] {
+    std::string error;
+    auto read = ReadProductLineBesideProgram(&error);
+    if (!read) throw std::runtime_error(error);
+    return *read;
+  }();
+  return line;
+}
+
+inline sim::UnitConfig Standard(sim::Model model) {
+  std::string error;
+  const auto line = sim::ReadProductLine(sim::BesideProgram("product-line.txt"), &error);
+  if (!line) throw std::runtime_error(error);
+  return sim::StandardUnit(model, *line);
+}
+
+inline const ShownMessage kModelError{"型號錯誤", "機器型號錯誤,請確認您的機器型號是否正確!!", Icon::Error,
+                                      false};
+inline const ShownMessage kConnectFailed{"連線失敗",
+                                         "連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;"
+                                         "若通信埠錯誤,需於設定後重新啟動程式!",
+                                         Icon::Error, false};
+
+struct Wired {
+  explicit Wired(const sim::UnitConfig &config) : unit(config) {
+    link.OpenPort("/dev/sim");
+    loader.MachineTypeChange = [this] { ++typeChanges; };
+  }
+
+  SettingsImage DeviceSettings() const {
+    SettingsImage s;
+    const auto bytes = unit.memory().Bytes(0x1000, 256);
+    std::copy(bytes.begin(), bytes.end(), s.begin());
+    return s;
+  }
+
+  sim::Unit unit;
+  VirtualClock clock;
+  sim::SimulatedPort port{unit, clock};
+  ScriptedOperator person;
+  Link link{port, clock, person};
+  std::string machineType;
+  FeatureFlags flags;
+  Loader loader{link, person, Ventrix(), ToolProductLine(), machineType, flags};
+  int typeChanges = 0;
+};
+
+}  // namespace rilo::testing
