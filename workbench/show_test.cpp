@@ -54,7 +54,8 @@ std::set<std::string> Changed(const Shown &a, const Shown &b) {
 
 TEST(WorkbenchShow, EachFlagShowsExactlyItsControls) {
   const Shown none = ShowWith({});
-  for (const auto &[name, on] : none.on) EXPECT_FALSE(on) << name << " shown with every flag off";
+  for (const auto &[name, on] : none.on)
+    EXPECT_FALSE(on) << name << " shown with every flag off";
   EXPECT_EQ(none.view.openFilter, "Rilo File (*.rilo)|*.rilo|");
 
   struct Case {

@@ -130,11 +130,12 @@ TEST_F(WorkbenchStartup, MissingPortNameReadsAsEmptyAndChecksNoPort) {
   EXPECT_TRUE(store.writes.empty());
 }
 
-TEST_F(WorkbenchStartup, StoreThatRefusesWritesStillLeavesTheDefaultRunState) {
+TEST_F(WorkbenchStartup, StoreThatRefusesWritesIsReportedAfterTheDefaultRunIsSetUp) {
   store.refuseWrites = true;
   EXPECT_THROW(bench.FormMenuCreate(kCurrent), std::runtime_error);
   EXPECT_EQ(bench.portName(), "COM1");
   EXPECT_EQ(bench.flags().CustomerInfo, 1);
+  EXPECT_EQ(rig.port.openedDevice, DevicePath("COM1", store));
 }
 
 TEST_F(WorkbenchStartup, StoredPortIsOpenedAtCreationAndClosedByQuit) {

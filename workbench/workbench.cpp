@@ -1,5 +1,6 @@
 #include "workbench/workbench.h"
 
+#include <exception>
 #include <utility>
 
 #include "link/port_names.h"
@@ -96,14 +97,20 @@ void Workbench::WriteDefaults(const WindowGeometry &geometry) {
 
 WindowGeometry Workbench::FormMenuCreate(WindowGeometry current) {
   WindowGeometry geometry = current;
+  std::exception_ptr refused;
   if (!ReadStoredPreferences(geometry)) {
-    // This run's state is settled before the writes, so a store that refuses them
-    // still leaves a usable window behind the error message.
     portName_ = "COM1";
     flags_.CustomerInfo = 1;
-    WriteDefaults(geometry);
+    try {
+      WriteDefaults(geometry);
+    } catch (...) {
+      refused = std::current_exception();
+    }
   }
   link_.OpenPort(DevicePath(portName_, store_));
+  // A store that cannot be written is reported once the port is open: the run goes on
+  // with the defaults in memory, only they are not kept for the next start.
+  if (refused) std::rethrow_exception(refused);
   return geometry;
 }
 
