@@ -102,17 +102,24 @@ TFormMenu::TFormMenu(Preferences &store, const VentrixApi &ventrix, const Produc
   // The window takes the size of its contents and keeps it.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-  formTimer_ = new QTimer(this);
-  formTimer_->setObjectName("FormTimer");
-  formTimer_->setInterval(100);
-  connect(formTimer_, &QTimer::timeout, this, [this] { Handle([this] { FormTimerTimer(); }); });
-  clockTimer_ = new QTimer(this);
-  clockTimer_->setObjectName("ClockTimer");
-  clockTimer_->setInterval(1000);
-  connect(clockTimer_, &QTimer::timeout, this, [this] { Handle([this] { ClockTimerTimer(); }); });
-  clockTimer_->start();
+  BuildTimers();
+  // Fully transparent until the fade-in, which starts when the window is shown.
   setWindowOpacity(0.0);
 
+  TakeSeams(seams);
+  workbench_ = std::make_unique<Workbench>(store, *person_, *seams.port, *seams.clock, ventrix, productLine);
+  binder_ = new Binder(this, workbench_->editor(),
+                       [this](const std::function<void()> &handler) { Handle(handler); });
+
+  RegisterHotKey();
+  Handle([this] { FormMenuCreate(); });
+
+  passwordForm_ = new TPasswordForm(
+      this, *person_, [this](const std::string &typed) { return workbench_->BPasswordOKClick(typed); });
+  formVer_ = new TFormVer(this, workbench_->flags(), *person_);
+}
+
+void TFormMenu::TakeSeams(WindowSeams &seams) {
   if (!seams.person) {
     ownPerson_ = std::make_unique<QtOperator>(this, progress_);
     seams.person = ownPerson_.get();
@@ -131,16 +138,19 @@ TFormMenu::TFormMenu(Preferences &store, const VentrixApi &ventrix, const Produc
     ownClock_ = std::make_unique<QtClock>();
     seams.clock = ownClock_.get();
   }
-  workbench_ = std::make_unique<Workbench>(store, *person_, *seams.port, *seams.clock, ventrix, productLine);
-  binder_ = new Binder(this, workbench_->editor(),
-                       [this](const std::function<void()> &handler) { Handle(handler); });
+}
 
-  RegisterHotKey();
-  Handle([this] { FormMenuCreate(); });
-
-  passwordForm_ = new TPasswordForm(
-      this, *person_, [this](const std::string &typed) { return workbench_->BPasswordOKClick(typed); });
-  formVer_ = new TFormVer(this, workbench_->flags(), *person_);
+void TFormMenu::BuildTimers() {
+  formTimer_ = new QTimer(this);
+  formTimer_->setObjectName("FormTimer");
+  formTimer_->setInterval(100);
+  // The timers touch no form data: they need no mirror afterwards.
+  connect(formTimer_, &QTimer::timeout, this, &TFormMenu::FormTimerTimer);
+  clockTimer_ = new QTimer(this);
+  clockTimer_->setObjectName("ClockTimer");
+  clockTimer_->setInterval(1000);
+  connect(clockTimer_, &QTimer::timeout, this, &TFormMenu::ClockTimerTimer);
+  clockTimer_->start();
 }
 
 TFormMenu::~TFormMenu() {

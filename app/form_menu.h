@@ -68,6 +68,9 @@ class TFormMenu : public QMainWindow {
   QWidget *BuildCoolBar();
   QWidget *BuildIdentityPanel();
   void BuildStatusBar();
+  void BuildTimers();
+  // Takes the stand-ins given, or makes the window's own seams.
+  void TakeSeams(WindowSeams &seams);
   void RegisterHotKey();
   void FormMenuCreate();
   void FormMenuShow();

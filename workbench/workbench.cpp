@@ -84,11 +84,15 @@ bool Workbench::ReadStoredPreferences(WindowGeometry &geometry) {
   return true;
 }
 
-void Workbench::WriteDefaults(const WindowGeometry &geometry) {
+void Workbench::WriteGeometry(const WindowGeometry &geometry) {
   store_.WriteInteger("Left", geometry.left);
   store_.WriteInteger("Top", geometry.top);
   store_.WriteInteger("Height", geometry.height);
   store_.WriteInteger("Width", geometry.width);
+}
+
+void Workbench::WriteDefaults(const WindowGeometry &geometry) {
+  WriteGeometry(geometry);
   store_.WriteString("COM", "COM1");
   store_.WriteString("Language", "English");
   for (const auto &[name, value] : kDefaultFlags)
@@ -170,10 +174,7 @@ void Workbench::FormMenuShow() {
 }
 
 void Workbench::FormMenuClose(WindowGeometry geometry) {
-  store_.WriteInteger("Left", geometry.left);
-  store_.WriteInteger("Top", geometry.top);
-  store_.WriteInteger("Height", geometry.height);
-  store_.WriteInteger("Width", geometry.width);
+  WriteGeometry(geometry);
 }
 
 void Workbench::NQuitClick() {

@@ -74,6 +74,7 @@ class Workbench {
 
  private:
   bool ReadStoredPreferences(WindowGeometry &geometry);
+  void WriteGeometry(const WindowGeometry &geometry);
   void WriteDefaults(const WindowGeometry &geometry);
 
   Preferences &store_;
