@@ -22,6 +22,7 @@
 #include "app/exception_box.h"
 #include "app/qt_clock.h"
 #include "app/qt_operator.h"
+#include "core/ini_preferences.h"
 #include "core/testing/scripted_operator.h"
 
 namespace rilo {
@@ -145,6 +146,9 @@ class ProgramTest : public ::testing::Test {
   QTemporaryDir folder;
 
   void Start(QProcess &process) {
+    // COM1 names no device here, so the copies never touch a real port.
+    IniPreferences(folder.filePath("RILO1Q12/preferences.ini").toStdString())
+        .WriteString("PortDevice.COM1", folder.filePath("no-port").toStdString());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_RUNTIME_DIR", folder.path());
     env.insert("XDG_CONFIG_HOME", folder.path());
