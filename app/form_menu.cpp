@@ -258,6 +258,7 @@ void TFormMenu::BuildMenus() {
   bar->setObjectName("MainMenu");
 
   QMenu *file = AddMenu(bar, "NFile", "  檔   案  ");
+  file->setToolTipsVisible(true);  // the open item's hint
   AddItem(file, "NOpenfile", "開 啟 檔 案")->setToolTip(Text("開啟您的檔案"));
   AddItem(file, "NSavefile", "儲 存 檔 案");
   AddSeparator(file, "N9");
