@@ -9,6 +9,9 @@ namespace rilo {
 
 enum class Icon { None, Information, Error };
 
+// Caption of plain messages (an OK box without an icon) and of runtime errors.
+inline constexpr const char *kProgramTitle = "RILO1Q12";
+
 class Operator {
  public:
   virtual ~Operator() = default;

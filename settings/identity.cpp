@@ -10,9 +10,6 @@
 namespace rilo {
 namespace {
 
-// Plain messages and the runtime's conversion errors carry the program's title.
-constexpr const char *kProgramTitle = "RILO1Q12";
-
 std::string Trim(std::string_view s) {
   size_t begin = 0, end = s.size();
   while (begin < end && static_cast<unsigned char>(s[begin]) <= ' ')

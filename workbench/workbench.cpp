@@ -49,15 +49,24 @@ constexpr TxSpecialOption kTxSpecialOptions[] = {
 }  // namespace
 
 Workbench::Workbench(Preferences &store, Operator &op, SerialPort &port, Clock &clock,
-                     const VentrixApi &ventrix, const ProductLine &productLine)
+                     const VentrixApi &ventrix, const ProductLine &productLine, TodayText today)
     : store_(store),
       op_(op),
       ventrix_(ventrix),
       productLine_(productLine),
       link_(port, clock, op),
-      editor_(flags_, op, ventrix_, loader_.InfoPage, SystemShortDate),
+      editor_(flags_, op, ventrix_, loader_.InfoPage, std::move(today)),
       loader_(link_, op, ventrix_, productLine_, editor_.MachineType, flags_) {
   loader_.MachineTypeChange = [this] { editor_.MachineTypeChange(); };
+  ResetImages();
+}
+
+void Workbench::ResetImages() {
+  firmware.ResetImages();
+  editor_.Image.fill(0);
+  editor_.LoadedImage.fill(0);
+  DeviceSettings.fill(0);
+  loader_.InfoPage.fill(0xFF);
 }
 
 bool Workbench::ReadStoredPreferences(WindowGeometry &geometry) {

@@ -13,12 +13,14 @@
 #include "core/operator.h"
 #include "core/preferences.h"
 #include "core/ventrix_api.h"
+#include "firmware/firmware_buffers.h"
 #include "link/clock.h"
 #include "link/link.h"
 #include "link/loader.h"
 #include "link/product_line.h"
 #include "link/serial_port.h"
 #include "settings/editor.h"
+#include "settings/short_date.h"
 #include "workbench/shell_view.h"
 
 namespace rilo {
@@ -37,8 +39,9 @@ class Workbench {
   // `store` is the preference store held for the whole run; every read and write of
   // the shell goes through it, so values written by one handler are never overwritten
   // from a stale copy by another. The library and the product-line data are copied.
+  // `today` gives the date prompt today's date in the system's short date format.
   Workbench(Preferences &store, Operator &op, SerialPort &port, Clock &clock, const VentrixApi &ventrix,
-            const ProductLine &productLine);
+            const ProductLine &productLine, TodayText today = SystemShortDate);
   Workbench(const Workbench &) = delete;
   Workbench &operator=(const Workbench &) = delete;
 
@@ -65,14 +68,41 @@ class Workbench {
   // the person the outcome, and answers true when the program must now quit.
   bool BPasswordOKClick(std::string_view typed);
 
+  // ---- Device commands ----------------------------------------------------------------
+  // Each runs to its end inside the click and tells the outcome in one message. While
+  // one runs (its waits keep the window alive) every other command returns at once:
+  // two interleaved exchanges would corrupt a unit.
+  void NLoadSetClick();
+  void NWriteSetClick();
+  void NFirmwareVerClick();
+  void NOnlineTestClick();
+  bool CommandRunning() const { return commandRunning_; }
+
+  // Start-up state of every buffer: firmware pages unused, settings images zero, the
+  // identity page 0xFF. Vector tables keep their content.
+  void ResetImages();
+
+  // What filled the buffers last: 0 nothing, 1 settings file, 2 firmware text file,
+  // 3 firmware data file, 4 settings read from a unit, 5 receiver and 6 transmitter
+  // firmware read.
+  uint8_t LoadedSource = 0;
+  SettingsImage DeviceSettings{};  // both blocks as last read from a unit
+  FirmwareBuffers firmware;
+
   const FeatureFlags &flags() const { return flags_; }
   const std::array<uint8_t, 5> &specialGroupFlags() const { return specialGroupFlags_; }
   const std::string &portName() const { return portName_; }
   const ShellView &view() const { return view_; }
   Editor &editor() { return editor_; }
   const Link &link() const { return link_; }
+  Loader &loader() { return loader_; }
 
  private:
+  class CommandScope;
+  bool WriteSettings();
+  void StoreIdCode(std::string_view idText);
+  void ShowVersion(const PageFrame &identityPage);
+
   bool ReadStoredPreferences(WindowGeometry &geometry);
   void WriteGeometry(const WindowGeometry &geometry);
   void WriteDefaults(const WindowGeometry &geometry);
@@ -90,6 +120,7 @@ class Workbench {
   // machine type the editor keeps: each holds a reference into the other.
   Editor editor_;
   Loader loader_;
+  bool commandRunning_ = false;
 };
 
 }  // namespace rilo

@@ -1,0 +1,159 @@
+// Reading a unit's settings into the window and writing them back, with the identity
+// page on the factory path.
+#include <algorithm>
+
+#include "core/conversion.h"
+#include "workbench/command_scope.h"
+
+namespace rilo {
+namespace {
+
+constexpr const char *kReadCaption = "讀取";
+constexpr const char *kReadDone = "讀取設定完成!!";
+constexpr const char *kReadErrorCaption = "讀取錯誤";
+constexpr const char *kReadError = "讀取設定錯誤,請再試一次!!";
+constexpr const char *kWriteCaption = "寫入";
+constexpr const char *kWriteDone = "寫入設定完成!!";
+constexpr const char *kWriteFailed = "寫入設定失敗!!";
+constexpr const char *kWrongModel = "寫入失敗,請確認您的機型!!";
+constexpr const char *kWriteErrorCaption = "寫入錯誤";
+constexpr const char *kNoDate = "請先讀取設定或載入檔案!!";
+constexpr const char *kOverwriteId = "ID-CODE與原先不符,是否要覆蓋原有的ID-CODE?";
+constexpr const char *kEmptyDate = "20  /  /";
+constexpr int kFailedProgress = 7;
+constexpr uint16_t kTopSegment = 0xFE00;
+
+// The machine type a unit's model marker stands for.
+std::string_view TypeOfMarker(uint8_t marker) {
+  if (marker == 0xAA) return "12";
+  if (marker == 0xAC) return "10";
+  return {};
+}
+
+}  // namespace
+
+void Workbench::NLoadSetClick() {
+  CommandScope scope(*this, true);
+  if (!scope.Started()) return;
+  op_.SetProgress(0);
+  op_.SetProgressMax(4);
+  bool read = loader_.ConnectDevice();
+  if (read) {
+    loader_.IdentifyDevice();
+    op_.StepProgress();
+    read = loader_.ReadSettingsBlock(1, DeviceSettings);
+    if (read) op_.StepProgress();
+    read = read && loader_.ReadSettingsBlock(0, DeviceSettings);
+  }
+  if (read) {
+    op_.StepProgress();
+    editor_.LoadedImage = DeviceSettings;
+    editor_.Image = DeviceSettings;
+    op_.StepProgress();
+    op_.Message(kReadCaption, kReadDone, Icon::Information);
+    LoadedSource = 4;
+    editor_.ShowValue();
+    editor_.MachineType = MachineTypeOf(editor_.LoadedImage);
+    if (!editor_.MachineType.empty()) editor_.MachineTypeChange();
+    editor_.IdentityShown = 0;
+  } else {
+    op_.Message(kReadErrorCaption, kReadError, Icon::Error);
+  }
+  view_.saveDefaultExt = "rilo";
+  view_.saveFilter = "RILO Format [*.rilo]";
+}
+
+void Workbench::NWriteSetClick() {
+  CommandScope scope(*this, true);
+  if (!scope.Started()) return;
+  op_.SetProgress(0);
+  op_.SetProgressMax(13);
+  if (WriteSettings()) {
+    op_.Message(kWriteCaption, kWriteDone, Icon::Information);
+  }
+}
+
+// The steps of a settings write up to its last exchange. False when the command ends
+// without its success message; the messages of a failure are shown here.
+bool Workbench::WriteSettings() {
+  auto failed = [this] {
+    op_.SetProgress(kFailedProgress);
+    op_.Message(kWriteCaption, kWriteFailed, Icon::Error);
+    return false;
+  };
+  if (!loader_.ConnectDevice()) return failed();
+  loader_.IdentifyDevice();
+  op_.StepProgress();
+
+  loader_.ReadPage(kInfoPageAddress);
+  const std::string_view markerType = TypeOfMarker(loader_.InfoPage[kMarkerAt]);
+  if (markerType.empty() || markerType != editor_.MachineType) {
+    op_.SetProgress(kFailedProgress);
+    op_.Message(kWriteCaption, kWrongModel, Icon::Error);
+    return false;
+  }
+
+  editor_.MakeCompleteCode();
+  const std::string idText = editor_.form.EEqupmentID.text;
+  const std::string serialText = editor_.form.EEqupmentSN.text;
+  const bool factory = flags_.Factory == 1;
+  if (TrimBlanks(editor_.form.EEqupmentDate.text) == kEmptyDate) {
+    if (!factory) {
+      op_.Message(kWriteErrorCaption, kNoDate, Icon::Error);
+      return false;
+    }
+    editor_.EEqupmentDateClick();
+  }
+  StoreIdCode(idText);
+
+  if (factory) {
+    loader_.EraseSettingsBlock(1);
+    op_.StepProgress();
+    loader_.EraseSettingsBlock(0);
+    op_.StepProgress();
+    if (!loader_.WriteSettingsBlock(1, editor_.Image)) return failed();
+    op_.StepProgress();
+    if (!loader_.WriteSettingsBlock(0, editor_.Image)) return failed();
+    op_.StepProgress();
+    const std::string dateText = editor_.form.EEqupmentDate.text;
+    if (!loader_.UpdateIdentityPage(kTopSegment, serialText, dateText)) return failed();
+    if (!loader_.IdentityUnchanged) {
+      op_.StepProgress();
+      if (!loader_.RestoreTopPages()) return failed();
+      // The erase took the vector area too, and with it the unit's reset vector: put
+      // back the vectors it opened with (its password), or it would no longer start.
+      if (loader_.PatchNeeded) loader_.StartPatch();
+      if (!loader_.WriteVectors()) return failed();
+      op_.StepProgress();
+    }
+    return true;
+  }
+
+  if (flags_.IDCODE == 0) {
+    loader_.ReadSettingsBlock(1, DeviceSettings);
+    const auto mine = editor_.Image.begin() + kBlock1;
+    const auto theirs = DeviceSettings.begin() + kBlock1;
+    if (!std::equal(mine, mine + 8, theirs) && !op_.Ask(kWriteCaption, kOverwriteId, Icon::Information))
+      return false;
+  }
+  loader_.EraseSettingsBlock(1);
+  op_.StepProgress();
+  loader_.EraseSettingsBlock(0);
+  op_.StepProgress();
+  if (!loader_.WriteSettingsBlock(1, editor_.Image)) return failed();
+  op_.StepProgress();
+  if (!loader_.WriteSettingsBlock(0, editor_.Image)) return failed();
+  op_.StepProgress();
+  op_.SetProgress(100);
+  return true;
+}
+
+// The six ID digits after the model code, as codewords into block 1 bytes 2..7.
+void Workbench::StoreIdCode(std::string_view idText) {
+  const std::string_view digits = TrimBlanks(Part(idText, 2, std::string_view::npos));
+  for (size_t i = 0; i < 6; ++i)
+    B1(editor_.Image, 2 + static_cast<int>(i)) =
+        ventrix_.DeHamming(static_cast<uint8_t>(HexDigit(Part(digits, i, 1))));
+}
+
+}  // namespace rilo
