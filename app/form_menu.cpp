@@ -218,6 +218,10 @@ QWidget *TFormMenu::BuildCoolBar() {
     button->setMinimumHeight(40);
     row->addWidget(button);
   }
+  connect(coolBar->findChild<QPushButton *>("BLoadSet"), &QPushButton::clicked, this,
+          [this] { DeviceCommand([this] { workbench_->NLoadSetClick(); }); });
+  connect(coolBar->findChild<QPushButton *>("BWriteSet"), &QPushButton::clicked, this,
+          [this] { DeviceCommand([this] { workbench_->NWriteSetClick(); }); });
   row->addWidget(BuildIdentityPanel());
   return coolBar;
 }
@@ -277,17 +281,20 @@ void TFormMenu::BuildMenus() {
   }
 
   QMenu *load = AddMenu(bar, "NLoad", "  讀   取  ");
-  AddItem(load, "NLoadSet", "讀 取 設 定");
+  connect(AddItem(load, "NLoadSet", "讀 取 設 定"), &QAction::triggered, this,
+          [this] { DeviceCommand([this] { workbench_->NLoadSetClick(); }); });
   AddItem(load, "NLoadTxPrg", "讀 取 發 射 機");
   AddItem(load, "NLoadRxPrg", "讀 取 接 收 機");
 
   QMenu *write = AddMenu(bar, "NWrite", "  寫   入  ");
-  AddItem(write, "NWriteSet", "寫 入 設 定");
+  connect(AddItem(write, "NWriteSet", "寫 入 設 定"), &QAction::triggered, this,
+          [this] { DeviceCommand([this] { workbench_->NWriteSetClick(); }); });
   AddItem(write, "NWriteTxPrg", "寫 入 發 射 機")->setVisible(false);
   AddItem(write, "NWriteRxPrg", "寫 入 接 收 機")->setVisible(false);
 
   QMenu *help = AddMenu(bar, "NHelp", "  說   明  ");
-  AddItem(help, "NFirmwareVer", "韌 體 程 式 版 本");
+  connect(AddItem(help, "NFirmwareVer", "韌 體 程 式 版 本"), &QAction::triggered, this,
+          [this] { DeviceCommand([this] { workbench_->NFirmwareVerClick(); }); });
   QAction *version = AddItem(help, "NPCVer", "設 定 程 式 版 本");
   connect(version, &QAction::triggered, this, [this] { Handle([this] { NPCVerClick(); }); });
 }
@@ -353,6 +360,19 @@ void TFormMenu::Handle(const std::function<void()> &handler) {
   if (binder_) binder_->Mirror(workbench_->view());
 }
 
+void TFormMenu::DeviceCommand(const std::function<void()> &command) {
+  if (workbench_->CommandRunning()) return;
+  // The command's waits keep the window alive (clock, repaints), so everything else
+  // that reaches the buffers or the port is shut until it ends.
+  const QList<QWidget *> shut = {menuBar(), findChild<QWidget *>("CoolBar"), pages_};
+  for (QWidget *w : shut)
+    w->setEnabled(false);
+  Handle(command);
+  for (QWidget *w : shut)
+    w->setEnabled(true);
+  if (closeWanted_) close();
+}
+
 void TFormMenu::FormMenuCreate() {
   // Where the window stands before any stored place is known: the middle of the screen.
   adjustSize();
@@ -380,6 +400,13 @@ void TFormMenu::showEvent(QShowEvent *event) {
 }
 
 void TFormMenu::closeEvent(QCloseEvent *event) {
+  if (workbench_->CommandRunning()) {
+    // Closing under a running exchange would pull the buffers from under it: the
+    // window closes as soon as the command has ended.
+    closeWanted_ = true;
+    event->ignore();
+    return;
+  }
   Handle([this] { workbench_->FormMenuClose(Geometry()); });
   event->accept();
 }
@@ -416,7 +443,8 @@ void TFormMenu::NQuitClick() {
 }
 
 void TFormMenu::HotKey() {
-  if (passwordForm_->isVisible()) return;
+  // An accepted code ends the program: not in the middle of a device command.
+  if (passwordForm_->isVisible() || workbench_->CommandRunning()) return;
   if (passwordForm_->exec() == QDialog::Accepted) Handle([this] { NQuitClick(); });
 }
 

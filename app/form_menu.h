@@ -78,6 +78,8 @@ class TFormMenu : public QMainWindow {
   // Runs a handler: anything it throws goes to the exception box, then the widgets
   // mirror the Workbench.
   void Handle(const std::function<void()> &handler);
+  // Runs a device command with the rest of the window shut until it ends.
+  void DeviceCommand(const std::function<void()> &command);
 
   std::unique_ptr<Operator> ownPerson_;
   Operator *person_ = nullptr;
@@ -98,6 +100,7 @@ class TFormMenu : public QMainWindow {
   TFormVer *formVer_ = nullptr;
   int alpha_ = 0;  // the fade-in's own count: the window's opacity is a float
   bool shown_ = false;
+  bool closeWanted_ = false;  // a close asked for while a device command ran
 };
 
 }  // namespace rilo
