@@ -63,6 +63,7 @@ TEST_F(PasswordFormTest, AcceptedCodeWritesItsFlagsAndQuitsSavingTheGeometry) {
   EXPECT_EQ(person.shown.back(),
             (ShownMessage{"功能開啟", "功能開啟,程式將自動關閉,請重新開啟程式!!", Icon::Information, false}));
   EXPECT_FALSE(window->isVisible());
+  EXPECT_FALSE(port.IsOpen());  // the quit command closes the port before the window
   EXPECT_EQ(store.writes.back(), "Width=" + std::to_string(window->frameGeometry().width()));
   EXPECT_EQ(window->workbench().flags().Factory, 0);  // this run keeps the flags it loaded
 }

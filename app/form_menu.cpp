@@ -439,6 +439,7 @@ void TFormMenu::NPCVerClick() {
 }
 
 void TFormMenu::NQuitClick() {
+  workbench_->NQuitClick();  // the port goes before the window
   close();
 }
 
