@@ -26,5 +26,8 @@ inline constexpr int kExitUsage = 2;   // the command line itself is wrong
 
 int RunShow(const Arguments &args, const VentrixApi &ventrix);
 int RunSet(const Arguments &args, const VentrixApi &ventrix);
+int RunRead(const Arguments &args, const VentrixApi &ventrix);
+int RunWrite(const Arguments &args, const VentrixApi &ventrix);
+int RunPort(const Arguments &args, const VentrixApi &ventrix);
 
 }  // namespace rilo

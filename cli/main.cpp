@@ -8,9 +8,12 @@
 
 namespace {
 
-constexpr std::array<rilo::Command, 2> kCommands = {{
+constexpr std::array<rilo::Command, 5> kCommands = {{
     {"show", "FILE [--raw] [--q10|--q12]", rilo::RunShow},
     {"set", "FILE NAME=INDEX ... -o OUT [--raw] [--q10|--q12]", rilo::RunSet},
+    {"read", "PORT -o FILE.rilo", rilo::RunRead},
+    {"write", "PORT FILE.rilo [--yes]", rilo::RunWrite},
+    {"port", "[COMn [DEVICE]]", rilo::RunPort},
 }};
 
 int Usage() {
@@ -18,7 +21,10 @@ int Usage() {
   for (const auto &c : kCommands)
     std::cerr << "  rilo-cli " << c.name << " " << c.usage << "\n";
   std::cerr << "FILE 為設定檔 (.rilo); --raw 時為 256 位元組的設定映像。\n"
-               "--q10、--q12 指定機型; 未指定時依設定中的機型碼。\n";
+               "--q10、--q12 指定機型; 未指定時依設定中的機型碼。\n"
+               "read 讀取機器的設定存成設定檔; write 將設定檔寫入機器, ID-CODE 不符時需加 --yes 才覆蓋。\n"
+               "PORT 為 COM1 到 COM16 或裝置路徑; port 顯示或設定 COMn 對應的裝置,\n"
+               "不帶參數時顯示程式下次啟動開啟的通信埠。\n";
   return rilo::kExitUsage;
 }
 

@@ -27,8 +27,6 @@ std::optional<std::string> ReadWhole(const std::string &path, std::string *error
   return bytes.str();
 }
 
-// Every line break as CR LF, which is how the open command hands a file's text to
-// the parsers.
 std::string WithCrLf(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 32);
@@ -70,11 +68,17 @@ bool WriteWhole(const std::string &path, std::string_view bytes, std::string *er
 
 }  // namespace
 
-std::optional<SettingsImage> ReadSettingsFile(const std::string &path, const VentrixApi &ventrix,
-                                              std::string *error) {
+std::optional<std::string> ReadFileText(const std::string &path, std::string *error) {
   auto bytes = ReadWhole(path, error);
   if (!bytes) return std::nullopt;
-  const std::string text = WithCrLf(*bytes);
+  return WithCrLf(*bytes);
+}
+
+std::optional<SettingsImage> ReadSettingsFile(const std::string &path, const VentrixApi &ventrix,
+                                              std::string *error) {
+  const auto read = ReadFileText(path, error);
+  if (!read) return std::nullopt;
+  const std::string &text = *read;
   SettingsImage image{};
   const char *rest = ventrix.ArrangeRilo(text.c_str(), reinterpret_cast<uint8_t(*)[128]>(image.data()));
   if (rest == text.c_str()) {

@@ -12,6 +12,10 @@
 
 namespace rilo {
 
+// A text file's whole content with every line break as CR LF, which is how the open
+// command hands a file's text to the parsers.
+std::optional<std::string> ReadFileText(const std::string &path, std::string *error);
+
 // Block 1 from a settings file; block 0 is zero, as the open command leaves it.
 std::optional<SettingsImage> ReadSettingsFile(const std::string &path, const VentrixApi &ventrix,
                                               std::string *error);
