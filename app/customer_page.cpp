@@ -13,21 +13,6 @@
 namespace rilo {
 namespace {
 
-QLabel *Caption(const char *name, const char *text, QWidget *parent) {
-  auto *label = new QLabel(QString::fromUtf8(text), parent);
-  label->setObjectName(name);
-  return label;
-}
-
-QLabel *Heading(const char *name, const char *text, QWidget *parent) {
-  QLabel *label = Caption(name, text, parent);
-  QFont font = label->font();
-  font.setBold(true);
-  label->setFont(font);
-  label->setStyleSheet("color: navy;");
-  return label;
-}
-
 QLineEdit *Line(const char *name, QWidget *parent, int width = 200) {
   auto *field = new QLineEdit(parent);
   field->setObjectName(name);

@@ -9,15 +9,6 @@
 #include "app/form_pages.h"
 
 namespace rilo {
-namespace {
-
-constexpr int kListWidth = 76;
-
-struct Row {
-  const char *list;
-  const char *labelName;
-  const char *caption;
-};
 
 QLabel *Caption(const char *name, const char *text, QWidget *parent) {
   auto *label = new QLabel(QString::fromUtf8(text), parent);
@@ -33,6 +24,16 @@ QLabel *Heading(const char *name, const char *text, QWidget *parent) {
   label->setStyleSheet("color: navy;");
   return label;
 }
+
+namespace {
+
+constexpr int kListWidth = 76;
+
+struct Row {
+  const char *list;
+  const char *labelName;
+  const char *caption;
+};
 
 QComboBox *List(const char *name, QWidget *parent) {
   auto *list = new QComboBox(parent);

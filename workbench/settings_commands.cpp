@@ -107,14 +107,7 @@ bool Workbench::WriteSettings() {
   StoreIdCode(idText);
 
   if (factory) {
-    loader_.EraseSettingsBlock(1);
-    op_.StepProgress();
-    loader_.EraseSettingsBlock(0);
-    op_.StepProgress();
-    if (!loader_.WriteSettingsBlock(1, editor_.Image)) return failed();
-    op_.StepProgress();
-    if (!loader_.WriteSettingsBlock(0, editor_.Image)) return failed();
-    op_.StepProgress();
+    if (!EraseAndWriteBlocks()) return failed();
     const std::string dateText = editor_.form.EEqupmentDate.text;
     if (!loader_.UpdateIdentityPage(kTopSegment, serialText, dateText)) return failed();
     if (!loader_.IdentityUnchanged) {
@@ -136,15 +129,22 @@ bool Workbench::WriteSettings() {
     if (!std::equal(mine, mine + 8, theirs) && !op_.Ask(kWriteCaption, kOverwriteId, Icon::Information))
       return false;
   }
+  if (!EraseAndWriteBlocks()) return failed();
+  op_.SetProgress(100);
+  return true;
+}
+
+// Both settings blocks erased, then written from the working image (block 1 stamped
+// on the way); false when the unit refuses a block.
+bool Workbench::EraseAndWriteBlocks() {
   loader_.EraseSettingsBlock(1);
   op_.StepProgress();
   loader_.EraseSettingsBlock(0);
   op_.StepProgress();
-  if (!loader_.WriteSettingsBlock(1, editor_.Image)) return failed();
+  if (!loader_.WriteSettingsBlock(1, editor_.Image)) return false;
   op_.StepProgress();
-  if (!loader_.WriteSettingsBlock(0, editor_.Image)) return failed();
+  if (!loader_.WriteSettingsBlock(0, editor_.Image)) return false;
   op_.StepProgress();
-  op_.SetProgress(100);
   return true;
 }
 

@@ -100,6 +100,7 @@ class Workbench {
  private:
   class CommandScope;
   bool WriteSettings();
+  bool EraseAndWriteBlocks();
   void StoreIdCode(std::string_view idText);
   void ShowVersion(const PageFrame &identityPage);
 
