@@ -46,6 +46,11 @@ bool Unquote(const std::string &line, size_t &pos, std::string *out) {
 }  // namespace
 
 IniPreferences::IniPreferences(std::string path) : path_(std::move(path)) {
+  Load();
+}
+
+void IniPreferences::Load() {
+  values.clear();
   std::ifstream in(path_, std::ios::binary);
   std::string line;
   while (std::getline(in, line)) {
@@ -64,12 +69,16 @@ IniPreferences::IniPreferences(std::string path) : path_(std::move(path)) {
   }
 }
 
+// Each write starts from the file as it is now, so a value another program stored
+// meanwhile (rilo-cli beside the window) is kept rather than overwritten from memory.
 void IniPreferences::WriteInteger(const std::string &name, int32_t value) {
+  Load();
   MemoryPreferences::WriteInteger(name, value);
   Save();
 }
 
 void IniPreferences::WriteString(const std::string &name, const std::string &value) {
+  Load();
   MemoryPreferences::WriteString(name, value);
   Save();
 }

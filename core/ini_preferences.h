@@ -23,6 +23,7 @@ class IniPreferences : public MemoryPreferences {
   const std::string &path() const { return path_; }
 
  private:
+  void Load();
   void Save() const;
   std::string path_;
 };

@@ -53,6 +53,17 @@ TEST_F(IniPreferencesTest, ReadsHandWrittenFileAndSkipsGarbage) {
   EXPECT_FALSE(store.ReadInteger("Broken"));
 }
 
+TEST_F(IniPreferencesTest, WritesKeepWhatAnotherProgramStoredMeanwhile) {
+  IniPreferences window(path_);
+  window.WriteString("COM", "COM1");
+  IniPreferences cli(path_);
+  cli.WriteString("PortDevice.COM1", "/dev/ttyUSB0");
+  window.WriteInteger("Left", 3);  // the window closing, long after it read the file
+  IniPreferences next(path_);
+  EXPECT_EQ(next.ReadString("PortDevice.COM1"), "/dev/ttyUSB0");
+  EXPECT_EQ(next.ReadInteger("Left"), 3);
+}
+
 TEST_F(IniPreferencesTest, UnwritableFolderThrows) {
   std::filesystem::create_directories(dir_);
   std::ofstream(dir_ / "sub") << "a file where the folder should be";

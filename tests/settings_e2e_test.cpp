@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "core/testing/scripted_operator.h"
+#include "files/file_writers.h"
 #include "link/testing/wired_unit.h"
+#include "workbench/open_settings.h"
 #include "workbench/workbench.h"
 
 namespace rilo {
@@ -197,6 +199,24 @@ TEST(WriteSettings, EmptyDateWithoutFactoryAsksForAReadFirst) {
   EXPECT_EQ(b.Shown(),
             (std::vector<ShownMessage>{{"寫入錯誤", "請先讀取設定或載入檔案!!", Icon::Error, false}}));
   EXPECT_FALSE(Sent(b.unit, 0x16));
+}
+
+TEST(WriteSettings, ASettingsFileKeepsTheUnitsBlock0) {
+  Bench b(Standard(sim::Model::kReceiver8k));
+  const auto block0 = Flash(b.unit, 0x1000, 128);
+  SettingsImage fileImage{};
+  const auto unitBlocks = Flash(b.unit, 0x1000, 256);
+  std::copy(unitBlocks.begin() + 128, unitBlocks.end(), fileImage.begin() + 128);
+  B1(fileImage, 16) = 0x81;  // the start key latches in the file
+  const std::string text = JoinCrLf(SettingsFileLines(fileImage, CustomerRecord{}));
+  ASSERT_TRUE(OpenSettingsFile(b.editor(), testing::Ventrix(), b.person, text));
+  b.bench.LoadedSource = 1;
+  b.Shown();
+
+  b.bench.NWriteSetClick();
+  EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kWriteDone});
+  EXPECT_EQ(Flash(b.unit, 0x1000, 128), block0);  // the file has no block 0: the unit's stays
+  EXPECT_EQ(Flash(b.unit, 0x1080 + 16, 1), std::vector<uint8_t>{0x81});
 }
 
 TEST(WriteSettings, EmptyDateInTheFactoryTakesToday) {

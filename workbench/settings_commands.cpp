@@ -135,8 +135,14 @@ bool Workbench::WriteSettings() {
 }
 
 // Both settings blocks erased, then written from the working image (block 1 stamped
-// on the way); false when the unit refuses a block.
+// on the way); false when the unit refuses a block, or its block 0 cannot be kept.
 bool Workbench::EraseAndWriteBlocks() {
+  // Block 0 belongs to the unit. A settings file does not carry it (and nothing loaded
+  // holds zeros there): keep the unit's own rather than wipe it.
+  if (LoadedSource <= 1) {
+    if (!loader_.ReadSettingsBlock(0, DeviceSettings)) return false;
+    std::copy_n(DeviceSettings.begin(), kBlock1, editor_.Image.begin());
+  }
   loader_.EraseSettingsBlock(1);
   op_.StepProgress();
   loader_.EraseSettingsBlock(0);
