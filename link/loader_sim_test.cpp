@@ -14,8 +14,8 @@ namespace rilo {
 namespace {
 
 using testing::kConnectFailed;
-using testing::ShownMessage;
 using testing::kModelError;
+using testing::ShownMessage;
 using testing::Standard;
 using testing::ToolProductLine;
 using testing::Wired;

@@ -17,7 +17,8 @@ class VirtualClock : public Clock {
   void Pause(uint32_t ms) override { now_ += uint64_t{ms} * 1000; }
   void WaitForBytes(SerialPort &port, size_t count, uint32_t ms) override {
     const uint64_t end = now_ + uint64_t{ms} * 1000;
-    while (now_ < end && port.BytesWaiting() < count) now_ = std::min(end, now_ + kStepMicros);
+    while (now_ < end && port.BytesWaiting() < count)
+      now_ = std::min(end, now_ + kStepMicros);
   }
 
  private:

@@ -12,8 +12,12 @@ using SettingsImage = std::array<uint8_t, 256>;
 inline constexpr int kBlock1 = 128;
 
 // Block 1 byte n of an image.
-inline uint8_t &B1(SettingsImage &image, int n) { return image[kBlock1 + n]; }
-inline uint8_t B1(const SettingsImage &image, int n) { return image[kBlock1 + n]; }
+inline uint8_t &B1(SettingsImage &image, int n) {
+  return image[kBlock1 + n];
+}
+inline uint8_t B1(const SettingsImage &image, int n) {
+  return image[kBlock1 + n];
+}
 
 // Device routine sent in place of block 1 bytes 104..121: it XORs the four words at
 // 0x1080..0x1087 on the unit. The working image keeps its own bytes there.

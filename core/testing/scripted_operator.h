@@ -53,7 +53,8 @@ class ScriptedOperator : public Operator {
   // Texts of the messages shown so far, in order.
   std::vector<std::string> Texts() const {
     std::vector<std::string> t;
-    for (const auto &m : shown) t.push_back(m.text);
+    for (const auto &m : shown)
+      t.push_back(m.text);
     return t;
   }
 };
