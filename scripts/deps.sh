@@ -2,9 +2,9 @@
 # Installs what the project needs on Debian 12 (run as root). Quick when all is there.
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build clang libclang-rt-14-dev
+  build-essential cmake ninja-build clang libclang-rt-14-dev clang-format
   libgtest-dev
-  qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth fonts-noto-cjk
 )
 missing=()

@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/deps.sh
+# The house format holds everywhere.
+git ls-files '*.c' '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRILO_SANITIZE=ON >/dev/null
 cmake --build build/asan
 (cd build/asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)")
