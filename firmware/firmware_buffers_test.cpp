@@ -2,15 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "core/testing/test_ventrix.h"
+
 namespace rilo {
 namespace {
 
-VentrixApi Ventrix() {
-  std::string error;
-  auto api = LoadVentrixBesideProgram(&error);
-  if (!api) throw std::runtime_error(error);
-  return *api;
-}
+using testing::Ventrix;
 
 TEST(FirmwareBuffers, StartWithEveryPageUnusedAndVectorsZero) {
   FirmwareBuffers buffers;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/testing/scripted_operator.h"
+#include "core/testing/test_ventrix.h"
 #include "core/ventrix_api.h"
 #include "link/link.h"
 #include "link/loader.h"
@@ -44,16 +45,6 @@ inline VectorTable Table(uint8_t fill) {
 inline const ProductLine &TestProductLine() {
   static const ProductLine line{Table(0xA1), Table(0xB2), Table(0xC3), {}};
   return line;
-}
-
-inline const VentrixApi &Ventrix() {
-  static const VentrixApi api = [] {
-    std::string error;
-    auto loaded = LoadVentrixBesideProgram(&error);
-    if (!loaded) throw std::runtime_error(error);
-    return *loaded;
-  }();
-  return api;
 }
 
 inline Bytes PasswordFrame(const VectorTable &password) {

@@ -6,20 +6,11 @@
 #include <string>
 
 #include "core/testing/scripted_operator.h"
+#include "core/testing/test_ventrix.h"
 #include "core/ventrix_api.h"
 #include "settings/editor.h"
 
 namespace rilo::testing {
-
-inline const VentrixApi &Ventrix() {
-  static const VentrixApi api = [] {
-    std::string error;
-    auto loaded = LoadVentrixBesideProgram(&error);
-    if (!loaded) throw std::runtime_error(error);
-    return *loaded;
-  }();
-  return api;
-}
 
 struct EditorBench {
   FeatureFlags flags;
