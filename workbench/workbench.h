@@ -21,6 +21,7 @@
 #include "link/serial_port.h"
 #include "settings/editor.h"
 #include "settings/short_date.h"
+#include "workbench/open_firmware.h"
 #include "workbench/shell_view.h"
 
 namespace rilo {
@@ -78,6 +79,19 @@ class Workbench {
   void NOnlineTestClick();
   bool CommandRunning() const { return commandRunning_; }
 
+  // ---- File commands ------------------------------------------------------------------
+  // The open command's way with a firmware file once it is chosen (the factory flow):
+  // a text file's image and vectors go to SingleImage, TxImage and RxImage and their
+  // tables, and its vector at 0xFFFE shows the transmitter's or the receiver's write
+  // controls; a data file fills TxImage and RxImage and shows both. Every buffer is
+  // reset first, the file's settings blocks become the loaded and working image, the
+  // model, serial number and date are shown from block 1, LoadedSource becomes 2 or 3,
+  // the save dialog is set to the same kind, and the person is told the file is open.
+  // A file that cannot be read, is not text, or that the parser refuses is told to the
+  // person and changes nothing; false then.
+  bool OpenFirmwareFile(FirmwareFile kind, const std::string &path);
+  std::string LastFileName;  // the path last opened; a save to it asks first
+
   // Start-up state of every buffer: firmware pages unused, settings images zero, the
   // identity page 0xFF. Vector tables keep their content.
   void ResetImages();
@@ -103,6 +117,7 @@ class Workbench {
   bool EraseAndWriteBlocks();
   void StoreIdCode(std::string_view idText);
   void ShowVersion(const PageFrame &identityPage);
+  void ShowOpenedFile();
 
   bool ReadStoredPreferences(WindowGeometry &geometry);
   void WriteGeometry(const WindowGeometry &geometry);

@@ -1,0 +1,114 @@
+// The open command's steps for firmware files: the parse into fresh buffers, then,
+// only for a file the parser took, the copies into the window's buffers.
+#include "workbench/open_firmware.h"
+
+#include "files/file_text.h"
+#include "workbench/file_identity.h"
+#include "workbench/file_messages.h"
+#include "workbench/workbench.h"
+
+namespace rilo {
+namespace {
+
+using namespace file_messages;
+
+using Rows = uint8_t (*)[128];
+using Frames = uint8_t (*)[138];
+
+std::unique_ptr<FirmwareImage> UnusedImage() {
+  auto image = std::make_unique<FirmwareImage>();
+  ResetImage(*image);
+  return image;
+}
+
+Frames FramesOf(FirmwareImage &image) {
+  return reinterpret_cast<Frames>(image.data());
+}
+
+}  // namespace
+
+std::optional<FirmwareFileContent> ParseFirmwareFile(const VentrixApi &ventrix, FirmwareFile kind,
+                                                     const std::string &text,
+                                                     const FirmwareFileContent &vectorsBefore) {
+  FirmwareFileContent file;
+  const Rows rows = reinterpret_cast<Rows>(file.settings.data());
+  const char *rest = nullptr;
+  if (kind == FirmwareFile::Text) {
+    file.single = {UnusedImage(), vectorsBefore.single.vectors};
+    rest = ventrix.ArrangeTxt(text.c_str(), file.single.vectors.data(), rows, FramesOf(*file.single.image));
+  } else {
+    file.tx = {UnusedImage(), vectorsBefore.tx.vectors};
+    file.rx = {UnusedImage(), vectorsBefore.rx.vectors};
+    rest = ventrix.ArrangeDat(text.c_str(), file.tx.vectors.data(), file.rx.vectors.data(), rows,
+                              FramesOf(*file.tx.image), FramesOf(*file.rx.image));
+  }
+  // Not the format's first character (rest == text) or malformed (null): refused.
+  if (!rest || rest == text.c_str()) return std::nullopt;
+  return file;
+}
+
+bool Workbench::OpenFirmwareFile(FirmwareFile kind, const std::string &path) {
+  std::string reason;
+  const std::optional<std::string> bytes = ReadFileBytes(path, &reason);
+  if (!bytes) {
+    op_.Message(kOpenCaption, "無法開啟檔案 " + path + "\n" + reason, Icon::Error);
+    return false;
+  }
+  FirmwareFileContent before;
+  before.single.vectors = firmware.SingleVectors;
+  before.tx.vectors = firmware.TxVectors;
+  before.rx.vectors = firmware.RxVectors;
+  const std::optional<std::string> text = ParserText(*bytes);
+  std::optional<FirmwareFileContent> file;
+  if (text) file = ParseFirmwareFile(ventrix_, kind, *text, before);
+  if (!file) {
+    op_.Message(kFormatCaption, kFormatText, Icon::Error);
+    return false;
+  }
+
+  LastFileName = path;
+  ResetImages();
+  if (kind == FirmwareFile::Text) {
+    *firmware.SingleImage = *file->single.image;
+    *firmware.TxImage = *file->single.image;
+    *firmware.RxImage = *file->single.image;
+    firmware.SingleVectors = file->single.vectors;
+    firmware.TxVectors = file->single.vectors;
+    firmware.RxVectors = file->single.vectors;
+    const bool transmitter = IsTransmitterFirmware(firmware.SingleVectors);
+    view_.visible["NWriteTxPrg"] = view_.visible["BWriteTx"] = transmitter;
+    view_.visible["NWriteRxPrg"] = view_.visible["BWriteRx"] = !transmitter;
+    LoadedSource = 2;
+  } else {
+    *firmware.TxImage = *file->tx.image;
+    *firmware.RxImage = *file->rx.image;
+    firmware.TxVectors = file->tx.vectors;
+    firmware.RxVectors = file->rx.vectors;
+    for (const char *control : {"BWriteTx", "BWriteRx", "NWriteRxPrg", "NWriteTxPrg"})
+      view_.visible[control] = true;
+    LoadedSource = 3;
+  }
+  editor_.LoadedImage = file->settings;
+  editor_.Image = file->settings;
+  editor_.ShowValue();
+  view_.saveDefaultExt = kind == FirmwareFile::Text ? "txt" : "dat";
+  view_.saveFilter = kind == FirmwareFile::Text ? "TXT Format [*.txt]" : "DAT Format [*.dat]";
+  ShowOpenedFile();
+  return true;
+}
+
+// The end of the factory flow for every file kind: the model the loaded block names,
+// the identity fields from the working block, the message.
+void Workbench::ShowOpenedFile() {
+  editor_.MachineType.clear();
+  const std::string_view model = MachineTypeOf(editor_.LoadedImage);
+  if (!model.empty()) {
+    SetFileModel(editor_, model);
+    editor_.MachineTypeChange();
+  }
+  ShowFileIdentity(editor_);
+  op_.Message(kOpenCaption, kOpened, Icon::Information);
+  editor_.IdentityShown = 0;
+}
+
+}  // namespace rilo
