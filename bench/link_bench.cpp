@@ -12,11 +12,11 @@
 #include <optional>
 #include <string>
 
+#include "core/testing/programs.h"
 #include "core/testing/scripted_operator.h"
 #include "link/loader.h"
 #include "link/posix_serial_port.h"
 #include "link/steady_clock.h"
-#include "link/testing/unit_sim_process.h"
 #include "link/virtual_clock.h"
 #include "sim/product_line.h"
 #include "sim/simulated_port.h"

@@ -2,35 +2,21 @@
 // it cannot do without writing anything.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 
+#include "core/testing/programs.h"
 #include "files/file_writers.h"
 #include "settings/testing/editor_bench.h"
-
-#if !defined(_WIN32)
-#include <sys/wait.h>
-#endif
 
 namespace rilo {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int exit;
-  std::string out, err;
-};
-
-std::string ReadFile(const fs::path &p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using Result = testing::ProgramResult;
+using testing::ReadWholeFile;
 
 std::vector<std::string> Lines(const std::string &text) {
   std::vector<std::string> lines;
@@ -42,27 +28,8 @@ std::vector<std::string> Lines(const std::string &text) {
 
 class CliTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // Unique per run: several build folders may run these tests at once.
-    dir_ = fs::temp_directory_path() /
-           ("rilo-cli-test-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-            "-" + std::to_string(std::random_device{}()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Path(const std::string &name) const { return (dir_ / name).string(); }
-
-  Result Run(const std::string &args) const {
-    const std::string command = "\"" + ProgramFolder() + "rilo-cli\" " + args + " >\"" + Path("stdout") +
-                                "\" 2>\"" + Path("stderr") + "\"";
-    int status = std::system(command.c_str());
-#if !defined(_WIN32)
-    status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
-    return {status, ReadFile(Path("stdout")), ReadFile(Path("stderr"))};
-  }
+  std::string Path(const std::string &name) const { return scratch_.Path(name); }
+  Result Run(const std::string &args) const { return testing::RunProgram("rilo-cli", args, scratch_); }
 
   // A Q12 unit's settings: ID code 123456, East/West three-speed acceleration, EMS
   // count 140, the start key latching.
@@ -84,7 +51,7 @@ class CliTest : public ::testing::Test {
     return Path(name);
   }
 
-  fs::path dir_;
+  testing::ScratchFolder scratch_{"rilo-cli-test"};
 };
 
 TEST_F(CliTest, ShowPrintsModelIdAndEveryListInFormOrder) {
@@ -123,7 +90,7 @@ TEST_F(CliTest, SetPicksAsAPersonDoesAndShowSeesTheResult) {
   Result r = Run("set \"" + file + "\" CBEWAction=1 CBR0Action=1 CBR0EMS=0 CBSNAction=15 -o \"" +
                  Path("out.rilo") + "\"");
   ASSERT_EQ(r.exit, 0) << r.err;
-  const std::string written = ReadFile(Path("out.rilo"));
+  const std::string written = ReadWholeFile(Path("out.rilo"));
   EXPECT_TRUE(written.starts_with("Setup\r\n"));
   EXPECT_NE(written.find("\r\nq\r\nCustomer No:\r\nCompany Name:\r\n"), std::string::npos);
   EXPECT_TRUE(written.ends_with("Frequency:\r\nEnd\r\n"));
@@ -144,7 +111,7 @@ TEST_F(CliTest, RawImagesInAndOut) {
   std::ofstream(Path("unit.bin"), std::ios::binary).write(reinterpret_cast<const char *>(unit.data()), 256);
   const Result r = Run("set --raw \"" + Path("unit.bin") + "\" CBTxEMSCont=0 -o \"" + Path("out.bin") + "\"");
   ASSERT_EQ(r.exit, 0) << r.err;
-  const std::string out = ReadFile(Path("out.bin"));
+  const std::string out = ReadWholeFile(Path("out.bin"));
   ASSERT_EQ(out.size(), 256u);
   for (int n = 0; n < 256; ++n)
     EXPECT_EQ(static_cast<uint8_t>(out[n]), n == kBlock1 + 21 ? 5 : unit[n]) << "offset " << n;

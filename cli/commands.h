@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "core/ventrix_api.h"
+#include "link/clock.h"
+#include "link/serial_port.h"
 
 namespace rilo {
 
@@ -19,6 +21,17 @@ struct Command {
   int (*run)(const Arguments &args, const VentrixApi &ventrix);
 };
 
+// What a unit command reaches its unit through: the serial port and the clock of one
+// Workbench. The port is opened by the command (with the device its PORT argument
+// names) and closed when it ends; the clock passes every wait. The program gives the
+// system's serial port and the steady clock; tests give the in-process simulated unit
+// and its virtual clock. One pair serves one unit: commands that drive several units
+// at once take a pair for each.
+struct UnitLine {
+  SerialPort &port;
+  Clock &clock;
+};
+
 // Exit codes.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;  // the command could not do its work
@@ -26,8 +39,8 @@ inline constexpr int kExitUsage = 2;   // the command line itself is wrong
 
 int RunShow(const Arguments &args, const VentrixApi &ventrix);
 int RunSet(const Arguments &args, const VentrixApi &ventrix);
-int RunRead(const Arguments &args, const VentrixApi &ventrix);
-int RunWrite(const Arguments &args, const VentrixApi &ventrix);
+int RunRead(const Arguments &args, const VentrixApi &ventrix, UnitLine unit);
+int RunWrite(const Arguments &args, const VentrixApi &ventrix, UnitLine unit);
 int RunPort(const Arguments &args, const VentrixApi &ventrix);
 
 }  // namespace rilo

@@ -5,14 +5,25 @@
 
 #include "cli/commands.h"
 #include "core/ventrix_api.h"
+#include "link/steady_clock.h"
+#include "link/system_serial_port.h"
 
 namespace {
+
+// A unit command run as the program runs it: on the system's serial port and the
+// steady clock.
+template <int (*Run)(const rilo::Arguments &, const rilo::VentrixApi &, rilo::UnitLine)>
+int OnSystemPort(const rilo::Arguments &args, const rilo::VentrixApi &ventrix) {
+  rilo::SystemSerialPort port;
+  rilo::SteadyClock clock;
+  return Run(args, ventrix, {port, clock});
+}
 
 constexpr std::array<rilo::Command, 5> kCommands = {{
     {"show", "FILE [--raw] [--q10|--q12]", rilo::RunShow},
     {"set", "FILE NAME=INDEX ... -o OUT [--raw] [--q10|--q12]", rilo::RunSet},
-    {"read", "PORT -o FILE.rilo", rilo::RunRead},
-    {"write", "PORT FILE.rilo [--yes]", rilo::RunWrite},
+    {"read", "PORT -o FILE.rilo", OnSystemPort<rilo::RunRead>},
+    {"write", "PORT FILE.rilo [--yes]", OnSystemPort<rilo::RunWrite>},
     {"port", "[COMn [DEVICE]]", rilo::RunPort},
 }};
 

@@ -1,5 +1,5 @@
 // read and write: the window's settings read and write, run through its Workbench on
-// the real port and clock, for scripts on a production bench. The exit status is 0
+// the port and clock given, for scripts on a production bench. The exit status is 0
 // only when the command reached its own success message.
 #include <exception>
 #include <iostream>
@@ -10,8 +10,6 @@
 #include "cli/session_preferences.h"
 #include "cli/settings_files.h"
 #include "core/ini_preferences.h"
-#include "link/steady_clock.h"
-#include "link/system_serial_port.h"
 #include "workbench/open_settings.h"
 #include "workbench/save_settings.h"
 #include "workbench/workbench.h"
@@ -30,11 +28,11 @@ constexpr const char *kSaved = "儲存檔案完成!!";
 // stored flags and port mapping, the port of the command line and the person at the
 // terminal. The port closes with the session.
 struct UnitSession {
-  UnitSession(Preferences &stored, const std::string &portName, bool yes, const VentrixApi &ventrix,
-              const ProductLine &productLine)
+  UnitSession(Preferences &stored, const std::string &portName, bool yes, UnitLine unit,
+              const VentrixApi &ventrix, const ProductLine &productLine)
       : person(yes),
         preferences(SessionPreferences(stored, portName)),
-        bench(preferences, person, port, clock, ventrix, productLine) {
+        bench(preferences, person, unit.port, unit.clock, ventrix, productLine) {
     bench.FormMenuCreate({});
     bench.FormMenuShow();
   }
@@ -44,8 +42,6 @@ struct UnitSession {
 
   BenchOperator person;
   MemoryPreferences preferences;
-  SystemSerialPort port;
-  SteadyClock clock;
   Workbench bench;
 };
 
@@ -74,7 +70,7 @@ int UsageError(const std::string &message) {
 
 }  // namespace
 
-int RunRead(const Arguments &args, const VentrixApi &ventrix) {
+int RunRead(const Arguments &args, const VentrixApi &ventrix, UnitLine unit) {
   std::string portName, out;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "-o" && i + 1 < args.size()) {
@@ -90,7 +86,7 @@ int RunRead(const Arguments &args, const VentrixApi &ventrix) {
   const auto productLine = LoadProductLine();
   if (!productLine) return kExitFailed;
   const auto stored = OpenPreferenceStore();
-  UnitSession s(*stored, portName, false, ventrix, *productLine);
+  UnitSession s(*stored, portName, false, unit, ventrix, *productLine);
   if (!s.bench.link().PortOpen()) return kExitFailed;  // the person has been told why
 
   bool prepared = false;
@@ -110,7 +106,7 @@ int RunRead(const Arguments &args, const VentrixApi &ventrix) {
   return kExitOk;
 }
 
-int RunWrite(const Arguments &args, const VentrixApi &ventrix) {
+int RunWrite(const Arguments &args, const VentrixApi &ventrix, UnitLine unit) {
   std::string portName, file;
   bool yes = false;
   for (const std::string &word : args) {
@@ -133,7 +129,7 @@ int RunWrite(const Arguments &args, const VentrixApi &ventrix) {
   const auto productLine = LoadProductLine();
   if (!productLine) return kExitFailed;
   const auto stored = OpenPreferenceStore();
-  UnitSession s(*stored, portName, yes, ventrix, *productLine);
+  UnitSession s(*stored, portName, yes, unit, ventrix, *productLine);
   if (!s.bench.link().PortOpen()) return kExitFailed;  // the person has been told why
 
   Guarded(s.person, [&] {

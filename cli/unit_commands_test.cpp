@@ -1,37 +1,32 @@
-// rilo-cli read and write as a bench script runs them: the programs themselves over a
-// pseudo-terminal against rilo-unit-sim, at real wire speed, with a preference store
-// of their own.
+// rilo-cli read and write in-process, on a simulated receiver and the virtual clock:
+// the commands as a bench script sees them (messages, exit status, files, the unit's
+// memory), with a preference store of their own.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
+#include <stdlib.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
+#include <iostream>
 #include <sstream>
 
+#include "cli/commands.h"
+#include "core/testing/programs.h"
 #include "files/file_writers.h"
-#include "link/testing/unit_sim_process.h"
+#include "link/testing/wired_unit.h"
 #include "settings/testing/editor_bench.h"
-#include "sim/unit_config.h"
+#include "sim/simulated_port.h"
 
 namespace rilo {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ReadWholeFile;
 using testing::Ventrix;
 
 struct Result {
   int exit;
   std::string err;
 };
-
-std::string ReadFile(const fs::path &p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 SettingsImage Parse(const std::string &fileText) {
   SettingsImage image{};
@@ -42,25 +37,41 @@ SettingsImage Parse(const std::string &fileText) {
 
 class UnitCommandsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(unit_.ok());
-    dir_ = fs::temp_directory_path() / ("rilo-cli-unit-" + std::to_string(std::random_device{}()));
-    fs::create_directories(dir_ / "config");
+  // The commands find the preference store through XDG_CONFIG_HOME, as the program does.
+  void SetUp() override { setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1); }
+  void TearDown() override { unsetenv("XDG_CONFIG_HOME"); }
+
+  std::string Path(const std::string &name) const { return scratch_.Path(name); }
+  std::string Store() const { return ReadWholeFile(Path("config/RILO1Q12/preferences.ini")); }
+
+  // Runs one command on the simulated unit; what it says to the person is caught.
+  Result Run(int (*command)(const Arguments &, const VentrixApi &, UnitLine), const Arguments &args) {
+    std::ostringstream err;
+    std::streambuf *const terminal = std::cerr.rdbuf(err.rdbuf());
+    const int exit = command(args, Ventrix(), {port_, clock_});
+    std::cerr.rdbuf(terminal);
+    return {exit, err.str()};
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Path(const std::string &name) const { return (dir_ / name).string(); }
-  std::string Store() const { return ReadFile(dir_ / "config/RILO1Q12/preferences.ini"); }
-
-  Result Run(const std::string &args) const {
-    const std::string command = "XDG_CONFIG_HOME=\"" + Path("config") + "\" \"" + ProgramFolder() +
-                                "rilo-cli\" " + args + " >/dev/null 2>\"" + Path("stderr") + "\" </dev/null";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(Path("stderr"))};
+  // A command that needs no unit.
+  Result Run(int (*command)(const Arguments &, const VentrixApi &), const Arguments &args) {
+    std::ostringstream err;
+    std::streambuf *const terminal = std::cerr.rdbuf(err.rdbuf());
+    const int exit = command(args, Ventrix());
+    std::cerr.rdbuf(terminal);
+    return {exit, err.str()};
   }
 
-  testing::UnitSimProcess unit_{{"--role", "rx"}};
-  fs::path dir_;
+  SettingsImage UnitSettings() const {
+    SettingsImage s;
+    const auto bytes = unit_.memory().Bytes(0x1000, 256);
+    std::copy(bytes.begin(), bytes.end(), s.begin());
+    return s;
+  }
+
+  testing::ScratchFolder scratch_{"rilo-cli-unit"};
+  sim::Unit unit_{testing::Standard(sim::Model::kReceiver16k)};
+  VirtualClock clock_;
+  sim::SimulatedPort port_{unit_, clock_};
 };
 
 // The simulated receiver's block 1 as a saved file holds it: its serial number
@@ -78,13 +89,13 @@ SettingsImage ExpectedFileOfTheUnit() {
 }
 
 TEST_F(UnitCommandsTest, ReadChangeAndWriteBackWithAnotherIdCode) {
-  ASSERT_EQ(Run("port COM1 \"" + unit_.device() + "\"").exit, 0);
+  ASSERT_EQ(Run(RunPort, {"COM1", "/dev/ttyUSB3"}).exit, 0);
   const std::string store = Store();
 
-  Result r = Run("read COM1 -o \"" + Path("read.rilo") + "\"");
+  Result r = Run(RunRead, {"COM1", "-o", Path("read.rilo")});
   ASSERT_EQ(r.exit, 0) << r.err;
   EXPECT_EQ(r.err, "讀取: 讀取設定完成!!\n儲存檔案: 儲存檔案完成!!\n");
-  const std::string read = ReadFile(Path("read.rilo"));
+  const std::string read = ReadWholeFile(Path("read.rilo"));
   EXPECT_TRUE(read.starts_with("Setup\r\n"));
   EXPECT_TRUE(
       read.ends_with("\r\nq\r\nCustomer No:\r\nCompany Name:\r\nCompany Fax No:\r\nCompany Tel:\r\n"
@@ -92,13 +103,12 @@ TEST_F(UnitCommandsTest, ReadChangeAndWriteBackWithAnotherIdCode) {
                      "Contect Mobile:\r\nContect E-mail:\r\nRemark:\r\nChanel:\r\nFrequency:\r\nEnd\r\n"));
   EXPECT_EQ(Parse(read), ExpectedFileOfTheUnit());
   EXPECT_EQ(Store(), store);  // the incomplete store was not filled with defaults
+  EXPECT_FALSE(port_.IsOpen());
 
   // New options, and the ID code of another unit.
-  ASSERT_EQ(
-      Run("set \"" + Path("read.rilo") + "\" CBTxEMSCont=5 CBUDAction=1 -o \"" + Path("set.rilo") + "\"")
-          .exit,
-      0);
-  SettingsImage changed = Parse(ReadFile(Path("set.rilo")));
+  ASSERT_EQ(Run(RunSet, {Path("read.rilo"), "CBTxEMSCont=5", "CBUDAction=1", "-o", Path("set.rilo")}).exit,
+            0);
+  SettingsImage changed = Parse(ReadWholeFile(Path("set.rilo")));
   const uint8_t id[] = {6, 5, 4, 3, 2, 1};
   for (int i = 0; i < 6; ++i)
     B1(changed, 2 + i) = Ventrix().DeHamming(id[i]);
@@ -106,49 +116,81 @@ TEST_F(UnitCommandsTest, ReadChangeAndWriteBackWithAnotherIdCode) {
   std::ofstream(Path("write.rilo"), std::ios::binary)
       << JoinCrLf(SettingsFileLines(changed, CustomerRecord{}));
 
-  r = Run("write COM1 \"" + Path("write.rilo") + "\"");
+  const SettingsImage before = UnitSettings();
+  r = Run(RunWrite, {"COM1", Path("write.rilo")});
   EXPECT_EQ(r.exit, 1);
   EXPECT_EQ(r.err,
             "開啟檔案: 檔案開啟完成!!\n"
             "寫入: ID-CODE與原先不符,是否要覆蓋原有的ID-CODE? 取消 (加上 --yes 即回答確定)\n");
+  EXPECT_EQ(UnitSettings(), before);
 
-  r = Run("write COM1 \"" + Path("write.rilo") + "\" --yes");
+  r = Run(RunWrite, {"COM1", Path("write.rilo"), "--yes"});
   ASSERT_EQ(r.exit, 0) << r.err;
   EXPECT_EQ(r.err,
             "開啟檔案: 檔案開啟完成!!\n"
             "寫入: ID-CODE與原先不符,是否要覆蓋原有的ID-CODE? 確定 (--yes)\n"
             "寫入: 寫入設定完成!!\n");
+  EXPECT_TRUE(std::equal(changed.begin() + kBlock1, changed.end(), UnitSettings().begin() + kBlock1));
 
-  // Read back through the device path itself: the unit holds what was written.
-  r = Run("read \"" + unit_.device() + "\" -o \"" + Path("again.rilo") + "\"");
+  // Read back through a device path: the unit holds what was written.
+  r = Run(RunRead, {"/dev/ttyUSB3", "-o", Path("again.rilo")});
   ASSERT_EQ(r.exit, 0) << r.err;
-  EXPECT_EQ(Parse(ReadFile(Path("again.rilo"))), changed);
+  EXPECT_EQ(Parse(ReadWholeFile(Path("again.rilo"))), changed);
   EXPECT_EQ(Store(), store);
 }
 
 TEST_F(UnitCommandsTest, FailuresEndWithTheirMessageAndExitStatus1) {
   std::ofstream(Path("text.rilo"), std::ios::binary) << "Hello\r\n";
   struct Case {
-    std::string args, err;
+    Arguments args;
+    std::string err;
   } cases[] = {
-      {"read COM2 -o \"" + Path("out.rilo") + "\"",
+      {{"COM1", "-o", Path("out.rilo")},  // the port cannot be opened
        "連線失敗: "
        "連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;若通信埠錯誤,需於設定後重新啟動程式!\n"},
-      {"write \"" + unit_.device() + "\" \"" + Path("missing.rilo") + "\"",
+      {{"COM1", Path("missing.rilo")},
        "無法讀取檔案 " + Path("missing.rilo") + ": No such file or directory\n"},
-      {"write \"" + unit_.device() + "\" \"" + Path("text.rilo") + "\"",
+      {{"COM1", Path("text.rilo")},
        "Open file Error: Open file format Error,please check your file!!\n"
        "錯誤: 開啟檔案錯誤,請確認所開啟的檔案是否正確!!\n"},
-      {"read \"" + unit_.device() + "\" -o \"" + Path("no/such/folder.rilo") + "\"",
+      {{"COM1", "-o", Path("no/such/folder.rilo")},
        "讀取: 讀取設定完成!!\n無法寫入檔案 " + Path("no/such/folder.rilo") + ": No such file or directory\n"},
   };
-  // COM2 names a device that is not there.
-  ASSERT_EQ(Run("port COM2 \"" + Path("nothing") + "\"").exit, 0);
   for (const Case &c : cases) {
-    SCOPED_TRACE(c.args);
-    const Result r = Run(c.args);
+    const bool write = c.args.size() == 2;
+    SCOPED_TRACE((write ? "write " : "read ") + c.args[1]);
+    port_.set_open_fails(&c == &cases[0]);
+    const Result r = Run(write ? RunWrite : RunRead, c.args);
     EXPECT_EQ(r.exit, 1);
     EXPECT_EQ(r.err, c.err);
+  }
+  EXPECT_FALSE(fs::exists(Path("out.rilo")));
+}
+
+// The unit stops answering at the last frame a command sends (the settings read or
+// write before the closing sync): nothing is saved, and the exit status does not claim
+// success.
+TEST_F(UnitCommandsTest, AUnitThatFallsSilentAtTheEndFailsTheCommand) {
+  ASSERT_EQ(Run(RunRead, {"COM1", "-o", Path("unit.rilo")}).exit, 0);
+  struct Case {
+    Arguments good, cut;
+    std::string lastMessage;
+  } cases[] = {
+      {{"COM1", "-o", Path("unit.rilo")},
+       {"COM1", "-o", Path("out.rilo")},
+       "讀取錯誤: 讀取設定錯誤,請再試一次!!\n"},
+      {{"COM1", Path("unit.rilo")}, {"COM1", Path("unit.rilo")}, "寫入: 寫入設定失敗!!\n"},
+  };
+  for (const Case &c : cases) {
+    const auto command = c.good.size() == 2 ? RunWrite : RunRead;
+    SCOPED_TRACE(c.good.size() == 2 ? "write" : "read");
+    const size_t before = unit_.requests().size();
+    ASSERT_EQ(Run(command, c.good).exit, 0);
+    unit_.PullCableAfter(static_cast<int>(unit_.requests().size() - before) - 2);
+    const Result r = Run(command, c.cut);
+    unit_.PullCableAfter(-1);
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_TRUE(r.err.ends_with(c.lastMessage)) << r.err;
   }
   EXPECT_FALSE(fs::exists(Path("out.rilo")));
 }

@@ -2,12 +2,12 @@
 // the whole stack as people use it without hardware.
 #include <gtest/gtest.h>
 
+#include "core/testing/programs.h"
 #include "core/testing/scripted_operator.h"
 #include "link/loader.h"
 #include "link/posix_serial_port.h"
 #include "link/steady_clock.h"
 #include "link/testing/loader_fixture.h"
-#include "link/testing/unit_sim_process.h"
 #include "sim/unit_config.h"
 
 namespace rilo {

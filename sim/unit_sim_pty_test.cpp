@@ -15,56 +15,14 @@
 #include <string>
 #include <thread>
 
+#include "core/testing/programs.h"
 #include "sim/sim_test_bench.h"
 
 namespace rilo::sim {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// The program running in the background, its first line of output read.
-class Program {
- public:
-  explicit Program(std::vector<std::string> args) {
-    int out[2];
-    if (pipe(out) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(out[1], STDOUT_FILENO);
-      close(out[0]);
-      close(out[1]);
-      const std::string program = BesideProgram("rilo-unit-sim");
-      std::vector<char *> argv{const_cast<char *>(program.c_str())};
-      for (auto &arg : args)
-        argv.push_back(arg.data());
-      argv.push_back(nullptr);
-      execv(program.c_str(), argv.data());
-      _exit(127);
-    }
-    close(out[1]);
-    FILE *lines = fdopen(out[0], "r");
-    char buffer[256] = {};
-    if (fgets(buffer, sizeof buffer, lines) != nullptr) path_ = std::string(buffer, strcspn(buffer, "\n"));
-    fclose(lines);
-  }
-  ~Program() {
-    if (pid_ > 0) Stop();
-  }
-
-  // SIGTERM; answers the exit status.
-  int Stop() {
-    kill(pid_, SIGTERM);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  const std::string &path() const { return path_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string path_;
-};
+using rilo::testing::UnitSimProcess;
 
 int OpenRaw(const std::string &path) {
   const int fd = open(path.c_str(), O_RDWR | O_NOCTTY);
@@ -97,12 +55,12 @@ Bytes Exchange(int fd, const Bytes &request, size_t expected) {
 }
 
 TEST(UnitSimProgram, ServesASimulatedReceiverOnAPseudoTerminal) {
-  const std::string link = testing::TempDir() + "rilo-unit-sim-test-link";
-  Program program({"--role", "rx", "--link", link});
-  ASSERT_EQ(program.path().rfind("/dev/pts/", 0), 0u) << program.path();
+  UnitSimProcess program({"--role", "rx"});
+  const std::string &link = program.device();
+  ASSERT_EQ(program.terminal().rfind("/dev/pts/", 0), 0u) << program.terminal();
   char target[256] = {};
   ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
-  EXPECT_EQ(program.path(), target);
+  EXPECT_EQ(program.terminal(), target);
 
   int fd = OpenRaw(link);
   ASSERT_GE(fd, 0);
@@ -110,7 +68,7 @@ TEST(UnitSimProgram, ServesASimulatedReceiverOnAPseudoTerminal) {
 
   // A host closing and reopening the port finds the unit still there.
   close(fd);
-  fd = OpenRaw(program.path());
+  fd = OpenRaw(program.terminal());
   ASSERT_GE(fd, 0);
   EXPECT_EQ(Exchange(fd, kSync, 1), Bytes{kAck});
   EXPECT_EQ(Exchange(fd, PasswordFrame(TestProductLine().password_b), 1), Bytes{kAck});
@@ -131,18 +89,18 @@ TEST(UnitSimProgram, ServesASimulatedReceiverOnAPseudoTerminal) {
 }
 
 TEST(UnitSimProgram, AHostsExclusiveUseEndsWhenItClosesThePort) {
-  Program program({"--role", "tx"});
-  const int fd = OpenRaw(program.path());
+  UnitSimProcess program({"--role", "tx"});
+  const int fd = OpenRaw(program.terminal());
   ASSERT_GE(fd, 0);
   ASSERT_EQ(ioctl(fd, TIOCEXCL), 0);
   close(fd);
   // Only an unprivileged host is refused an exclusive terminal: try as one.
-  chmod(program.path().c_str(), 0666);
+  chmod(program.terminal().c_str(), 0666);
   const pid_t pid = fork();
   if (pid == 0) {
     if (geteuid() == 0 && setuid(65534) != 0) _exit(2);
     for (int attempt = 0; attempt < 200; ++attempt) {
-      const int again = open(program.path().c_str(), O_RDWR | O_NOCTTY);
+      const int again = open(program.terminal().c_str(), O_RDWR | O_NOCTTY);
       if (again >= 0) _exit(0);
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -154,26 +112,11 @@ TEST(UnitSimProgram, AHostsExclusiveUseEndsWhenItClosesThePort) {
 }
 
 TEST(UnitSimProgram, RefusesUnknownOptions) {
-  for (std::vector<std::string> args : {std::vector<std::string>{"--role", "xx"},
-                                        {"--loader", "1.6"},
-                                        {"--role", "tx", "--short-image"},
-                                        {"--baud", "19200"}}) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-      const int null = open("/dev/null", O_WRONLY);
-      dup2(null, STDERR_FILENO);
-      const std::string program = BesideProgram("rilo-unit-sim");
-      std::vector<char *> argv{const_cast<char *>(program.c_str())};
-      for (auto &arg : args)
-        argv.push_back(arg.data());
-      argv.push_back(nullptr);
-      execv(program.c_str(), argv.data());
-      _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 2) << args[0];
+  const rilo::testing::ScratchFolder scratch("rilo-unit-sim-test");
+  for (const char *args : {"--role xx", "--loader 1.6", "--role tx --short-image", "--baud 19200"}) {
+    const auto run = rilo::testing::RunProgram("rilo-unit-sim", args, scratch);
+    EXPECT_EQ(run.exit, 2) << args;
+    EXPECT_NE(run.err.find("usage: rilo-unit-sim"), std::string::npos) << args;
   }
 }
 
