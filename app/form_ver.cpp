@@ -44,7 +44,7 @@ TFormVer::TFormVer(QWidget *parent, const FeatureFlags &flags, Operator &person)
   logo->setGeometry(8, 8, 32, 32);
   Styled(this, "LabelLogo1", "Rilo", 32, {}, false)->move(52, 2);
   Styled(this, "LabelLogo2", "Ostrel Electronic", 19, {}, false)->move(52, 42);
-  Styled(this, "LabelVer", QString::fromUtf8("Version：3.00"), 16, "navy", true)->move(52, 70);
+  Styled(this, "LabelVer", QString::fromUtf8("Version：" RILO_VERSION), 16, "navy", true)->move(52, 70);
 
   auto *ok = new QPushButton("OK", this);
   ok->setObjectName("BLogoOK");

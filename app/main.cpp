@@ -1,6 +1,7 @@
 // RILO1Q12: one copy per user; the format library and the product-line data beside the
 // program; the main window with its two hidden dialogs; then the message loop.
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <exception>
 #include <string>
@@ -27,6 +28,9 @@ int main(int argc, char *argv[]) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName("RILO1Q12");
+  // The same icon and name as the menu entry, so a desktop pairs the window with it.
+  QApplication::setWindowIcon(QIcon(":/rilo1q12.png"));
+  QGuiApplication::setDesktopFileName("rilo1q12");
   try {
     // Without these the tool can do nothing: say so before any window opens a port.
     std::string error;

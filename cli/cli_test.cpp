@@ -157,5 +157,21 @@ TEST_F(CliTest, RefusesWithAClearMessageAndWritesNothing) {
   }
 }
 
+TEST_F(CliTest, HelpAndVersionAnswerOnStandardOutputAndAWrongLineOnStandardError) {
+  const Result help = Run("--help");
+  EXPECT_EQ(help.exit, 0);
+  EXPECT_NE(help.out.find("rilo-cli read PORT -o FILE.rilo\n"), std::string::npos) << help.out;
+  EXPECT_EQ(help.err, "");
+
+  const Result version = Run("--version");
+  EXPECT_EQ(version.exit, 0);
+  EXPECT_EQ(version.out, "rilo-cli " RILO_VERSION "\n");
+
+  const Result none = Run("");
+  EXPECT_EQ(none.exit, 2);
+  EXPECT_EQ(none.out, "");
+  EXPECT_EQ(none.err, help.out);
+}
+
 }  // namespace
 }  // namespace rilo

@@ -1,6 +1,7 @@
 // rilo-cli: the tool's core on the command line, for scripted bench work.
 #include <array>
 #include <iostream>
+#include <ostream>
 #include <string>
 
 #include "cli/commands.h"
@@ -27,15 +28,22 @@ constexpr std::array<rilo::Command, 5> kCommands = {{
     {"port", "[COMn [DEVICE]]", rilo::RunPort},
 }};
 
-int Usage() {
-  std::cerr << "用法:\n";
+// The whole help: --help prints it, a wrong command line gets it on standard error.
+void PrintUsage(std::ostream &out) {
+  out << "用法:\n";
   for (const auto &c : kCommands)
-    std::cerr << "  rilo-cli " << c.name << " " << c.usage << "\n";
-  std::cerr << "FILE 為設定檔 (.rilo); --raw 時為 256 位元組的設定映像。\n"
-               "--q10、--q12 指定機型; 未指定時依設定中的機型碼。\n"
-               "read 讀取機器的設定存成設定檔; write 將設定檔寫入機器, ID-CODE 不符時需加 --yes 才覆蓋。\n"
-               "PORT 為 COM1 到 COM16 或裝置路徑; port 顯示或設定 COMn 對應的裝置,\n"
-               "不帶參數時顯示程式下次啟動開啟的通信埠。\n";
+    out << "  rilo-cli " << c.name << " " << c.usage << "\n";
+  out << "  rilo-cli --help | --version\n"
+         "FILE 為設定檔 (.rilo); --raw 時為 256 位元組的設定映像。\n"
+         "--q10、--q12 指定機型; 未指定時依設定中的機型碼。\n"
+         "read 讀取機器的設定存成設定檔; write 將設定檔寫入機器, ID-CODE 不符時需加 --yes 才覆蓋。\n"
+         "PORT 為 COM1 到 COM16 或裝置路徑; port 顯示或設定 COMn 對應的裝置,\n"
+         "不帶參數時顯示程式下次啟動開啟的通信埠。\n"
+         "--help 顯示本說明; --version 顯示版本。\n";
+}
+
+int Usage() {
+  PrintUsage(std::cerr);
   return rilo::kExitUsage;
 }
 
@@ -44,6 +52,14 @@ int Usage() {
 int main(int argc, char **argv) {
   if (argc < 2) return Usage();
   const std::string name = argv[1];
+  if (name == "--help") {
+    PrintUsage(std::cout);
+    return rilo::kExitOk;
+  }
+  if (name == "--version") {
+    std::cout << "rilo-cli " RILO_VERSION "\n";
+    return rilo::kExitOk;
+  }
   for (const auto &c : kCommands) {
     if (c.name != name) continue;
     std::string error;

@@ -24,7 +24,19 @@ namespace {
 using namespace rilo::sim;
 
 constexpr const char *kUsage =
-    "usage: rilo-unit-sim [--role tx|rx] [--loader 1.10|1.61|2.02] [--short-image] [--link PATH]\n";
+    "usage: rilo-unit-sim [--role tx|rx] [--loader 1.10|1.61|2.02] [--short-image] [--link PATH]\n"
+    "       rilo-unit-sim --help | --version\n";
+// --help adds what each option does.
+constexpr const char *kOptions =
+    "Runs a simulated Q12 transmitter or receiver on a pseudo-terminal: prints the\n"
+    "terminal's device path, answers at the pace of 9600 8E1 and serves until Ctrl+C.\n"
+    "  --role tx|rx     a transmitter or a receiver (default rx)\n"
+    "  --loader VERSION the loader version the unit reports (default 1.61 for a\n"
+    "                   transmitter, 1.10 for a receiver, 2.02 with --short-image)\n"
+    "  --short-image    an 8 KB receiver (program at 0xE000) instead of 16 KB (0xC000)\n"
+    "  --link PATH      make PATH a symbolic link to the terminal while serving\n"
+    "  --help           show this help and exit\n"
+    "  --version        show the version and exit\n";
 
 volatile sig_atomic_t g_stop = 0;
 void OnSignal(int) {
@@ -32,6 +44,8 @@ void OnSignal(int) {
 }
 
 struct Options {
+  bool help = false;
+  bool version = false;
   Role role = Role::kReceiver;
   std::optional<LoaderVersion> loader;
   bool short_image = false;
@@ -55,7 +69,11 @@ std::optional<Options> ParseOptions(int argc, char **argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool has_value = i + 1 < argc;
-    if (arg == "--role" && has_value) {
+    if (arg == "--help") {
+      options.help = true;
+    } else if (arg == "--version") {
+      options.version = true;
+    } else if (arg == "--role" && has_value) {
       const std::string role = argv[++i];
       if (role != "tx" && role != "rx") return std::nullopt;
       options.role = role == "tx" ? Role::kTransmitter : Role::kReceiver;
@@ -151,6 +169,14 @@ int main(int argc, char **argv) {
   if (!options) {
     std::fputs(kUsage, stderr);
     return 2;
+  }
+  if (options->help) {
+    std::printf("%s%s", kUsage, kOptions);
+    return 0;
+  }
+  if (options->version) {
+    std::printf("rilo-unit-sim %s\n", RILO_VERSION);
+    return 0;
   }
   std::string error;
   const auto line = ReadProductLine(BesideProgram("product-line.txt"), &error);
