@@ -6,6 +6,7 @@ packages=(
   libgtest-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth fonts-noto-cjk
+  dpkg-dev file desktop-file-utils groff-base
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds everything under AddressSanitizer and
-# UndefinedBehaviorSanitizer, runs every test, then runs each fuzzer briefly.
+# UndefinedBehaviorSanitizer, runs every test, builds the Debian package and tries it,
+# then runs each fuzzer briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/deps.sh
@@ -9,6 +10,8 @@ git ls-files '*.c' '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRILO_SANITIZE=ON >/dev/null
 cmake --build build/asan
 (cd build/asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)")
+# The Debian package, from a Release build, tried from a scratch root.
+./scripts/package_test.sh build/release
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRILO_FUZZ=ON >/dev/null
 cmake --build build/fuzz
 ./scripts/fuzz.sh build/fuzz "${FUZZ_SECONDS:-15}"

@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Builds the Debian package in BUILD_DIR (a Release build folder), checks its file list
+# and control fields, unpacks it into a scratch root (dpkg -x) and runs the programs from
+# there through their links in usr/bin: --version, the man pages against --help, and a
+# settings read by the installed rilo-cli from the installed rilo-unit-sim over a
+# pseudo-terminal. Nothing is installed on the machine itself.
+# Usage: scripts/package_test.sh BUILD_DIR
+set -euo pipefail
+if [ $# -ne 1 ]; then
+  echo "usage: $0 BUILD_DIR" >&2
+  exit 2
+fi
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=$(mkdir -p "$1" && cd "$1" && pwd)
+fail() {
+  echo "package: $*" >&2
+  exit 1
+}
+
+deb=$("$here/scripts/package.sh" "$build")
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+[ "$deb" = "$build/package/rilo1q12_${version}_$(dpkg --print-architecture).deb" ] || fail "unexpected package $deb"
+echo "built $deb"
+
+# The file list, with modes and link targets.
+expected="lrwxrwxrwx ./usr/bin/RILO1Q12 -> ../lib/rilo1q12/RILO1Q12
+lrwxrwxrwx ./usr/bin/rilo-cli -> ../lib/rilo1q12/rilo-cli
+lrwxrwxrwx ./usr/bin/rilo-unit-sim -> ../lib/rilo1q12/rilo-unit-sim
+-rwxr-xr-x ./usr/lib/rilo1q12/RILO1Q12
+-rw-r--r-- ./usr/lib/rilo1q12/VerInfo.txt
+-rw-r--r-- ./usr/lib/rilo1q12/libventrix.so
+-rw-r--r-- ./usr/lib/rilo1q12/product-line.txt
+-rwxr-xr-x ./usr/lib/rilo1q12/rilo-cli
+-rwxr-xr-x ./usr/lib/rilo1q12/rilo-unit-sim
+-rw-r--r-- ./usr/share/applications/rilo1q12.desktop
+-rw-r--r-- ./usr/share/icons/hicolor/48x48/apps/rilo1q12.png
+-rw-r--r-- ./usr/share/icons/hicolor/scalable/apps/rilo1q12.svg
+-rw-r--r-- ./usr/share/man/man1/rilo-cli.1.gz
+-rw-r--r-- ./usr/share/man/man1/rilo-unit-sim.1.gz"
+actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { line = $1; for (i = 6; i <= NF; i++) line = line " " $i; print line }' | LC_ALL=C sort -k2)
+[ "$actual" = "$(LC_ALL=C sort -k2 <<<"$expected")" ] || fail "file list differs:
+$(diff <(LC_ALL=C sort -k2 <<<"$expected") <(echo "$actual") || true)"
+dpkg-deb -c "$deb" | awk '$2 != "root/root" { exit 1 }' || fail "a file not owned by root"
+
+# Control fields: dependencies found from the binaries, plus the font.
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = rilo1q12 ] || fail "Package: $(field Package)"
+[ "$(field Version)" = "$version" ] || fail "Version: $(field Version)"
+[ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture: $(field Architecture)"
+[ -n "$(field Maintainer)" ] || fail "no Maintainer"
+[ -n "$(field Section)" ] || fail "no Section"
+depends=$(field Depends)
+names=$(tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/ .*//')
+for package in fonts-noto-cjk libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6printsupport6; do
+  grep -qxF "$package" <<<"$names" || fail "Depends lacks $package: $depends"
+done
+grep -q dialout <<<"$(field Description)" || fail "the description says nothing of the dialout group"
+
+root=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$root"
+}
+trap cleanup EXIT
+dpkg -x "$deb" "$root/fs"
+fs="$root/fs"
+
+for program in RILO1Q12 rilo-cli rilo-unit-sim; do
+  ! ldd "$fs/usr/lib/rilo1q12/$program" | grep 'not found' || fail "$program misses a library"
+done
+
+# The menu entry: valid, its name, a command on the PATH, its icon, and a working folder
+# that holds VerInfo.txt.
+desktop="$fs/usr/share/applications/rilo1q12.desktop"
+desktop-file-validate "$desktop" || fail "the desktop entry is not valid"
+entry() { sed -n "s/^$1=//p" "$desktop"; }
+[ "$(entry Name)" = "RILO1 Q10/Q12 設定程式" ] || fail "menu name: $(entry Name)"
+[ -L "$fs/usr/bin/$(entry Exec)" ] || fail "Exec $(entry Exec) is not in usr/bin"
+[ -f "$fs/usr/share/icons/hicolor/48x48/apps/$(entry Icon).png" ] || fail "no icon $(entry Icon)"
+[ -f "$fs$(entry Path)/VerInfo.txt" ] || fail "no VerInfo.txt in $(entry Path)"
+
+# Man pages: well-formed roff that names every command and option of --help.
+for page in rilo-cli rilo-unit-sim; do
+  gzip -dc "$fs/usr/share/man/man1/$page.1.gz" >"$root/$page.1"
+  warnings=$(groff -k -man -Tutf8 -ww -z "$root/$page.1" 2>&1)
+  [ -z "$warnings" ] || fail "$page.1: $warnings"
+done
+bash "$here/packaging/man_pages_test.sh" "$fs/usr/bin/rilo-cli" "$root/rilo-cli.1" \
+  "$fs/usr/bin/rilo-unit-sim" "$root/rilo-unit-sim.1"
+
+# The installed programs, through their links: each finds its library and data in
+# usr/lib/rilo1q12, none of which sits beside the link.
+[ "$("$fs/usr/bin/rilo-cli" --version)" = "rilo-cli $version" ] || fail "rilo-cli --version"
+[ "$("$fs/usr/bin/rilo-unit-sim" --version)" = "rilo-unit-sim $version" ] || fail "rilo-unit-sim --version"
+"$fs/usr/bin/rilo-cli" --version
+
+"$fs/usr/bin/rilo-unit-sim" --role rx --link "$root/unit" >"$root/unit.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do
+  [ -L "$root/unit" ] && break
+  sleep 0.1
+done
+[ -L "$root/unit" ] || fail "the installed rilo-unit-sim did not start: $(cat "$root/unit.log")"
+mkdir "$root/config"
+XDG_CONFIG_HOME="$root/config" "$fs/usr/bin/rilo-cli" read "$root/unit" -o "$root/unit.rilo" 2>"$root/read.log" ||
+  fail "the installed rilo-cli could not read the installed rilo-unit-sim's settings: $(cat "$root/read.log")"
+shown=$("$fs/usr/bin/rilo-cli" show "$root/unit.rilo")
+grep -qx 'MachineType=12' <<<"$shown" || fail "the settings read shows no Q12 unit: $shown"
+echo "installed rilo-cli read the settings of the installed rilo-unit-sim"
+echo "package passed"
