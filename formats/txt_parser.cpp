@@ -55,7 +55,15 @@ struct TxtParse {
 
   bool Section(uint16_t address) {
     if (address < 0x1000) return true;
-    if (address < 0x1080) return Region(block[0], address - 0x1000, 128);
+    if (address < 0x1080) {
+      // Linkers and srec_cat write both information segments as one section "@1000":
+      // past 0x107F come segment 1's addresses.
+      const Filled filled = Fill(block[0], address - 0x1000, 128);
+      if (filled != Filled::kFull) return filled == Filled::kSectionEnd;
+      c.SkipSeparator();
+      if (IsBlank(c.Peek()) || c.Peek() == '@' || c.Peek() == 'q') return true;  // segment 0 alone
+      return Region(block[1], 0, 128);
+    }
     if (address < 0x1100) return Region(block[1], address - 0x1080, 128);
     if (address >= kVectorArea) return Region(vectors, address - kVectorArea, kVectorBytes);
     return Program(address);

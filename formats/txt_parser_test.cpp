@@ -56,6 +56,23 @@ TEST(ArrangeTxt, RegionsAndTheRestFromQ) {
   ExpectCheckBytesValid(p->image);
 }
 
+// Other tools write the two information segments as one section of 256 bytes.
+TEST(ArrangeTxt, ASectionFrom0x1000RunsOnIntoSegment1) {
+  std::vector<uint8_t> both = Counting(128, 0x10);
+  const std::vector<uint8_t> second = Counting(128, 0x90);
+  both.insert(both.end(), second.begin(), second.end());
+  auto p = Parse(Section("1000", both) + "q\r\n");
+  ASSERT_NE(p->rest, -1);
+  EXPECT_EQ(std::vector<uint8_t>(p->block[0].begin(), p->block[0].end()), Counting(128, 0x10));
+  EXPECT_EQ(std::vector<uint8_t>(p->block[1].begin(), p->block[1].end()), second);
+
+  p = Parse(Section("1070", Counting(32, 1)) + "q\r\n");
+  ASSERT_NE(p->rest, -1);
+  EXPECT_EQ(std::vector<uint8_t>(p->block[0].begin() + 0x70, p->block[0].end()), Counting(16, 1));
+  EXPECT_EQ(std::vector<uint8_t>(p->block[1].begin(), p->block[1].begin() + 16), Counting(16, 17));
+  EXPECT_EQ(p->block[1][16], 0);
+}
+
 TEST(ArrangeTxt, AddressLowBitsMoveTheOffset) {
   const auto p = Parse(Section("1010", Counting(16, 1)) + Section("1090", Counting(16, 2)) +
                        Section("FFF0", Counting(16, 3)) + "q\r\n");
@@ -168,8 +185,8 @@ TEST(ArrangeTxt, MalformedAndSurplusAreRefused) {
       {"no q after an address", "@F000\r\n"},
       {"ends mid-pair", Section("F000", Counting(20)) + "0"},
       {"blank line then q", Section("F000", Counting(16)) + "\r\nq\r\n"},
-      {"information segment past its end", Section("1000", Counting(256))},
-      {"segment from 0x1010 past its end", Section("1010", Counting(128)) + "q\r\n"},
+      {"information segments past 0x10FF", Section("1000", Counting(257)) + "q\r\n"},
+      {"segment 1 past its end", Section("1090", Counting(113)) + "q\r\n"},
       {"vector area past its end", Section("FFF0", Counting(17)) + "q\r\n"},
       {"bytes below 0x1000", Section("0200", Counting(16)) + Section("1000", Counting(1)) + "q\r\n"},
       {"beyond 0xFFFF", Section("FF80", Counting(129)) + "q\r\n"},
