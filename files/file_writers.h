@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "files/customer_record.h"
@@ -20,6 +21,15 @@ std::string JoinCrLf(const TextLines &lines);
 // The thirteen "Key:"+text lines and "End". A memo's inner CR LF pairs split it over
 // several lines of the file.
 TextLines CustomerBlockLines(const CustomerRecord &customer);
+
+// The reverse, PutCompanyData's reading of what a settings file holds after its
+// hexadecimal lines (CR LF, "q", CR LF, then the block). A field's text runs from its
+// key to the next line that begins with the following key ("End" after the last);
+// keys are matched only at the start of a line, so a remark may name another key. A
+// memo drops only the CR LF that ended its last line; a single-line field drops every
+// line break. A key that never follows ends the reading there: the fields after it
+// stay empty.
+CustomerRecord ReadCustomerBlock(std::string_view customerText);
 
 // Settings file: "Setup", block 1 XOR-scrambled with its byte 7 as eight lines of
 // sixteen (the key itself stored in place of byte 127), "q", the customer block.

@@ -55,6 +55,63 @@ TEST(CustomerBlockLines, MemoLinesAndEmptyFields) {
   EXPECT_TRUE(text.ends_with("Chanel:\r\nFrequency:\r\nEnd\r\n"));
 }
 
+// What ArrangeRilo hands back after a settings file's hexadecimal lines.
+std::string CustomerText(const CustomerRecord &c) {
+  return "\r\nq\r\n" + JoinCrLf(CustomerBlockLines(c));
+}
+
+TEST(ReadCustomerBlock, GivesBackWhatWasWrittenAndTheSameBytesAgain) {
+  const CustomerRecord records[] = {
+      SampleCustomer(),
+      CustomerRecord{},
+      [] {
+        CustomerRecord c = SampleCustomer();
+        c.texts[5] = "No. 1\r\nRoad 5";          // the address over two lines
+        c.texts[10] = "first\r\n\r\nthird\r\n";  // a remark ending in a line break
+        c.texts[1] = "客戶公司";
+        return c;
+      }(),
+      [] {
+        CustomerRecord c;
+        c.texts[10] = "Chanel: 3 was busy, Frequency: moved\r\nEnd of the remark";
+        c.texts[11] = "5";
+        return c;
+      }(),
+  };
+  for (const CustomerRecord &written : records) {
+    const CustomerRecord read = ReadCustomerBlock(CustomerText(written));
+    EXPECT_EQ(read.texts, written.texts);
+    EXPECT_EQ(CustomerText(read), CustomerText(written));
+  }
+}
+
+TEST(ReadCustomerBlock, KeysOnlyAtALineStart) {
+  const std::string text =
+      "\r\nq\r\nCustomer No:C-7\r\nCompany Name:ACME\r\nCompany Fax No:\r\nCompany Tel:\r\n"
+      "Company E-Mail:\r\nCompany Address:No. 1\r\nRoad 5\r\nContect Man:Lin\r\nContect Tel:\r\n"
+      "Contect Mobile:\r\nContect E-mail:\r\nRemark:ask for Chanel: 4\r\nChanel:Chanel:\r\n"
+      "Frequency:433.92\r\nEnd\r\n";
+  const CustomerRecord c = ReadCustomerBlock(text);
+  EXPECT_EQ(c.texts[0], "C-7");
+  EXPECT_EQ(c.texts[1], "ACME");
+  EXPECT_EQ(c.texts[2], "");
+  EXPECT_EQ(c.texts[5], "No. 1\r\nRoad 5");
+  EXPECT_EQ(c.texts[6], "Lin");
+  EXPECT_EQ(c.texts[10], "ask for Chanel: 4");
+  EXPECT_EQ(c.texts[11], "Chanel:");
+  EXPECT_EQ(c.texts[12], "433.92");
+}
+
+TEST(ReadCustomerBlock, AKeyThatNeverFollowsEndsTheReading) {
+  CustomerRecord c = ReadCustomerBlock("\r\nq\r\nCustomer No:C-7\r\nCompany Name:ACME\r\nCompany Tel:1\r\n");
+  EXPECT_EQ(c.texts[0], "C-7");
+  EXPECT_EQ(c.texts[1], "ACMECompany Tel:1");  // a single-line field: its lines joined
+  for (int f = 2; f < kCustomerFieldCount; ++f)
+    EXPECT_EQ(c.texts[f], "") << f;
+  for (const char *cut : {"", "\r\n", "\r\nq\r\n", "\r\nq\r\nCustomer No:"})
+    EXPECT_EQ(ReadCustomerBlock(cut).texts, CustomerRecord{}.texts) << cut;
+}
+
 TEST(SettingsFileLines, KeyZeroWritesPlainBytesAndByte127AsZero) {
   SettingsImage image{};
   for (int i = 0; i < 128; ++i)
