@@ -151,8 +151,7 @@ TEST_F(UnitCommandsTest, FailuresEndWithTheirMessageAndExitStatus1) {
       {{"COM1", Path("missing.rilo")},
        "無法讀取檔案 " + Path("missing.rilo") + ": No such file or directory\n"},
       {{"COM1", Path("text.rilo")},
-       "Open file Error: Open file format Error,please check your file!!\n"
-       "錯誤: 開啟檔案錯誤,請確認所開啟的檔案是否正確!!\n"},
+       "Open file Error: Open file format Error,please check your file!!\n"},
       {{"COM1", "-o", Path("no/such/folder.rilo")},
        "讀取: 讀取設定完成!!\n無法寫入檔案 " + Path("no/such/folder.rilo") + ": No such file or directory\n"},
   };

@@ -40,33 +40,6 @@ VectorTable Vectors(uint8_t resetHigh) {
   return vectors;
 }
 
-// What a file leaves in the Workbench; equal before and after a refused open.
-struct Snapshot {
-  explicit Snapshot(Workbench &b)
-      : single(*b.firmware.SingleImage),
-        tx(*b.firmware.TxImage),
-        rx(*b.firmware.RxImage),
-        vectors{b.firmware.SingleVectors, b.firmware.TxVectors, b.firmware.RxVectors},
-        image(b.editor().Image),
-        loaded(b.editor().LoadedImage),
-        machineType(b.editor().MachineType),
-        caption(b.editor().form.Caption),
-        serial(b.editor().form.EEqupmentSN.text),
-        date(b.editor().form.EEqupmentDate.text),
-        visible(b.view().visible),
-        saveExt(b.view().saveDefaultExt),
-        lastFile(b.LastFileName),
-        source(b.LoadedSource) {}
-  FirmwareImage single, tx, rx;
-  std::vector<VectorTable> vectors;
-  SettingsImage image, loaded;
-  std::string machineType, caption, serial, date;
-  std::map<std::string, bool> visible;
-  std::string saveExt, lastFile;
-  uint8_t source;
-  bool operator==(const Snapshot &) const = default;
-};
-
 struct OpenFirmware : ::testing::Test {
   FileBench b{1};
   Workbench &bench = b.bench;
@@ -151,7 +124,7 @@ TEST_F(OpenFirmware, ADataFileFillsBothUnitsAndShowsAllWriteControls) {
 TEST_F(OpenFirmware, ARefusedFileChangesNothing) {
   ASSERT_TRUE(bench.OpenFirmwareFile(FirmwareFile::Data, DataFile("both.dat")));
   b.Shown();
-  const Snapshot before(bench);
+  const testing::Snapshot before(bench);
 
   const std::string good = testing::ReadBytes(b.folder.Path("both.dat"));
   struct Case {
@@ -173,7 +146,7 @@ TEST_F(OpenFirmware, ARefusedFileChangesNothing) {
     testing::WriteBytes(path, c.bytes);
     EXPECT_FALSE(bench.OpenFirmwareFile(c.kind, path));
     EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kNotTheFormat});
-    EXPECT_TRUE(Snapshot(bench) == before);
+    EXPECT_TRUE(testing::Snapshot(bench) == before);
   }
 
   EXPECT_FALSE(bench.OpenFirmwareFile(FirmwareFile::Text, b.folder.Path("missing.txt")));
@@ -181,7 +154,7 @@ TEST_F(OpenFirmware, ARefusedFileChangesNothing) {
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].icon, Icon::Error);
   EXPECT_NE(shown[0].text.find(b.folder.Path("missing.txt")), std::string::npos);
-  EXPECT_TRUE(Snapshot(bench) == before);
+  EXPECT_TRUE(testing::Snapshot(bench) == before);
 }
 
 }  // namespace

@@ -15,5 +15,7 @@ inline constexpr const char *kFormatQuestion = "請選擇您要儲存的檔案�
 inline constexpr const char *kOverwriteQuestion = "檔案已經存在,是否要覆蓋原有的檔案?";
 inline constexpr const char *kSaveFileCaption = "儲存檔案";
 inline constexpr const char *kSaved = "儲存檔案完成!!";
+// A data file's run holds no page addresses: an image with gaps would come back moved.
+inline constexpr const char *kNotARun = "程式頁面不連續,無法儲存為 DAT 檔案,請改存 TXT 檔案!!";
 
 }  // namespace rilo::file_messages

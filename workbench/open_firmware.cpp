@@ -2,7 +2,6 @@
 // only for a file the parser took, the copies into the window's buffers.
 #include "workbench/open_firmware.h"
 
-#include "files/file_text.h"
 #include "workbench/file_identity.h"
 #include "workbench/file_messages.h"
 #include "workbench/workbench.h"
@@ -48,19 +47,13 @@ std::optional<FirmwareFileContent> ParseFirmwareFile(const VentrixApi &ventrix, 
 }
 
 bool Workbench::OpenFirmwareFile(FirmwareFile kind, const std::string &path) {
-  std::string reason;
-  const std::optional<std::string> bytes = ReadFileBytes(path, &reason);
-  if (!bytes) {
-    op_.Message(kOpenCaption, "無法開啟檔案 " + path + "\n" + reason, Icon::Error);
-    return false;
-  }
+  const std::optional<std::string> text = ReadParserText(path);
+  if (!text) return false;
   FirmwareFileContent before;
   before.single.vectors = firmware.SingleVectors;
   before.tx.vectors = firmware.TxVectors;
   before.rx.vectors = firmware.RxVectors;
-  const std::optional<std::string> text = ParserText(*bytes);
-  std::optional<FirmwareFileContent> file;
-  if (text) file = ParseFirmwareFile(ventrix_, kind, *text, before);
+  const std::optional<FirmwareFileContent> file = ParseFirmwareFile(ventrix_, kind, *text, before);
   if (!file) {
     op_.Message(kFormatCaption, kFormatText, Icon::Error);
     return false;

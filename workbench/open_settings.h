@@ -1,21 +1,32 @@
-// The open command's way with a settings file when the factory flag is off: the file
-// must name a model, and the identity fields come from the file itself.
+// The open command's way with a settings file: the parse, and, with the factory flag
+// off, the file must name a model and the identity fields come from the file itself.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/operator.h"
 #include "core/ventrix_api.h"
+#include "files/customer_record.h"
 #include "settings/editor.h"
 
 namespace rilo {
 
-// Parses `text` (the whole file, every line ending in CR LF) into block 1 of a zeroed
-// image. When its model code names a model, the image becomes the loaded and working
-// image and is presented with its model, the serial number and date code taken from
-// block 1 bytes 96..102, and the person is told the file is open. Otherwise the person
-// is told the file is not a settings file and the editor keeps what it held. A file
-// whose data cannot be converted throws std::runtime_error, again changing nothing.
-bool OpenSettingsFile(Editor &editor, const VentrixApi &ventrix, Operator &op, const std::string &text);
+struct SettingsFileContent {
+  SettingsImage image{};     // block 1 from the file; block 0 zero
+  std::string customerText;  // what follows the hexadecimal lines: "q", the customer block
+};
+
+// Parses `text` (the whole file, every line ending in CR LF). Nothing when the file
+// does not begin as a settings file or its data cannot be converted.
+std::optional<SettingsFileContent> ParseSettingsFile(const VentrixApi &ventrix, const std::string &text);
+
+// When the file names a model, it becomes the loaded and working image and is
+// presented with its model, the serial number and date code taken from block 1 bytes
+// 96..102, `customer` (when given) receives its customer block, and the person is told
+// the file is open. A file the parser refuses, or that names no model, is told to the
+// person and changes nothing; false then.
+bool OpenSettingsFile(Editor &editor, const VentrixApi &ventrix, Operator &op, const std::string &text,
+                      CustomerRecord *customer = nullptr);
 
 }  // namespace rilo

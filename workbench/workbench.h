@@ -6,13 +6,16 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/feature_flags.h"
+#include "core/file_dialogs.h"
 #include "core/operator.h"
 #include "core/preferences.h"
 #include "core/ventrix_api.h"
+#include "files/customer_record.h"
 #include "firmware/firmware_buffers.h"
 #include "link/clock.h"
 #include "link/link.h"
@@ -80,6 +83,24 @@ class Workbench {
   bool CommandRunning() const { return commandRunning_; }
 
   // ---- File commands ------------------------------------------------------------------
+  // The open command. The dialog starts in the folder last used for a file (kept in
+  // the store as LastFolder). With the factory flag its filter index chooses the kind
+  // (1 settings, 2 firmware text, 3 firmware data file); without it only settings
+  // files open, and only those that name a model. A file that cannot be read or that
+  // its parser refuses is told to the person and changes nothing.
+  void NOpenfileClick(FileDialogs &dialogs);
+
+  // The save command. The identity fields are folded into block 1 first; the save
+  // dialog proposes the last file name; the default extension left by the last open
+  // or read chooses the writer (with the factory flag; otherwise always a settings
+  // file), "dat" after asking whether the program or the settings are wanted. Saving
+  // over the file last opened asks first. The file is written whole or not at all; a
+  // failure names the path and the system's reason.
+  void NSavefileClick(FileDialogs &dialogs);
+
+  // The customer page: filled from an opened settings file, saved into a saved one.
+  CustomerRecord Customer;
+
   // The open command's way with a firmware file once it is chosen (the factory flow):
   // a text file's image and vectors go to SingleImage, TxImage and RxImage and their
   // tables, and its vector at 0xFFFE shows the transmitter's or the receiver's write
@@ -118,6 +139,10 @@ class Workbench {
   void StoreIdCode(std::string_view idText);
   void ShowVersion(const PageFrame &identityPage);
   void ShowOpenedFile();
+  std::optional<std::string> ReadParserText(const std::string &path);
+  void RememberFolder(const std::string &path);
+  void OpenSettingsFactory(const std::string &path);
+  void OpenSettingsNoFactory(const std::string &path);
 
   bool ReadStoredPreferences(WindowGeometry &geometry);
   void WriteGeometry(const WindowGeometry &geometry);

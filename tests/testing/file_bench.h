@@ -3,8 +3,10 @@
 // saves.
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <string>
 #include <utility>
@@ -49,6 +51,35 @@ inline std::string ReadBytes(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+
+// What a file leaves in the Workbench; equal before and after a refused open.
+struct Snapshot {
+  explicit Snapshot(Workbench &b)
+      : single(*b.firmware.SingleImage),
+        tx(*b.firmware.TxImage),
+        rx(*b.firmware.RxImage),
+        vectors{b.firmware.SingleVectors, b.firmware.TxVectors, b.firmware.RxVectors},
+        image(b.editor().Image),
+        loaded(b.editor().LoadedImage),
+        machineType(b.editor().MachineType),
+        caption(b.editor().form.Caption),
+        serial(b.editor().form.EEqupmentSN.text),
+        date(b.editor().form.EEqupmentDate.text),
+        visible(b.view().visible),
+        saveExt(b.view().saveDefaultExt),
+        lastFile(b.LastFileName),
+        source(b.LoadedSource),
+        customer(b.Customer.texts) {}
+  FirmwareImage single, tx, rx;
+  std::vector<VectorTable> vectors;
+  SettingsImage image, loaded;
+  std::string machineType, caption, serial, date;
+  std::map<std::string, bool> visible;
+  std::string saveExt, lastFile;
+  uint8_t source;
+  std::array<std::string, kCustomerFieldCount> customer;
+  bool operator==(const Snapshot &) const = default;
+};
 
 struct FileBench {
   explicit FileBench(uint8_t factory) {
