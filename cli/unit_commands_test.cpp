@@ -150,8 +150,7 @@ TEST_F(UnitCommandsTest, FailuresEndWithTheirMessageAndExitStatus1) {
        "連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;若通信埠錯誤,需於設定後重新啟動程式!\n"},
       {{"COM1", Path("missing.rilo")},
        "無法讀取檔案 " + Path("missing.rilo") + ": No such file or directory\n"},
-      {{"COM1", Path("text.rilo")},
-       "Open file Error: Open file format Error,please check your file!!\n"},
+      {{"COM1", Path("text.rilo")}, "Open file Error: Open file format Error,please check your file!!\n"},
       {{"COM1", "-o", Path("no/such/folder.rilo")},
        "讀取: 讀取設定完成!!\n無法寫入檔案 " + Path("no/such/folder.rilo") + ": No such file or directory\n"},
   };
