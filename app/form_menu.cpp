@@ -25,12 +25,14 @@
 #endif
 
 #include "app/clickable_label.h"
+#include "app/customer_binder.h"
 #include "app/exception_box.h"
 #include "app/form_pages.h"
 #include "app/form_ver.h"
 #include "app/page_printer.h"
 #include "app/password_form.h"
 #include "app/qt_clock.h"
+#include "app/qt_file_dialogs.h"
 #include "app/qt_operator.h"
 #include "link/system_serial_port.h"
 
@@ -110,6 +112,7 @@ TFormMenu::TFormMenu(Preferences &store, const VentrixApi &ventrix, const Produc
   workbench_ = std::make_unique<Workbench>(store, *person_, *seams.port, *seams.clock, ventrix, productLine);
   binder_ = new Binder(this, workbench_->editor(),
                        [this](const std::function<void()> &handler) { Handle(handler); });
+  customerBinder_ = new CustomerBinder(this, workbench_->Customer);
 
   RegisterHotKey();
   Handle([this] { FormMenuCreate(); });
@@ -138,6 +141,11 @@ void TFormMenu::TakeSeams(WindowSeams &seams) {
     ownClock_ = std::make_unique<QtClock>();
     seams.clock = ownClock_.get();
   }
+  if (!seams.dialogs) {
+    ownDialogs_ = std::make_unique<QtFileDialogs>(this);
+    seams.dialogs = ownDialogs_.get();
+  }
+  dialogs_ = seams.dialogs;
 }
 
 void TFormMenu::BuildTimers() {
@@ -157,6 +165,8 @@ TFormMenu::~TFormMenu() {
   // The binder watches widgets that outlive the Workbench while the window is torn down.
   delete binder_;
   binder_ = nullptr;
+  delete customerBinder_;
+  customerBinder_ = nullptr;
 #if defined(_WIN32)
   UnregisterHotKey(reinterpret_cast<HWND>(winId()), kHotKeyId);
 #endif
@@ -177,8 +187,12 @@ QWidget *TFormMenu::BuildCoolBar() {
     toolBar->widgetForAction(action)->setObjectName(name);
     return action;
   };
-  tool("TBOpenfile", QStyle::SP_DialogOpenButton, "開啟檔案");
-  tool("TBSavefile", QStyle::SP_DialogSaveButton, "儲存檔案");
+  QAction *open = tool("TBOpenfile", QStyle::SP_DialogOpenButton, "開啟檔案");
+  connect(open, &QAction::triggered, this,
+          [this] { Handle([this] { workbench_->NOpenfileClick(*dialogs_); }); });
+  QAction *save = tool("TBSavefile", QStyle::SP_DialogSaveButton, "儲存檔案");
+  connect(save, &QAction::triggered, this,
+          [this] { Handle([this] { workbench_->NSavefileClick(*dialogs_); }); });
   QAction *print = tool("TBPrintPage", QStyle::SP_FileDialogContentsView, "列印頁面");
   connect(print, &QAction::triggered, this, [this] { Handle([this] { NPrintClick(); }); });
   toolBar->widgetForAction(toolBar->addSeparator())->setObjectName("TBSpace1");
@@ -263,8 +277,12 @@ void TFormMenu::BuildMenus() {
 
   QMenu *file = AddMenu(bar, "NFile", "  檔   案  ");
   file->setToolTipsVisible(true);  // the open item's hint
-  AddItem(file, "NOpenfile", "開 啟 檔 案")->setToolTip(Text("開啟您的檔案"));
-  AddItem(file, "NSavefile", "儲 存 檔 案");
+  QAction *open = AddItem(file, "NOpenfile", "開 啟 檔 案");
+  open->setToolTip(Text("開啟您的檔案"));
+  connect(open, &QAction::triggered, this,
+          [this] { Handle([this] { workbench_->NOpenfileClick(*dialogs_); }); });
+  connect(AddItem(file, "NSavefile", "儲 存 檔 案"), &QAction::triggered, this,
+          [this] { Handle([this] { workbench_->NSavefileClick(*dialogs_); }); });
   AddSeparator(file, "N9");
   QAction *print = AddItem(file, "NPrint", "列 印 頁 面");
   connect(print, &QAction::triggered, this, [this] { Handle([this] { NPrintClick(); }); });
@@ -358,6 +376,7 @@ WindowGeometry TFormMenu::Geometry() const {
 void TFormMenu::Handle(const std::function<void()> &handler) {
   RunGuarded(*person_, handler);
   if (binder_) binder_->Mirror(workbench_->view());
+  if (customerBinder_) customerBinder_->Mirror();
 }
 
 void TFormMenu::DeviceCommand(const std::function<void()> &command) {

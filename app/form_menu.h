@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/binder.h"
+#include "core/file_dialogs.h"
 #include "core/operator.h"
 #include "core/preferences.h"
 #include "core/ventrix_api.h"
@@ -22,17 +23,19 @@
 
 namespace rilo {
 
+class CustomerBinder;
 class PrinterChooser;
 class TFormVer;
 class TPasswordForm;
 
-// Stand-ins for the window's own message boxes, print dialog, serial port and clock;
-// null for the real ones.
+// Stand-ins for the window's own message boxes, print dialog, serial port, clock and
+// file dialogs; null for the real ones.
 struct WindowSeams {
   Operator *person = nullptr;
   PrinterChooser *printer = nullptr;
   SerialPort *port = nullptr;
   Clock *clock = nullptr;
+  FileDialogs *dialogs = nullptr;
 };
 
 class TFormMenu : public QMainWindow {
@@ -87,8 +90,11 @@ class TFormMenu : public QMainWindow {
   PrinterChooser *printer_ = nullptr;
   std::unique_ptr<SerialPort> ownPort_;
   std::unique_ptr<Clock> ownClock_;
+  std::unique_ptr<FileDialogs> ownDialogs_;
+  FileDialogs *dialogs_ = nullptr;
   std::unique_ptr<Workbench> workbench_;
   Binder *binder_ = nullptr;
+  CustomerBinder *customerBinder_ = nullptr;
 
   QTabWidget *pages_ = nullptr;
   QProgressBar *progress_ = nullptr;

@@ -1,0 +1,152 @@
+// Opening and saving files through the window's own menu items and tool buttons, with
+// the file dialogs scripted: the page, the identity and the customer page follow the
+// file, and what the person types on the customer page is saved.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QToolButton>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "app/form_menu.h"
+#include "app/qt_file_dialogs.h"
+#include "core/testing/scripted_dialogs.h"
+#include "core/testing/scripted_operator.h"
+#include "core/testing/test_ventrix.h"
+#include "files/file_writers.h"
+#include "files/testing/sample_images.h"
+#include "link/testing/recording_port.h"
+#include "sim/unit_config.h"
+#include "workbench/testing/recording_preferences.h"
+
+namespace rilo {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadBytes(const fs::path &path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+SettingsImage UnitSettings() {
+  const auto bytes = sim::StandardSettings();
+  SettingsImage image;
+  std::copy(bytes.begin(), bytes.end(), image.begin());
+  const uint8_t identity[] = {0x12, 0x01, 0x23, 0x45, 0x26, 0x01, 0x31};
+  std::copy(std::begin(identity), std::end(identity), image.begin() + kBlock1 + 96);
+  return image;
+}
+
+class FileWindow : public ::testing::Test {
+ protected:
+  void Start(int factory) {
+    testing::FillDefaults(store);
+    store.values["Factory"] = factory;
+    window = std::make_unique<TFormMenu>(store, testing::Ventrix(), ProductLine{},
+                                         WindowSeams{&person, nullptr, &port, &clock, &dialogs});
+    window->show();
+  }
+  ~FileWindow() override { fs::remove_all(folder); }
+
+  std::string Path(const char *name) const { return (folder / name).string(); }
+  QString Text(const char *name) const { return window->findChild<QLineEdit *>(name)->text(); }
+  QString Memo(const char *name) const { return window->findChild<QPlainTextEdit *>(name)->toPlainText(); }
+
+  fs::path folder = [] {
+    fs::path p = fs::temp_directory_path() / ("rilo-window-files-" + std::to_string(std::random_device{}()));
+    fs::create_directories(p);
+    return p;
+  }();
+  testing::RecordingPreferences store;
+  testing::ScriptedOperator person;
+  testing::ScriptedDialogs dialogs;
+  VirtualClock clock;
+  testing::RecordingPort port{clock};
+  std::unique_ptr<TFormMenu> window;
+};
+
+TEST_F(FileWindow, OpenThenSaveThroughTheMenuWithTheCustomerPageEdited) {
+  Start(0);
+  CustomerRecord customer;
+  customer.texts[1] = "起重機械股份有限公司";
+  customer.texts[5] = "No. 1\r\nRoad 5";
+  std::ofstream(Path("unit.rilo"), std::ios::binary) << JoinCrLf(SettingsFileLines(UnitSettings(), customer));
+
+  dialogs.opens.push_back(FileDialogs::Chosen{Path("unit.rilo"), 1});
+  window->findChild<QAction *>("NOpenfile")->trigger();
+
+  EXPECT_EQ(person.Texts(), std::vector<std::string>{"檔案開啟完成!!"});
+  EXPECT_EQ(dialogs.shown.back().filter, "Rilo File (*.rilo)|*.rilo|");
+  EXPECT_EQ(window->windowTitle(), QString::fromUtf8("RILO1-Q12 設定程式"));
+  EXPECT_EQ(Text("EEqupmentID"), "12300415");
+  EXPECT_EQ(Text("EEqupmentDate"), "2026/01/31");
+  EXPECT_EQ(Text("ECompanyName"), QString::fromUtf8("起重機械股份有限公司"));
+  EXPECT_EQ(Memo("MCompanyAdd"), "No. 1\nRoad 5");
+
+  // The person types on the customer page, then saves from the menu under a new name.
+  auto *contact = window->findChild<QLineEdit *>("EContectName");
+  contact->setFocus();
+  QTest::keyClicks(contact, "Lin");
+  auto *remark = window->findChild<QPlainTextEdit *>("MRemark");
+  remark->setFocus();
+  QTest::keyClicks(remark, "Chanel: 3");
+  QTest::keyClick(remark, Qt::Key_Return);
+  QTest::keyClicks(remark, "busy");
+  dialogs.saves.push_back(Path("saved.rilo"));
+  window->findChild<QAction *>("NSavefile")->trigger();
+
+  EXPECT_EQ(person.Texts().back(), "儲存檔案完成!!");
+  EXPECT_EQ(dialogs.shown.back(),
+            (testing::ShownDialog{true, "RILO Format [*.rilo]", Path("unit.rilo"), "rilo"}));
+  const std::string saved = ReadBytes(Path("saved.rilo"));
+  EXPECT_NE(saved.find("\r\nCompany Address:No. 1\r\nRoad 5\r\nContect Man:Lin\r\n"), std::string::npos);
+  EXPECT_NE(saved.find("\r\nRemark:Chanel: 3\r\nbusy\r\nChanel:\r\n"), std::string::npos);
+
+  // Opened again from the tool bar, the page shows what was typed.
+  contact->clear();
+  dialogs.opens.push_back(FileDialogs::Chosen{Path("saved.rilo"), 1});
+  window->findChild<QToolButton *>("TBOpenfile")->click();
+  EXPECT_EQ(Text("EContectName"), "Lin");
+  EXPECT_EQ(Memo("MRemark"), "Chanel: 3\nbusy");
+  EXPECT_EQ(dialogs.shown.back().filter, "RILO Format [*.rilo]");
+}
+
+TEST_F(FileWindow, AFirmwareTextFileShowsItsUnitsWriteControls) {
+  Start(1);
+  const auto image = testing::RunImage(0xF000, 0xFF60, 3);
+  VectorTable vectors{};
+  vectors[31] = 0xF0;
+  std::ofstream(Path("tx.txt"), std::ios::binary)
+      << JoinCrLf(FirmwareTextFileLines(vectors, UnitSettings(), *image));
+
+  dialogs.opens.push_back(FileDialogs::Chosen{Path("tx.txt"), 2});
+  window->findChild<QToolButton *>("TBOpenfile")->click();
+
+  EXPECT_EQ(person.Texts(), std::vector<std::string>{"檔案開啟完成!!"});
+  EXPECT_TRUE(window->findChild<QToolButton *>("BWriteTx")->isVisible());
+  EXPECT_FALSE(window->findChild<QToolButton *>("BWriteRx")->isVisible());
+  EXPECT_TRUE(window->findChild<QAction *>("NWriteTxPrg")->isVisible());
+  EXPECT_FALSE(window->findChild<QAction *>("NWriteRxPrg")->isVisible());
+
+  dialogs.saves.push_back(Path("copy.txt"));
+  window->findChild<QToolButton *>("TBSavefile")->click();
+  EXPECT_EQ(ReadBytes(Path("copy.txt")), ReadBytes(Path("tx.txt")));
+}
+
+TEST(QtNameFilters, TheFormsNotationAsQtReadsIt) {
+  EXPECT_EQ(
+      QtNameFilters("Rilo File (*.rilo)|*.rilo|Txt File (*.txt)|*.txt|Dat File (*.dat)|*.dat"),
+      (QStringList{"Rilo File (*.rilo) (*.rilo)", "Txt File (*.txt) (*.txt)", "Dat File (*.dat) (*.dat)"}));
+  EXPECT_EQ(QtNameFilters("Rilo File (*.rilo)|*.rilo|"), QStringList{"Rilo File (*.rilo) (*.rilo)"});
+  EXPECT_EQ(QtNameFilters("RILO Format [*.rilo]"), QStringList{"RILO Format [*.rilo] (*.rilo)"});
+  EXPECT_EQ(QtNameFilters("Anything"), QStringList{"Anything (*)"});
+}
+
+}  // namespace
+}  // namespace rilo
