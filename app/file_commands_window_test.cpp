@@ -9,12 +9,11 @@
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
-#include <random>
 
 #include "app/form_menu.h"
 #include "app/qt_file_dialogs.h"
+#include "core/testing/programs.h"
 #include "core/testing/scripted_dialogs.h"
 #include "core/testing/scripted_operator.h"
 #include "core/testing/test_ventrix.h"
@@ -27,11 +26,8 @@
 namespace rilo {
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string ReadBytes(const fs::path &path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+std::string ReadBytes(const std::string &path) {
+  return testing::ReadWholeFile(path);
 }
 
 SettingsImage UnitSettings() {
@@ -52,17 +48,12 @@ class FileWindow : public ::testing::Test {
                                          WindowSeams{&person, nullptr, &port, &clock, &dialogs});
     window->show();
   }
-  ~FileWindow() override { fs::remove_all(folder); }
-
-  std::string Path(const char *name) const { return (folder / name).string(); }
+  std::string Path(const char *name) const { return folder.Path(name); }
   QString Text(const char *name) const { return window->findChild<QLineEdit *>(name)->text(); }
   QString Memo(const char *name) const { return window->findChild<QPlainTextEdit *>(name)->toPlainText(); }
 
-  fs::path folder = [] {
-    fs::path p = fs::temp_directory_path() / ("rilo-window-files-" + std::to_string(std::random_device{}()));
-    fs::create_directories(p);
-    return p;
-  }();
+  testing::ScratchFolder folder{"rilo-window-files"};
+
   testing::RecordingPreferences store;
   testing::ScriptedOperator person;
   testing::ScriptedDialogs dialogs;

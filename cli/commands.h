@@ -42,5 +42,6 @@ int RunSet(const Arguments &args, const VentrixApi &ventrix);
 int RunRead(const Arguments &args, const VentrixApi &ventrix, UnitLine unit);
 int RunWrite(const Arguments &args, const VentrixApi &ventrix, UnitLine unit);
 int RunPort(const Arguments &args, const VentrixApi &ventrix);
+int RunConvert(const Arguments &args, const VentrixApi &ventrix);
 
 }  // namespace rilo

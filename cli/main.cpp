@@ -20,12 +20,13 @@ int OnSystemPort(const rilo::Arguments &args, const rilo::VentrixApi &ventrix) {
   return Run(args, ventrix, {port, clock});
 }
 
-constexpr std::array<rilo::Command, 5> kCommands = {{
+constexpr std::array<rilo::Command, 6> kCommands = {{
     {"show", "FILE [--raw] [--q10|--q12]", rilo::RunShow},
     {"set", "FILE NAME=INDEX ... -o OUT [--raw] [--q10|--q12]", rilo::RunSet},
     {"read", "PORT -o FILE.rilo", OnSystemPort<rilo::RunRead>},
     {"write", "PORT FILE.rilo [--yes]", OnSystemPort<rilo::RunWrite>},
     {"port", "[COMn [DEVICE]]", rilo::RunPort},
+    {"convert", "TX.txt RX.txt -o BOTH.dat | BOTH.dat --tx|--rx -o ONE.txt", rilo::RunConvert},
 }};
 
 // The whole help: --help prints it, a wrong command line gets it on standard error.
@@ -39,6 +40,8 @@ void PrintUsage(std::ostream &out) {
          "read 讀取機器的設定存成設定檔; write 將設定檔寫入機器, ID-CODE 不符時需加 --yes 才覆蓋。\n"
          "PORT 為 COM1 到 COM16 或裝置路徑; port 顯示或設定 COMn 對應的裝置,\n"
          "不帶參數時顯示程式下次啟動開啟的通信埠。\n"
+         "convert 由發射機與接收機的韌體文字檔組成韌體資料檔 (設定取自接收機),\n"
+         "或由韌體資料檔取出一部機器的韌體文字檔。\n"
          "--help 顯示本說明; --version 顯示版本。\n";
 }
 

@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/testing/programs.h"
 #include "core/testing/scripted_operator.h"
 #include "core/testing/test_ventrix.h"
 #include "link/testing/recording_port.h"
@@ -20,36 +20,12 @@
 
 namespace rilo::testing {
 
-// A folder of its own under the system's temporary folder, removed at the end.
-class ScratchFolder {
- public:
-  ScratchFolder()
-      : path_(std::filesystem::temp_directory_path() /
-              ("rilo-files-" + std::to_string(std::random_device{}()))) {
-    std::filesystem::create_directories(path_);
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchFolder(const ScratchFolder &) = delete;
-  ScratchFolder &operator=(const ScratchFolder &) = delete;
-
-  std::string Path(const std::string &name) const { return (path_ / name).string(); }
-  const std::filesystem::path &path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
 inline void WriteBytes(const std::string &path, const std::string &bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
 inline std::string ReadBytes(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return ReadWholeFile(path);
 }
 
 // What a file leaves in the Workbench; equal before and after a refused open.
@@ -100,7 +76,7 @@ struct FileBench {
   // Every message since the last look, and forget them.
   std::vector<ShownMessage> Shown() { return std::exchange(person.shown, {}); }
 
-  ScratchFolder folder;
+  ScratchFolder folder{"rilo-files"};
   VirtualClock clock;
   RecordingPort port{clock};
   ScriptedOperator person;
