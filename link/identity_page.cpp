@@ -50,10 +50,13 @@ bool Loader::UpdateIdentityPage(uint16_t segment, std::string_view serialText, s
   return EraseSegment(segment);
 }
 
-void Loader::RestorePage(const PageFrame &page) {
+bool Loader::RestorePage(const PageFrame &page) {
+  if (PatchNeeded) StartPatch();
   link_.SendFrame(page.data(), page.size());
   link_.WaitReply(kPageWriteWaitMs, 1);
+  if (!Accepted()) return false;
   SendSync();
+  return Accepted();
 }
 
 bool Loader::RestoreTopPages() {
@@ -65,21 +68,18 @@ bool Loader::RestoreTopPages() {
     SendDefaultPassword();
     SendLoaderPatch();
   }
-  for (const PageFrame &page : SavedTopPages) {
-    if (PatchNeeded) StartPatch();
-    RestorePage(page);
-  }
-
   PageFrame identity = InfoPage;
   if (PageAddress(identity) == kInfoPageAddress) {
     if (machineType_ == "12") identity[kMarkerAt] = 0xAA;
     if (machineType_ == "10") identity[kMarkerAt] = 0xAC;
     Seal(identity.data(), identity.size());
   }
-  if (PatchNeeded) StartPatch();
-  RestorePage(identity);
-
-  if (link_.ReplyBuffer[0] == kAccepted) return true;
+  // The first page the unit does not take ends the restore: the rest would land on
+  // a loader that is no longer listening to us.
+  const bool restored = std::all_of(SavedTopPages.begin(), SavedTopPages.end(),
+                                    [this](const PageFrame &page) { return RestorePage(page); }) &&
+                        RestorePage(identity);
+  if (restored) return true;
   person_.Message(kRestoreErrorCaption, kRestoreErrorText, Icon::Error);
   return false;
 }

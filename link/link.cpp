@@ -101,10 +101,12 @@ void Link::Take(size_t count) {
   size_t got = 0;
   if (state_ == PortState::Open) got = port_.Read(ReplyBuffer.data(), std::min(count, kReplyCapacity));
   ReplyBuffer[got] = 0;
+  replyLength_ = got;
 }
 
 void Link::ClearReply() {
   std::fill_n(ReplyBuffer.begin(), kReplyCapacity, uint8_t{0});
+  replyLength_ = 0;
 }
 
 }  // namespace rilo

@@ -51,6 +51,8 @@ class Link {
 
   // Bytes received by the last wait; 0 where nothing came.
   ReplyBytes ReplyBuffer{};
+  // How many bytes the last wait received: a data reply is judged by its length too.
+  size_t ReplyLength() const { return replyLength_; }
 
  private:
   bool PollFor(uint32_t ms, size_t expected);
@@ -62,6 +64,7 @@ class Link {
   Clock &clock_;
   Operator &person_;
   PortState state_ = PortState::NeverOpened;
+  size_t replyLength_ = 0;
 };
 
 // The connection-failure message shared by the port and the loader entry.

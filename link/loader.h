@@ -21,6 +21,10 @@
 
 namespace rilo {
 
+// How a data read ended: the checked 128 bytes arrived; nothing came or a reply failed its
+// length/header/check bytes (worth another try); or the unit refused (a one-byte answer).
+enum class ReadOutcome { Read, Missing, Refused };
+
 class Loader {
  public:
   // `machineType` ("", "10", "12") is shared with the settings editor: the handshake
@@ -67,17 +71,18 @@ class Loader {
   // Erases the flash segment at `address` (the top segment 0xFE00 around an identity
   // change). Needs an unlocked loader.
   bool EraseSegment(uint16_t address);
-  // Always true: the reply is not judged, a sync follows whatever came.
+  // True when the unit accepted the erase; a sync follows whatever came.
   bool EraseSettingsBlock(int block);
   // Block 1 is stamped first (model code from MachineType, markers, check word) in
   // `image` itself, and carries the check-word routine on the wire instead of its
   // bytes 104..121. False, after a message, when MachineType names no model.
   bool WriteSettingsBlock(int block, SettingsImage &image);
-  // Copies the block into `deviceSettings` on a data reply.
+  // Copies the block into `deviceSettings` on a checked data reply.
   bool ReadSettingsBlock(int block, SettingsImage &deviceSettings);
   // Reads the 128 bytes at `address` into InfoPage as a page frame with fresh check
-  // bytes; InfoPage is all 0xFF after a failed read.
-  bool ReadPage(uint16_t address);
+  // bytes; InfoPage stays all 0xFF unless the reply passed its checks.
+  ReadOutcome ReadPageOutcome(uint16_t address);
+  bool ReadPage(uint16_t address) { return ReadPageOutcome(address) == ReadOutcome::Read; }
 
   // ---- The identity page (0xFF60) in the top flash segment -----------------------------
   // Pages 0xFE00, 0xFE80, 0xFF00 as read before the top segment is erased.
@@ -89,17 +94,25 @@ class Loader {
   // A text that is not a number throws ConversionError before anything is erased.
   bool UpdateIdentityPage(uint16_t segment, std::string_view serialText, std::string_view dateText);
   // Writes the saved pages and the identity page back after that erase, with the model
-  // marker of MachineType. False, after telling the person, when the last reply is not 0x90.
+  // marker of MachineType. False, after telling the person, at the first page refused.
   bool RestoreTopPages();
 
  private:
   bool Accepted() const { return link_.ReplyBuffer[0] == kAccepted; }
+  // The 21 bytes of an identification reply; all 0 unless it starts with 80 00.
+  using IdentityReply = std::array<uint8_t, 21>;
+  IdentityReply Identify(const Frame10 &query);
+  // A data reply counts only whole: 134 bytes, header 80 00 80 80, matching check bytes.
+  ReadOutcome DataReplyOutcome() const;
   // Sends a frame, waits for one byte, and syncs when the unit accepted it.
   bool Command(const uint8_t *frame, size_t count, uint32_t timeoutMs);
   bool Password(const VectorTable &password);
+  // ReadPageOutcome with the loader opened by `password`.
+  ReadOutcome ReadPageUnlockedBy(uint16_t address, const VectorTable &password);
   void RunEntryPattern(bool rtsInverted);
-  // Sends a saved page frame as it is and syncs, whatever the unit answered.
-  void RestorePage(const PageFrame &page);
+  // Sends a saved page frame as it is (after StartPatch with the patch) and syncs;
+  // true when the unit accepted the page and answered the sync.
+  bool RestorePage(const PageFrame &page);
   // Zeroes the last two bytes and folds the check bytes into them.
   void Seal(uint8_t *frame, size_t count) const;
 

@@ -12,7 +12,6 @@ constexpr uint32_t kLastLineChangeMs = 10;
 constexpr uint32_t kSyncWaitMs = 50;
 constexpr uint32_t kPasswordWaitMs = 10;
 constexpr uint32_t kIdentifyWaitMs = 10;
-constexpr size_t kIdentifyReplyLength = 21;
 
 // The entry pattern on the modem lines; the inverted pattern flips every RTS level.
 enum class Line { Dtr, Rts };
@@ -137,12 +136,10 @@ bool Loader::ConnectDevice() {
 }
 
 void Loader::IdentifyDevice() {
-  const ReplyBytes &reply = link_.ReplyBuffer;
   DeviceRole.clear();
   EnterLoader();
   SendPassword();
-  link_.SendFrame(kVersionQueryFrame.data(), kVersionQueryFrame.size());
-  link_.WaitReply(kIdentifyWaitMs, kIdentifyReplyLength);
+  IdentityReply reply = Identify(kVersionQueryFrame);
   DeviceRole = RoleOf(reply[4], reply[5]);
   if (reply[14] == 0x01 && reply[15] == 0x61) {
     PatchNeeded = 0;
@@ -158,8 +155,7 @@ void Loader::IdentifyDevice() {
   // Loader 1.10 does not answer the version query: read its version from 0x0FF0.
   EnterLoader();
   SendPassword();
-  link_.SendFrame(kChipReadFrame.data(), kChipReadFrame.size());
-  link_.WaitReply(kIdentifyWaitMs, kIdentifyReplyLength);
+  reply = Identify(kChipReadFrame);
   DeviceRole = RoleOf(reply[4], reply[5]);
   if (reply[14] == 0x00 && reply[15] == 0x00) return;
   if (reply[15] == 0x10) {
@@ -168,6 +164,17 @@ void Loader::IdentifyDevice() {
   } else {
     PatchNeeded = 0;
   }
+}
+
+Loader::IdentityReply Loader::Identify(const Frame10 &query) {
+  IdentityReply reply{};
+  link_.SendFrame(query.data(), query.size());
+  link_.WaitReply(kIdentifyWaitMs, reply.size());
+  // Only a reply that starts as data says anything; anything else reads as no answer.
+  const ReplyBytes &received = link_.ReplyBuffer;
+  if (received[0] == kDataReply && received[1] == 0x00)
+    std::copy_n(received.begin(), reply.size(), reply.begin());
+  return reply;
 }
 
 bool Loader::SendPassword() {

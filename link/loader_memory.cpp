@@ -16,6 +16,7 @@ constexpr uint32_t kRomWriteWaitMs = 200;
 constexpr uint32_t kSettingsReadWaitMs = 100;
 constexpr uint32_t kPageReadWaitMs = 200;
 constexpr size_t kDataReplyLength = 134;
+constexpr std::array<uint8_t, 4> kDataReplyHeader = {kDataReply, 0x00, 0x80, 0x80};  // 128 bytes follow
 constexpr int kReplyData = 4;  // offset of the 128 data bytes in a data reply
 constexpr int kBlockSize = 128;
 
@@ -92,8 +93,9 @@ bool Loader::EraseSettingsBlock(int block) {
   const Frame10 &frame = kEraseSettingsFrames[block == 0 ? 0 : 1];
   link_.SendFrame(frame.data(), frame.size());
   link_.WaitReply(kEraseWaitMs, 1);
+  const bool erased = Accepted();
   SendSync();
-  return true;
+  return erased;
 }
 
 bool Loader::WriteSettingsBlock(int block, SettingsImage &image) {
@@ -121,6 +123,20 @@ bool Loader::WriteSettingsBlock(int block, SettingsImage &image) {
   return true;
 }
 
+ReadOutcome Loader::DataReplyOutcome() const {
+  const size_t length = link_.ReplyLength();
+  if (length == 1) return ReadOutcome::Refused;
+  const ReplyBytes &reply = link_.ReplyBuffer;
+  if (length != kDataReplyLength ||
+      !std::equal(kDataReplyHeader.begin(), kDataReplyHeader.end(), reply.begin()))
+    return ReadOutcome::Missing;
+  // A byte lost or a bit flipped on the line shows in the check bytes over the whole reply.
+  std::array<uint8_t, kDataReplyLength> sealed;
+  std::copy_n(reply.begin(), kDataReplyLength, sealed.begin());
+  Seal(sealed.data(), sealed.size());
+  return std::equal(sealed.begin(), sealed.end(), reply.begin()) ? ReadOutcome::Read : ReadOutcome::Missing;
+}
+
 bool Loader::ReadSettingsBlock(int block, SettingsImage &deviceSettings) {
   EnterLoader();
   SendPassword();
@@ -128,29 +144,33 @@ bool Loader::ReadSettingsBlock(int block, SettingsImage &deviceSettings) {
   const Frame10 &frame = kReadSettingsFrames[block == 0 ? 0 : 1];
   link_.SendFrame(frame.data(), frame.size());
   link_.WaitReply(kSettingsReadWaitMs, kDataReplyLength);
-  const ReplyBytes &reply = link_.ReplyBuffer;
-  if (reply[0] != kDataReply) return false;
-  std::copy_n(reply.begin() + kReplyData, kBlockSize, deviceSettings.begin() + (block == 0 ? 0 : kBlock1));
+  if (DataReplyOutcome() != ReadOutcome::Read) return false;
+  std::copy_n(link_.ReplyBuffer.begin() + kReplyData, kBlockSize,
+              deviceSettings.begin() + (block == 0 ? 0 : kBlock1));
   SendSync();
   return true;
 }
 
-bool Loader::ReadPage(uint16_t address) {
+ReadOutcome Loader::ReadPageOutcome(uint16_t address) {
+  return ReadPageUnlockedBy(address, CurrentPassword);
+}
+
+ReadOutcome Loader::ReadPageUnlockedBy(uint16_t address, const VectorTable &password) {
   InfoPage.fill(0xFF);
   Frame10 frame = {
       0x80, 0x14, 0x04, 0x04, static_cast<uint8_t>(address & 0xFF), static_cast<uint8_t>(address >> 8),
       0x80, 0x00};
   Seal(frame.data(), frame.size());
   EnterLoader();
-  SendPassword();
+  Password(password);
   link_.SendFrame(frame.data(), frame.size());
   link_.WaitReply(kPageReadWaitMs, kDataReplyLength);
-  const ReplyBytes &reply = link_.ReplyBuffer;
-  if (reply[0] != kDataReply) return false;
-  std::copy_n(reply.begin() + kReplyData, kBlockSize, InfoPage.begin() + kPageData);
+  const ReadOutcome outcome = DataReplyOutcome();
+  if (outcome != ReadOutcome::Read) return outcome;
+  std::copy_n(link_.ReplyBuffer.begin() + kReplyData, kBlockSize, InfoPage.begin() + kPageData);
   SetPageHeader(InfoPage, address);
   Seal(InfoPage.data(), InfoPage.size());
-  return true;
+  return ReadOutcome::Read;
 }
 
 }  // namespace rilo

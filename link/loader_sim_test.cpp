@@ -171,6 +171,65 @@ TEST(LoaderOnSimulatedUnit, RefusedLateOrGarbledRepliesFailTheOperation) {
   }
 }
 
+// Every way a page read can end, and what it leaves: only a whole, checked reply is read.
+TEST(LoaderOnSimulatedUnit, DataRepliesAreJudgedByLengthHeaderAndCheckBytes) {
+  struct Case {
+    const char *name;
+    sim::FaultKind kind;
+    ReadOutcome outcome;
+  };
+  const Case cases[] = {
+      {"one byte lost", sim::FaultKind::kLoseByte, ReadOutcome::Missing},
+      {"one bit flipped", sim::FaultKind::kFlipBit, ReadOutcome::Missing},
+      {"wrong length bytes", sim::FaultKind::kWrongLength, ReadOutcome::Missing},
+      {"garbled", sim::FaultKind::kGarble, ReadOutcome::Missing},
+      {"no answer", sim::FaultKind::kNoAnswer, ReadOutcome::Missing},
+      {"refused", sim::FaultKind::kRefuse, ReadOutcome::Refused},
+  };
+  PageFrame blank;
+  blank.fill(0xFF);
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    Wired w(Standard(sim::Model::kTransmitter));
+    ASSERT_TRUE(w.loader.ConnectDevice());
+    w.unit.AddFault({.kind = c.kind, .request = 0x14, .times = 2});
+    EXPECT_EQ(w.loader.ReadPageOutcome(0xF000), c.outcome);
+    EXPECT_EQ(w.loader.InfoPage, blank);
+    SettingsImage read{};
+    EXPECT_FALSE(w.loader.ReadSettingsBlock(1, read));
+    EXPECT_EQ(read, SettingsImage{});
+
+    EXPECT_EQ(w.loader.ReadPageOutcome(0xF000), ReadOutcome::Read);
+    const auto flash = w.unit.memory().Bytes(0xF000, 128);
+    EXPECT_TRUE(std::equal(flash.begin(), flash.end(), w.loader.InfoPage.begin() + 8));
+    EXPECT_TRUE(w.loader.ReadSettingsBlock(1, read));
+    EXPECT_TRUE(w.person.shown.empty());
+  }
+}
+
+// A version reply that does not start as data is no answer: the chip read decides, and
+// a transmitter's 1.61 loader is not mistaken for one with a short image.
+TEST(LoaderOnSimulatedUnit, AGarbledVersionReplyFallsBackToTheChipRead) {
+  Wired w(Standard(sim::Model::kTransmitter));
+  ASSERT_TRUE(w.loader.ConnectDevice());
+  w.unit.AddFault({.kind = sim::FaultKind::kGarble, .request = 0x1E, .times = sim::kForever});
+  w.loader.IdentifyDevice();
+  EXPECT_EQ(w.loader.DeviceRole, "Tx");
+  EXPECT_EQ(w.loader.PatchNeeded, 0);
+  EXPECT_EQ(w.loader.ShortImage, 0);
+  EXPECT_TRUE(std::any_of(w.unit.requests().begin(), w.unit.requests().end(), [](const sim::Request &r) {
+    return r.kind == sim::Request::Kind::kFrame && r.command() == 0x14 && r.address() == 0x0FF0;
+  }));
+}
+
+TEST(LoaderOnSimulatedUnit, ARefusedSettingsEraseFails) {
+  Wired w(Standard(sim::Model::kReceiver8k));
+  ASSERT_TRUE(w.loader.ConnectDevice());
+  w.unit.AddFault({.kind = sim::FaultKind::kRefuse, .request = 0x16});
+  EXPECT_FALSE(w.loader.EraseSettingsBlock(1));
+  EXPECT_TRUE(w.loader.EraseSettingsBlock(1));
+}
+
 TEST(LoaderOnSimulatedUnit, APulledCableFailsTheHandshakeWithTheConnectionMessage) {
   Wired w(Standard(sim::Model::kReceiver8k));
   w.unit.PullCableAfter(0);

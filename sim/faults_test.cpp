@@ -78,6 +78,42 @@ TEST(Faults, ANoiseBurstFillsTheQueuePast256Bytes) {
   EXPECT_EQ(bench.Memory(0xF000, 16), Bytes(16, 0xFF)) << "the command itself was carried out";
 }
 
+TEST(Faults, DamagedDataReplies) {
+  Bench clean(Transmitter());
+  ASSERT_TRUE(clean.Connect());
+  const Bytes good = clean.Exchange(ReadFrame(0xF000), 200);
+  ASSERT_EQ(good.size(), 134u);
+  ASSERT_TRUE(CheckBytesValid(good));
+
+  Bytes lost = good;
+  lost.erase(lost.begin() + 70);
+  Bytes flipped = good;
+  flipped[70] ^= 0x01;
+  Bytes shorter = good;
+  shorter[2] = shorter[3] = 0x7F;  // says 127 bytes follow, and its check bytes agree
+  const auto check = CheckBytesOf(std::span(shorter).first(132));
+  shorter[132] = check[0];
+  shorter[133] = check[1];
+  struct Case {
+    const char *name;
+    FaultKind kind;
+    Bytes reply;
+  };
+  const Case cases[] = {
+      {"one byte lost", FaultKind::kLoseByte, lost},
+      {"one bit flipped", FaultKind::kFlipBit, flipped},
+      {"wrong length bytes", FaultKind::kWrongLength, shorter},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    Bench bench(Transmitter());
+    ASSERT_TRUE(bench.Connect());
+    bench.unit.AddFault({.kind = c.kind, .request = 0x14});
+    EXPECT_EQ(bench.Exchange(ReadFrame(0xF000), 200), c.reply);
+    EXPECT_EQ(bench.Exchange(ReadFrame(0xF000), 200), good) << "struck once";
+  }
+}
+
 TEST(Faults, StrikeTheChosenRequestsAfterSkippingSome) {
   Bench bench(Transmitter());
   ASSERT_TRUE(bench.Connect());

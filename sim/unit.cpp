@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "link/clock.h"
+#include "sim/check_bytes.h"
 
 namespace rilo::sim {
 namespace {
@@ -110,6 +111,22 @@ void Unit::Handle(const Request &request) {
           noise_state_ ^= noise_state_ >> 17;
           noise_state_ ^= noise_state_ << 5;
           outcome.reply.push_back(static_cast<uint8_t>(noise_state_));
+        }
+        break;
+      case FaultKind::kLoseByte:
+        if (fault->byte_index < outcome.reply.size())
+          outcome.reply.erase(outcome.reply.begin() + static_cast<std::ptrdiff_t>(fault->byte_index));
+        break;
+      case FaultKind::kFlipBit:
+        if (fault->byte_index < outcome.reply.size()) outcome.reply[fault->byte_index] ^= 0x01;
+        break;
+      case FaultKind::kWrongLength:
+        if (outcome.reply.size() > 4) {
+          auto &reply = outcome.reply;
+          reply[2] = reply[3] = static_cast<uint8_t>(reply[2] - 1);
+          const auto check = CheckBytesOf(std::span(reply).first(reply.size() - 2));
+          reply.end()[-2] = check[0];
+          reply.end()[-1] = check[1];
         }
         break;
     }

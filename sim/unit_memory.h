@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace rilo::sim {
 
@@ -49,8 +50,20 @@ class UnitMemory {
   // setting up a unit does; ROM included.
   void Load(uint32_t address, std::span<const uint8_t> data);
 
+  // A worn flash cell: bit `bit` of the byte at `address` holds `level` from now on,
+  // whatever is erased or programmed there.
+  void StickBit(uint32_t address, int bit, bool level);
+
  private:
+  struct StuckBit {
+    uint32_t address;
+    uint8_t mask;
+    bool level;
+  };
+  void HoldStuckBits();
+
   std::array<uint8_t, kMemoryEnd> bytes_{};
+  std::vector<StuckBit> stuck_;
 };
 
 }  // namespace rilo::sim

@@ -72,6 +72,20 @@ TEST(UnitMemory, MassEraseClearsInformationProgramAndPassword) {
   EXPECT_EQ(memory.At(0x0220), 0x12);
 }
 
+TEST(UnitMemory, AStuckBitHoldsThroughEraseAndProgramming) {
+  UnitMemory memory;
+  memory.StickBit(0x1085, 3, false);  // stuck low: reads 0 even erased
+  memory.StickBit(0x1086, 0, true);   // stuck high: cannot be programmed
+  EXPECT_EQ(Span(memory, 0x1084, 3), (std::vector<uint8_t>{0xFF, 0xF7, 0xFF}));
+  const uint8_t zeros[3] = {};
+  memory.Write(0x1084, zeros);
+  EXPECT_EQ(Span(memory, 0x1084, 3), (std::vector<uint8_t>{0x00, 0x00, 0x01}));
+  ASSERT_TRUE(memory.EraseSegment(0x1080));
+  EXPECT_EQ(Span(memory, 0x1084, 3), (std::vector<uint8_t>{0xFF, 0xF7, 0xFF}));
+  memory.MassErase();
+  EXPECT_EQ(memory.At(0x1085), 0xF7);
+}
+
 TEST(UnitMemory, WritableAreas) {
   using Area = UnitMemory::Area;
   struct Case {

@@ -135,7 +135,8 @@ bool Workbench::WriteSettings() {
 }
 
 // Both settings blocks erased, then written from the working image (block 1 stamped
-// on the way); false when the unit refuses a block, or its block 0 cannot be kept.
+// on the way); false when the unit refuses an erase or a block, or its block 0 cannot
+// be kept.
 bool Workbench::EraseAndWriteBlocks() {
   // Block 0 belongs to the unit. A settings file does not carry it (and nothing loaded
   // holds zeros there): keep the unit's own rather than wipe it.
@@ -143,9 +144,9 @@ bool Workbench::EraseAndWriteBlocks() {
     if (!loader_.ReadSettingsBlock(0, DeviceSettings)) return false;
     std::copy_n(DeviceSettings.begin(), kBlock1, editor_.Image.begin());
   }
-  loader_.EraseSettingsBlock(1);
+  if (!loader_.EraseSettingsBlock(1)) return false;
   op_.StepProgress();
-  loader_.EraseSettingsBlock(0);
+  if (!loader_.EraseSettingsBlock(0)) return false;
   op_.StepProgress();
   if (!loader_.WriteSettingsBlock(1, editor_.Image)) return false;
   op_.StepProgress();
