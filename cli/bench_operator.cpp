@@ -1,23 +1,81 @@
 #include "cli/bench_operator.h"
 
 #include <algorithm>
-#include <iostream>
 
 namespace rilo {
 
+template <class Change>
+void BenchOperator::Changed(Change change) {
+  {
+    std::lock_guard held(lock_);
+    change(view_);
+  }
+  changed_.Notify();
+}
+
+void BenchOperator::Say(std::string line) {
+  Changed([&](PortView &v) { v.lines.push_back(std::move(line)); });
+}
+
 void BenchOperator::Message(const std::string &caption, const std::string &text, Icon icon) {
-  TerminalOperator::Message(caption, text, icon);
   shown_.emplace_back(caption, text);
+  if (icon == Icon::Error && firstError_.empty()) firstError_ = text;
+  lastSaid_ = text;
+  Say(caption + ": " + text);
 }
 
 bool BenchOperator::Ask(const std::string &caption, const std::string &text, Icon) {
-  std::cerr << caption << ": " << text << (yes_ ? " 確定 (--yes)\n" : " 取消 (加上 --yes 即回答確定)\n");
+  lastSaid_ = text + (yes_ ? " 確定" : " 取消");
+  Say(caption + ": " + text + (yes_ ? " 確定 (--yes)" : " 取消 (加上 --yes 即回答確定)"));
   return yes_;
+}
+
+void BenchOperator::SetProgressMax(int maximum) {
+  Changed([&](PortView &v) { v.maximum = maximum; });
+}
+
+void BenchOperator::SetProgress(int position) {
+  Changed([&](PortView &v) { v.position = position; });
+}
+
+void BenchOperator::StepProgress() {
+  Changed([](PortView &v) { ++v.position; });
 }
 
 bool BenchOperator::Shown(std::string_view caption, std::string_view text) const {
   return std::any_of(shown_.begin(), shown_.end(),
                      [&](const auto &m) { return m.first == caption && m.second == text; });
+}
+
+void BenchOperator::SetPhase(std::string phase) {
+  Changed([&](PortView &v) {
+    v.phase = std::move(phase);
+    v.position = v.maximum = 0;
+  });
+}
+
+void BenchOperator::Fail(const std::string &line) {
+  if (firstError_.empty()) firstError_ = line;
+  lastSaid_ = line;
+  Say(line);
+}
+
+std::string BenchOperator::FailureReason() const {
+  if (!firstError_.empty()) return firstError_;
+  if (!lastSaid_.empty()) return lastSaid_;
+  std::lock_guard held(lock_);
+  return view_.phase;
+}
+
+void BenchOperator::Finish(bool succeeded) {
+  Changed([&](PortView &v) { v.state = succeeded ? PortView::State::Succeeded : PortView::State::Failed; });
+}
+
+PortView BenchOperator::Look() {
+  std::lock_guard held(lock_);
+  PortView view = view_;
+  view_.lines.clear();
+  return view;
 }
 
 }  // namespace rilo

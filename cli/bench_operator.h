@@ -1,31 +1,73 @@
-// The person at a production bench: messages go to the terminal as the terminal
-// operator shows them, a question is answered by the command line (OK only with
-// --yes), and every message is kept, so the exit status follows the command's own
-// success message rather than a guess.
+// The person at a production bench, one for each unit of a run. A question is
+// answered by the command line (OK only with --yes); every message is kept, so the
+// exit status follows the command's own success message rather than a guess. What the
+// unit's worker shows (messages, the step it is at, the progress bar, the outcome)
+// waits here for the run's display, which alone writes to the terminal; the worker and
+// the display meet only under this object's lock.
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "cli/terminal_operator.h"
+#include "cli/run_signal.h"
+#include "core/operator.h"
 
 namespace rilo {
 
-class BenchOperator : public TerminalOperator {
- public:
-  explicit BenchOperator(bool yes) : yes_(yes) {}
+// A unit's status as the display sees it.
+struct PortView {
+  enum class State { Running, Succeeded, Failed };
+  std::string phase;
+  int position = 0;
+  int maximum = 0;                 // 0: no progress bar yet
+  std::vector<std::string> lines;  // said since the display last looked
+  State state = State::Running;
+};
 
+class BenchOperator : public Operator {
+ public:
+  BenchOperator(bool yes, RunSignal &changed) : yes_(yes), changed_(changed) {}
+
+  // A message is said as "caption: text", a question with the answer given.
   void Message(const std::string &caption, const std::string &text, Icon icon) override;
   bool Ask(const std::string &caption, const std::string &text, Icon icon) override;
+  void SetProgressMax(int maximum) override;
+  void SetProgress(int position) override;
+  void StepProgress() override;
+  void SetBusy(bool) override {}
 
+  // ---- The worker's side -----------------------------------------------------------
   // Whether this message has been shown.
   bool Shown(std::string_view caption, std::string_view text) const;
+  // The step the unit is at, named as the window names the command.
+  void SetPhase(std::string phase);
+  // A failure of the command's own, outside the window's messages (a file that cannot
+  // be written).
+  void Fail(const std::string &line);
+  // Why the unit failed: its first error, else the last thing said, else its step.
+  std::string FailureReason() const;
+  // The unit is done; nothing is said after this.
+  void Finish(bool succeeded);
+
+  // ---- The display's side ----------------------------------------------------------
+  // The status now; the lines said since the last look are handed over.
+  PortView Look();
 
  private:
-  bool yes_;
+  void Say(std::string line);
+  void Changed(auto change);
+
+  const bool yes_;
+  RunSignal &changed_;
+  // The worker's own.
   std::vector<std::pair<std::string, std::string>> shown_;
+  std::string firstError_, lastSaid_;
+  // Shared with the display.
+  mutable std::mutex lock_;
+  PortView view_;
 };
 
 }  // namespace rilo

@@ -3,6 +3,7 @@
 // and answers the program's exit code.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,15 +22,23 @@ struct Command {
   int (*run)(const Arguments &args, const VentrixApi &ventrix);
 };
 
-// What a unit command reaches its unit through: the serial port and the clock of one
-// Workbench. The port is opened by the command (with the device its PORT argument
-// names) and closed when it ends; the clock passes every wait. The program gives the
-// system's serial port and the steady clock; tests give the in-process simulated unit
-// and its virtual clock. One pair serves one unit: commands that drive several units
-// at once take a pair for each.
+// What a unit command reaches one unit through: the serial port and the clock of one
+// Workbench. The port is opened by the command (with the device its port name names)
+// and closed when it ends; the clock passes every wait. The program gives the system's
+// serial port and the steady clock; tests give the in-process simulated unit and its
+// virtual clock.
 struct UnitLine {
   SerialPort &port;
   Clock &clock;
+};
+
+// The lines to the units of a command's PORT list, one for each port in list order.
+// Each line serves one unit and is used by that unit's worker thread alone.
+class UnitLines {
+ public:
+  virtual ~UnitLines() = default;
+  // Asked once for each port, before any unit starts.
+  virtual UnitLine Line(size_t port) = 0;
 };
 
 // Exit codes.
@@ -39,8 +48,8 @@ inline constexpr int kExitUsage = 2;   // the command line itself is wrong
 
 int RunShow(const Arguments &args, const VentrixApi &ventrix);
 int RunSet(const Arguments &args, const VentrixApi &ventrix);
-int RunRead(const Arguments &args, const VentrixApi &ventrix, UnitLine unit);
-int RunWrite(const Arguments &args, const VentrixApi &ventrix, UnitLine unit);
+int RunRead(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines);
+int RunWrite(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines);
 int RunPort(const Arguments &args, const VentrixApi &ventrix);
 int RunConvert(const Arguments &args, const VentrixApi &ventrix);
 

@@ -1,5 +1,6 @@
 // rilo-cli: the tool's core on the command line, for scripted bench work.
 #include <array>
+#include <deque>
 #include <iostream>
 #include <ostream>
 #include <string>
@@ -11,20 +12,28 @@
 
 namespace {
 
-// A unit command run as the program runs it: on the system's serial port and the
-// steady clock.
-template <int (*Run)(const rilo::Arguments &, const rilo::VentrixApi &, rilo::UnitLine)>
-int OnSystemPort(const rilo::Arguments &args, const rilo::VentrixApi &ventrix) {
-  rilo::SystemSerialPort port;
-  rilo::SteadyClock clock;
-  return Run(args, ventrix, {port, clock});
+// Each unit on a serial port of the system and a steady clock of its own.
+class SystemLines : public rilo::UnitLines {
+ public:
+  rilo::UnitLine Line(size_t) override { return {ports_.emplace_back(), clocks_.emplace_back()}; }
+
+ private:
+  std::deque<rilo::SystemSerialPort> ports_;  // a deque keeps them in place as it grows
+  std::deque<rilo::SteadyClock> clocks_;
+};
+
+// A unit command run as the program runs it.
+template <int (*Run)(const rilo::Arguments &, const rilo::VentrixApi &, rilo::UnitLines &)>
+int OnSystemPorts(const rilo::Arguments &args, const rilo::VentrixApi &ventrix) {
+  SystemLines lines;
+  return Run(args, ventrix, lines);
 }
 
 constexpr std::array<rilo::Command, 6> kCommands = {{
     {"show", "FILE [--raw] [--q10|--q12]", rilo::RunShow},
     {"set", "FILE NAME=INDEX ... -o OUT [--raw] [--q10|--q12]", rilo::RunSet},
-    {"read", "PORT -o FILE.rilo", OnSystemPort<rilo::RunRead>},
-    {"write", "PORT FILE.rilo [--yes]", OnSystemPort<rilo::RunWrite>},
+    {"read", "PORT[,PORT...] -o FILE.rilo [--log FILE.csv]", OnSystemPorts<rilo::RunRead>},
+    {"write", "PORT[,PORT...] FILE.rilo [--yes] [--log FILE.csv]", OnSystemPorts<rilo::RunWrite>},
     {"port", "[COMn [DEVICE]]", rilo::RunPort},
     {"convert", "TX.txt RX.txt -o BOTH.dat | BOTH.dat --tx|--rx -o ONE.txt", rilo::RunConvert},
 }};
@@ -38,7 +47,9 @@ void PrintUsage(std::ostream &out) {
          "FILE 為設定檔 (.rilo); --raw 時為 256 位元組的設定映像。\n"
          "--q10、--q12 指定機型; 未指定時依設定中的機型碼。\n"
          "read 讀取機器的設定存成設定檔; write 將設定檔寫入機器, ID-CODE 不符時需加 --yes 才覆蓋。\n"
-         "PORT 為 COM1 到 COM16 或裝置路徑; port 顯示或設定 COMn 對應的裝置,\n"
+         "PORT 為 COM1 到 COM16 或裝置路徑; 以逗號分隔多個通信埠時各機器同時進行,\n"
+         "檔名中的 {port} 換成通信埠名稱; --log 每台機器附加一行 CSV 記錄。\n"
+         "port 顯示或設定 COMn 對應的裝置,\n"
          "不帶參數時顯示程式下次啟動開啟的通信埠。\n"
          "convert 由發射機與接收機的韌體文字檔組成韌體資料檔 (設定取自接收機),\n"
          "或由韌體資料檔取出一部機器的韌體文字檔。\n"

@@ -69,5 +69,21 @@ TEST_F(UnitCommandsOverPseudoTerminal, Write) {
   EXPECT_TRUE(std::equal(image.begin() + kBlock1, image.begin() + kBlock1 + 96, again.begin() + kBlock1));
 }
 
+// Two units read at once, each through its own pseudo-terminal.
+TEST_F(UnitCommandsOverPseudoTerminal, ReadTwoUnitsAtOnce) {
+  testing::UnitSimProcess second{{"--role", "tx"}};
+  ASSERT_TRUE(second.ok());
+  const auto r = Run("read \"COM1," + second.device() + "\" -o \"" + Path("{port}.rilo") + "\" --log \"" +
+                     Path("run.csv") + "\"");
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_TRUE(r.err.ends_with("結果: 2 台中 2 台成功, 0 台失敗\n")) << r.err;
+  EXPECT_EQ(B1(Parse(ReadWholeFile(Path("COM1.rilo"))), 1), 0x33);
+  EXPECT_EQ(B1(Parse(ReadWholeFile(Path("unit.rilo"))), 1), 0x33);  // the link's name
+  const std::string log = ReadWholeFile(Path("run.csv"));
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3) << log;
+  EXPECT_NE(log.find(",COM1," + unit_.device() + ",Rx,"), std::string::npos) << log;
+  EXPECT_NE(log.find("," + second.device() + "," + second.device() + ",Tx,1.61,"), std::string::npos) << log;
+}
+
 }  // namespace
 }  // namespace rilo

@@ -35,6 +35,13 @@ SettingsImage Parse(const std::string &fileText) {
   return image;
 }
 
+// The one simulated unit behind a command's only port.
+struct OneLine : UnitLines {
+  explicit OneLine(UnitLine unit) : only(unit) {}
+  UnitLine Line(size_t) override { return only; }
+  UnitLine only;
+};
+
 class UnitCommandsTest : public ::testing::Test {
  protected:
   // The commands find the preference store through XDG_CONFIG_HOME, as the program does.
@@ -45,10 +52,11 @@ class UnitCommandsTest : public ::testing::Test {
   std::string Store() const { return ReadWholeFile(Path("config/RILO1Q12/preferences.ini")); }
 
   // Runs one command on the simulated unit; what it says to the person is caught.
-  Result Run(int (*command)(const Arguments &, const VentrixApi &, UnitLine), const Arguments &args) {
+  Result Run(int (*command)(const Arguments &, const VentrixApi &, UnitLines &), const Arguments &args) {
     std::ostringstream err;
     std::streambuf *const terminal = std::cerr.rdbuf(err.rdbuf());
-    const int exit = command(args, Ventrix(), {port_, clock_});
+    OneLine line({port_, clock_});
+    const int exit = command(args, Ventrix(), line);
     std::cerr.rdbuf(terminal);
     return {exit, err.str()};
   }

@@ -42,6 +42,7 @@ class Loader {
   uint8_t ShortImage = 0;       // receiver program area starts at 0xE000 rather than 0xC000
   uint8_t DeviceConnected = 0;  // a handshake has succeeded; never reset
   std::string DeviceRole;       // "Tx", "Rx" or empty, from the last identification
+  uint16_t LoaderVersion = 0;   // 0x0161 for 1.61, from the last identification; 0 unknown
   VectorTable CurrentPassword{};
   PageFrame InfoPage;  // identity page 0xFF60 as a ready-to-send write frame
 

@@ -137,10 +137,12 @@ bool Loader::ConnectDevice() {
 
 void Loader::IdentifyDevice() {
   DeviceRole.clear();
+  LoaderVersion = 0;
   EnterLoader();
   SendPassword();
   IdentityReply reply = Identify(kVersionQueryFrame);
   DeviceRole = RoleOf(reply[4], reply[5]);
+  LoaderVersion = static_cast<uint16_t>(reply[14] << 8 | reply[15]);
   if (reply[14] == 0x01 && reply[15] == 0x61) {
     PatchNeeded = 0;
     ShortImage = 0;
@@ -157,6 +159,7 @@ void Loader::IdentifyDevice() {
   SendPassword();
   reply = Identify(kChipReadFrame);
   DeviceRole = RoleOf(reply[4], reply[5]);
+  LoaderVersion = static_cast<uint16_t>(reply[14] << 8 | reply[15]);
   if (reply[14] == 0x00 && reply[15] == 0x00) return;
   if (reply[15] == 0x10) {
     PatchNeeded = 1;

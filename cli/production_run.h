@@ -1,0 +1,51 @@
+// A unit command over every port of its PORT list at once: one worker thread per
+// port, each with its own session (Workbench, port, clock, person, buffers), so a
+// fault on one port never stops or slows the others. The preference store is read
+// once, before any worker starts, and never written. The calling thread alone writes
+// to the terminal (StatusDisplay) and to the record (RunLog); once every unit has
+// ended it names each failed port and why. With one port a command shows what it
+// has always shown.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/unit_session.h"
+#include "core/preferences.h"
+#include "core/ventrix_api.h"
+#include "link/product_line.h"
+
+namespace rilo {
+
+struct RunPlan {
+  std::string command;  // as the record names it: read, write, write-firmware
+  std::vector<std::string> ports;
+  std::string logPath;         // empty: no record
+  bool yes = false;            // questions are answered OK
+  bool factory = false;        // the window's factory section, where the firmware commands live
+  bool progressLines = false;  // output that is not a terminal shows the progress bar too
+  bool assignsIds = false;     // each unit was given its own ID code: a failed unit's is unused
+};
+
+// One unit's part of the command, run by its worker once the session's port is open:
+// answers whether the unit succeeded. `port` indexes the PORT list.
+using UnitJob = std::function<bool(size_t port, UnitSession &session)>;
+
+// The ports of a PORT argument ("COM3,COM4,/dev/ttyUSB0"), in order; nothing, with
+// the reason in *error, for an empty name.
+std::vector<std::string> SplitPortList(const std::string &list, std::string *error);
+
+// `pattern` with every "{port}" replaced by the port's name as a file name takes it
+// (a device path's last part).
+std::string ForPort(const std::string &pattern, const std::string &port);
+
+// Runs `job` on every port of the plan and answers the exit code: 0 only when every
+// unit succeeded and the record, if any, took every line. Two names for one device
+// are a usage error; a record that cannot be opened fails the run before any unit.
+int RunOnEveryPort(const RunPlan &plan, Preferences &stored, UnitLines &lines, const VentrixApi &ventrix,
+                   const ProductLine &productLine, const UnitJob &job);
+
+}  // namespace rilo

@@ -1,0 +1,278 @@
+// rilo-cli read and write over several ports at once, in-process: each port has its
+// own simulated unit on its own virtual clock, driven by its own worker thread. A unit
+// read or written in a run must end exactly as the same unit read or written alone,
+// whatever happens on the other ports; the record holds one line per unit.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <sstream>
+
+#include "cli/commands.h"
+#include "core/testing/programs.h"
+#include "link/testing/wired_unit.h"
+#include "sim/simulated_port.h"
+
+namespace rilo {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadWholeFile;
+using testing::Ventrix;
+
+struct SimulatedUnit {
+  explicit SimulatedUnit(const sim::UnitConfig &config) : unit(config) {}
+  std::vector<uint8_t> Settings() const {
+    const auto bytes = unit.memory().Bytes(0x1000, 256);
+    return {bytes.begin(), bytes.end()};
+  }
+  sim::Unit unit;
+  VirtualClock clock;
+  sim::SimulatedPort port{unit, clock};
+};
+
+// One simulated unit behind each port of the command line, in order.
+struct SimulatedLines : UnitLines {
+  UnitLine Line(size_t port) override { return {units.at(port)->port, units.at(port)->clock}; }
+  std::vector<std::unique_ptr<SimulatedUnit>> units;
+};
+
+// A Q12 unit of `model` with serial number 1200000n.
+sim::UnitConfig Numbered(sim::Model model, uint8_t n) {
+  sim::UnitConfig config = testing::Standard(model);
+  config.identity.serial_digits = {1, 2, 0, 0, 0, 0, 0, n};
+  return config;
+}
+
+const sim::UnitConfig kUnits[] = {
+    Numbered(sim::Model::kReceiver16k, 1),
+    Numbered(sim::Model::kTransmitter, 2),
+    Numbered(sim::Model::kReceiver8k, 3),
+    Numbered(sim::Model::kReceiver16k, 4),
+};
+
+struct Result {
+  int exit;
+  std::string err;
+};
+
+// One CSV line's fields; a quoted field may hold commas and doubled quotes.
+std::vector<std::string> Fields(const std::string &line) {
+  std::vector<std::string> fields(1);
+  bool quoted = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (c == '"' && quoted && i + 1 < line.size() && line[i + 1] == '"') {
+      fields.back() += c;
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (c == ',' && !quoted) {
+      fields.emplace_back();
+    } else {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+// The record's lines by port (column 2), each split into its fields.
+std::map<std::string, std::vector<std::string>> RecordByPort(const std::string &text) {
+  std::map<std::string, std::vector<std::string>> lines;
+  std::istringstream in(text);
+  std::string line;
+  std::getline(in, line);  // the column names
+  while (std::getline(in, line)) {
+    const auto fields = Fields(line);
+    lines[fields.at(1)] = fields;
+  }
+  return lines;
+}
+
+enum Column {
+  kTime,
+  kPort,
+  kDevice,
+  kKind,
+  kLoader,
+  kId,
+  kSerial,
+  kDate,
+  kCommand,
+  kResult,
+  kFailure,
+  kSeconds
+};
+
+class ProductionRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1);
+    for (int n = 1; n <= 4; ++n)
+      ASSERT_EQ(Run(RunPort, {"COM" + std::to_string(n), "/dev/ttyUSB" + std::to_string(n - 1)}).exit, 0);
+  }
+  void TearDown() override { unsetenv("XDG_CONFIG_HOME"); }
+
+  std::string Path(const std::string &name) const { return scratch_.Path(name); }
+
+  Result Run(int (*command)(const Arguments &, const VentrixApi &, UnitLines &), const Arguments &args,
+             SimulatedLines &lines) {
+    std::ostringstream err;
+    std::streambuf *const terminal = std::cerr.rdbuf(err.rdbuf());
+    const int exit = command(args, Ventrix(), lines);
+    std::cerr.rdbuf(terminal);
+    return {exit, err.str()};
+  }
+  Result Run(int (*command)(const Arguments &, const VentrixApi &), const Arguments &args) {
+    std::ostringstream err;
+    std::streambuf *const terminal = std::cerr.rdbuf(err.rdbuf());
+    const int exit = command(args, Ventrix());
+    std::cerr.rdbuf(terminal);
+    return {exit, err.str()};
+  }
+
+  // What a command does to a unit like `config` when it is the only one.
+  std::string ReadAlone(const sim::UnitConfig &config) {
+    SimulatedLines alone;
+    alone.units.push_back(std::make_unique<SimulatedUnit>(config));
+    const std::string file = Path("alone.rilo");
+    EXPECT_EQ(Run(RunRead, {"COM1", "-o", file}, alone).exit, 0);
+    return ReadWholeFile(file);
+  }
+  std::vector<uint8_t> WriteAlone(const sim::UnitConfig &config, const std::string &file) {
+    SimulatedLines alone;
+    alone.units.push_back(std::make_unique<SimulatedUnit>(config));
+    EXPECT_EQ(Run(RunWrite, {"COM1", file}, alone).exit, 0);
+    return alone.units[0]->Settings();
+  }
+
+  testing::ScratchFolder scratch_{"rilo-cli-run"};
+};
+
+TEST_F(ProductionRunTest, FourUnitsReadAtOnceWhileOneLosesItsCable) {
+  SimulatedLines lines;
+  for (const auto &config : kUnits)
+    lines.units.push_back(std::make_unique<SimulatedUnit>(config));
+  lines.units[2]->unit.PullCableAfter(12);  // in the middle of its handshake
+
+  const Result r =
+      Run(RunRead, {"COM1,COM2,COM3,COM4", "-o", Path("unit-{port}.rilo"), "--log", Path("run.csv")}, lines);
+  EXPECT_EQ(r.exit, 1);
+
+  for (int i : {0, 1, 3}) {
+    const std::string name = "COM" + std::to_string(i + 1);
+    SCOPED_TRACE(name);
+    EXPECT_EQ(ReadWholeFile(Path("unit-" + name + ".rilo")), ReadAlone(kUnits[i]));
+    for (const char *said : {": 讀取: 讀取設定完成!!\n", ": 儲存檔案: 儲存檔案完成!!\n", ": 成功\n"})
+      EXPECT_NE(r.err.find(name + said), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(fs::exists(Path("unit-COM3.rilo")));
+  EXPECT_TRUE(r.err.ends_with("結果: 4 台中 3 台成功, 1 台失敗\nCOM3 失敗: 讀取設定錯誤,請再試一次!!\n"))
+      << r.err;
+
+  const auto record = RecordByPort(ReadWholeFile(Path("run.csv")));
+  ASSERT_EQ(record.size(), 4u);
+  struct Expected {
+    const char *port, *device, *kind, *loader, *serial, *result;
+  } expected[] = {
+      {"COM1", "/dev/ttyUSB0", "Rx", "1.10", "12000001", "成功"},
+      {"COM2", "/dev/ttyUSB1", "Tx", "1.61", "12000002", "成功"},
+      {"COM3", "/dev/ttyUSB2", "Rx", "2.02", "", "失敗"},  // identified before the cut
+      {"COM4", "/dev/ttyUSB3", "Rx", "1.10", "12000004", "成功"},
+  };
+  for (const Expected &e : expected) {
+    SCOPED_TRACE(e.port);
+    const auto &line = record.at(e.port);
+    ASSERT_EQ(line.size(), 12u);
+    EXPECT_EQ(line[kDevice], e.device);
+    EXPECT_EQ(line[kKind], e.kind);
+    EXPECT_EQ(line[kLoader], e.loader);
+    if (e.serial) {
+      EXPECT_EQ(line[kSerial], e.serial);
+    }
+    EXPECT_EQ(line[kCommand], "read");
+    EXPECT_EQ(line[kResult], e.result);
+    EXPECT_EQ(line[kFailure], std::string(e.result) == "成功" ? "" : "讀取設定錯誤,請再試一次!!");
+    EXPECT_GT(std::stod(line[kSeconds]), 0.5);  // the unit's own time, not the run's
+    EXPECT_EQ(line[kTime].size(), 20u);         // 2026-12-10T03:04:27Z
+  }
+  EXPECT_EQ(record.at("COM1")[kId], "12300415");
+  EXPECT_EQ(record.at("COM1")[kDate], "2024/05/17");
+}
+
+TEST_F(ProductionRunTest, WriteGoesOnOnEveryOtherPortAndTheRecordIsAppended) {
+  // A file to write: the first unit's settings with one option changed.
+  SimulatedLines source;
+  source.units.push_back(std::make_unique<SimulatedUnit>(kUnits[0]));
+  ASSERT_EQ(Run(RunRead, {"COM1", "-o", Path("source.rilo")}, source).exit, 0);
+  ASSERT_EQ(Run(RunSet, {Path("source.rilo"), "CBUDAction=1", "-o", Path("write.rilo")}).exit, 0);
+  std::ofstream(Path("run.csv"), std::ios::binary) << "earlier line\n";
+
+  SimulatedLines lines;
+  for (int i : {0, 3, 0})
+    lines.units.push_back(std::make_unique<SimulatedUnit>(kUnits[i]));
+  lines.units[1]->port.set_open_fails(true);  // the adapter on COM2 is gone
+  const auto before = lines.units[1]->Settings();
+
+  const Result r = Run(RunWrite, {"COM1,COM2,COM3", Path("write.rilo"), "--log", Path("run.csv")}, lines);
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_TRUE(
+      r.err.ends_with("結果: 3 台中 2 台成功, 1 台失敗\n"
+                      "COM2 失敗: 連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;"
+                      "若通信埠錯誤,需於設定後重新啟動程式!\n"))
+      << r.err;
+  const auto written = WriteAlone(kUnits[0], Path("write.rilo"));
+  EXPECT_EQ(lines.units[0]->Settings(), written);
+  EXPECT_EQ(lines.units[2]->Settings(), written);
+  EXPECT_EQ(lines.units[1]->Settings(), before);
+
+  // The earlier content stays, with no second row of column names.
+  const std::string log = ReadWholeFile(Path("run.csv"));
+  EXPECT_TRUE(log.starts_with("earlier line\n"));
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 4);
+  EXPECT_EQ(RecordByPort(log).at("COM2")[kResult], "失敗");
+  EXPECT_EQ(RecordByPort(log).at("COM3")[kCommand], "write");
+}
+
+TEST_F(ProductionRunTest, CommandLinesThatCannotRunTouchNoUnit) {
+  struct Case {
+    bool read;
+    Arguments args;
+    int exit;
+    std::string err;
+  } cases[] = {
+      {true, {"COM1,,COM2", "-o", Path("{port}.rilo")}, 2, "通信埠清單中有空的名稱: COM1,,COM2\n"},
+      {true, {"COM1,", "-o", Path("{port}.rilo")}, 2, "通信埠清單中有空的名稱: COM1,\n"},
+      {false,
+       {"COM1,/dev/ttyUSB0", Path("write.rilo")},
+       2,
+       "同一個裝置不能列兩次: /dev/ttyUSB0 (/dev/ttyUSB0)\n"},
+      {true,
+       {"COM1,COM2", "-o", Path("same.rilo")},
+       2,
+       "每個通信埠需有自己的檔案, 在 -o 的檔名中加上 {port}: " + Path("same.rilo") + "\n"},
+      {true,
+       {"COM1,COM2", "-o", Path("{port}.rilo"), "--log", Path("no/such/run.csv")},
+       1,
+       "無法寫入記錄檔 " + Path("no/such/run.csv") + ": No such file or directory\n"},
+  };
+  std::ofstream(Path("write.rilo")) << "";
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    SimulatedLines lines;
+    for (int i = 0; i < 2; ++i)
+      lines.units.push_back(std::make_unique<SimulatedUnit>(kUnits[0]));
+    const Result r = Run(c.read ? RunRead : RunWrite, c.args, lines);
+    EXPECT_EQ(r.exit, c.exit);
+    EXPECT_EQ(r.err, c.err);
+    for (const auto &unit : lines.units)
+      EXPECT_TRUE(unit->port.events().empty());
+  }
+}
+
+}  // namespace
+}  // namespace rilo

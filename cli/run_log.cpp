@@ -1,0 +1,79 @@
+#include "cli/run_log.h"
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+namespace rilo {
+namespace {
+
+constexpr const char *kColumns =
+    "時間 (UTC),通信埠,裝置,機種,載入程式版本,ID-CODE,機器序號,出廠日期,指令,結果,失敗步驟或位址,秒數\n";
+
+// A field with a comma, a quote or a line break goes in quotes, its quotes doubled.
+std::string Field(const std::string &text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+std::string Line(const UnitRecord &u) {
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.1f", u.seconds);
+  const std::vector<std::string> fields = {
+      u.time,    u.port,   u.device, u.kind,    u.loaderVersion,
+      u.id,      u.serial, u.date,   u.command, u.succeeded ? "成功" : "失敗",
+      u.failure, seconds};
+  std::string line;
+  for (const auto &f : fields)
+    line += (line.empty() ? "" : ",") + Field(f);
+  return line + "\n";
+}
+
+}  // namespace
+
+bool RunLog::Open(const std::string &path, std::string *error) {
+  path_ = path;
+  file_.reset(std::fopen(path.c_str(), "ab"));
+  if (!file_) {
+    *error = "無法寫入記錄檔 " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  std::fseek(file_.get(), 0, SEEK_END);
+  if (std::ftell(file_.get()) == 0) {
+    if (std::fputs(kColumns, file_.get()) < 0 || std::fflush(file_.get()) != 0) {
+      *error = "無法寫入記錄檔 " + path + ": " + std::strerror(errno);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool RunLog::Append(const UnitRecord &unit, std::string *error) {
+  const std::string line = Line(unit);
+  if (std::fwrite(line.data(), 1, line.size(), file_.get()) != line.size() || std::fflush(file_.get()) != 0) {
+    *error = "無法寫入記錄檔 " + path_ + ": " + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+std::string UtcNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+#if defined(_WIN32)
+  gmtime_s(&utc, &now);
+#else
+  gmtime_r(&now, &utc);
+#endif
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+}  // namespace rilo

@@ -1,0 +1,41 @@
+// One unit on the bench as the unit commands drive it: the window's Workbench started
+// as the window starts it, with the stored flags and port mapping (read from the store
+// before the run), the port of the command line and the person at the bench. The port
+// closes with the session.
+#pragma once
+
+#include <exception>
+
+#include "cli/bench_operator.h"
+#include "cli/commands.h"
+#include "core/preferences.h"
+#include "link/product_line.h"
+#include "workbench/workbench.h"
+
+namespace rilo {
+
+struct UnitSession {
+  // `preferences`: the session's own store (SessionPreferences).
+  UnitSession(MemoryPreferences preferences, UnitLine unit, const VentrixApi &ventrix,
+              const ProductLine &productLine, BenchOperator &person);
+  ~UnitSession() { bench.NQuitClick(); }
+  UnitSession(const UnitSession &) = delete;
+  UnitSession &operator=(const UnitSession &) = delete;
+
+  BenchOperator &person;
+  MemoryPreferences preferences;
+  Workbench bench;
+};
+
+// Runs the steps of a command as the window runs a handler: a runtime error ends them
+// with its message.
+template <class Steps>
+void Guarded(BenchOperator &person, Steps steps) {
+  try {
+    steps();
+  } catch (const std::exception &e) {
+    person.Message(kProgramTitle, e.what(), Icon::Error);
+  }
+}
+
+}  // namespace rilo
