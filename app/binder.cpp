@@ -5,8 +5,13 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTabWidget>
+#include <algorithm>
 
 #include "app/clickable_label.h"
 #include "settings/edit_mask.h"
@@ -26,6 +31,37 @@ bool SameEntries(const QComboBox &combo, const OptionList &list) {
   for (int i = 0; i < list.Count(); ++i)
     if (combo.itemText(i) != Text(list.entries[i])) return false;
   return true;
+}
+
+// Widens the closed list until its widest entry shows whole in the list's own font, and
+// its drop-down likewise. A list never narrows again, so the window keeps its size as
+// entries come and go.
+void FitToEntries(QComboBox &combo) {
+  const QFontMetrics metrics = combo.fontMetrics();
+  int widest = 0;
+  for (int i = 0; i < combo.count(); ++i)
+    widest = std::max(widest, metrics.horizontalAdvance(combo.itemText(i)));
+  QStyleOptionComboBox option;
+  option.initFrom(&combo);
+  option.editable = false;
+  option.frame = combo.hasFrame();
+  // The label is drawn one pixel in from each side of the edit field.
+  const QSize text(widest + 2, combo.sizeHint().height());
+  const int closed = combo.style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, &combo).width();
+  if (closed > combo.minimumWidth()) {
+    combo.setMinimumWidth(closed);
+    // A layout that measured before keeps the old sizes until the event loop gets round
+    // to it: every one between the list and the window measures again now.
+    for (QWidget *up = combo.parentWidget(); up && !up->isWindow(); up = up->parentWidget()) {
+      up->updateGeometry();
+      if (QLayout *layout = up->layout()) layout->activate();
+    }
+  }
+
+  QAbstractItemView *view = combo.view();
+  int popup = view->sizeHintForColumn(0) + 2 * view->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+  if (combo.count() > combo.maxVisibleItems()) popup += view->verticalScrollBar()->sizeHint().width();
+  view->setMinimumWidth(std::max(view->minimumWidth(), popup));
 }
 
 }  // namespace
@@ -137,8 +173,7 @@ void Binder::MirrorForm() {
       combo->clear();
       for (const std::string &entry : list->entries)
         combo->addItem(Text(entry));
-      // The closed list is narrow; its drop-down shows whole entries.
-      combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + 8);
+      FitToEntries(*combo);
     }
     combo->setCurrentIndex(list->index);
     combo->setEnabled(list->enabled);

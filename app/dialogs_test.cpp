@@ -149,14 +149,23 @@ TEST_F(PasswordFormTest, FieldMasksEveryCharacterAndTakesThirtyAtMost) {
   EXPECT_EQ(field->maxLength(), 30);
 }
 
+// The history is read from the program's folder (here a scratch folder), whatever the
+// working folder holds.
 class FormVerTest : public ::testing::Test {
  protected:
   QTemporaryDir folder;
+  QTemporaryDir working;
   QString previous = QDir::currentPath();
   FeatureFlags flags;
   testing::ScriptedOperator person;
+  const QString history = folder.filePath("VerInfo.txt");
 
-  void SetUp() override { QDir::setCurrent(folder.path()); }
+  void SetUp() override {
+    QDir::setCurrent(working.path());
+    QFile decoy(working.filePath("VerInfo.txt"));
+    ASSERT_TRUE(decoy.open(QIODevice::WriteOnly));
+    decoy.write("not this one\n");
+  }
   void TearDown() override { QDir::setCurrent(previous); }
 
   void WriteHistory(const QByteArray &text) {
@@ -173,7 +182,7 @@ class FormVerTest : public ::testing::Test {
 };
 
 TEST_F(FormVerTest, WithoutFactoryThereIsNoLinkAndTheDialogStaysCollapsed) {
-  TFormVer dialog(nullptr, flags, person);
+  TFormVer dialog(nullptr, flags, person, history);
   dialog.show();
   EXPECT_EQ(dialog.windowTitle(), "Rilo Q10,Q12 PC Setting Software");
   EXPECT_TRUE(dialog.findChild<QWidget *>("LabelLogo3")->isHidden());
@@ -183,7 +192,7 @@ TEST_F(FormVerTest, WithoutFactoryThereIsNoLinkAndTheDialogStaysCollapsed) {
 TEST_F(FormVerTest, LinkUnfoldsFoldsAndReloadsTheHistory) {
   flags.Factory = 1;
   WriteHistory("3.00 first\r\n2.10 second\n");
-  TFormVer dialog(nullptr, flags, person);
+  TFormVer dialog(nullptr, flags, person, history);
   dialog.show();
   ASSERT_FALSE(dialog.findChild<QWidget *>("LabelLogo3")->isHidden());
 
@@ -205,12 +214,13 @@ TEST_F(FormVerTest, LinkUnfoldsFoldsAndReloadsTheHistory) {
 
 TEST_F(FormVerTest, MissingHistoryFileIsAnErrorAndLeavesTheTextAreaEmpty) {
   flags.Factory = 1;
-  TFormVer dialog(nullptr, flags, person);
+  TFormVer dialog(nullptr, flags, person, history);
   dialog.show();
   ClickLink(dialog);
-  EXPECT_EQ(
-      person.shown,
-      (std::vector<ShownMessage>{{"RILO1Q12", "Cannot open file \"VerInfo.txt\".", Icon::Error, false}}));
+  EXPECT_EQ(person.shown,
+            (std::vector<ShownMessage>{
+                {"RILO1Q12", "Cannot open file \"" + QDir::toNativeSeparators(history).toStdString() + "\".",
+                 Icon::Error, false}}));
   EXPECT_EQ(dialog.height(), TFormVer::kExpandedHeight);
   EXPECT_TRUE(History(dialog).isEmpty());
 }

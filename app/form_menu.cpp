@@ -1,5 +1,6 @@
 #include "app/form_menu.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QDate>
 #include <QGridLayout>
@@ -34,6 +35,7 @@
 #include "app/qt_clock.h"
 #include "app/qt_file_dialogs.h"
 #include "app/qt_operator.h"
+#include "app/screen_place.h"
 #include "link/system_serial_port.h"
 
 namespace rilo {
@@ -113,13 +115,16 @@ TFormMenu::TFormMenu(Preferences &store, const VentrixApi &ventrix, const Produc
   binder_ = new Binder(this, workbench_->editor(),
                        [this](const std::function<void()> &handler) { Handle(handler); });
   customerBinder_ = new CustomerBinder(this, workbench_->Customer);
+  // The lists take their entries, and with them their widths, before the window's size is known.
+  binder_->Mirror(workbench_->view());
 
   RegisterHotKey();
   Handle([this] { FormMenuCreate(); });
 
   passwordForm_ = new TPasswordForm(
       this, *person_, [this](const std::string &typed) { return workbench_->BPasswordOKClick(typed); });
-  formVer_ = new TFormVer(this, workbench_->flags(), *person_);
+  formVer_ = new TFormVer(this, workbench_->flags(), *person_,
+                          QCoreApplication::applicationDirPath() + "/VerInfo.txt");
 }
 
 void TFormMenu::TakeSeams(WindowSeams &seams) {
@@ -199,12 +204,7 @@ QWidget *TFormMenu::BuildCoolBar() {
 
   auto *comPopup = new QMenu(this);
   comPopup->setObjectName("COMPopupMenu");
-  for (int n = 1; n <= 16; ++n) {
-    QAction *item = comPopup->addAction(QString("COM &%1").arg(n));
-    item->setObjectName(QString("PopCOM%1").arg(n));
-    item->setCheckable(true);
-    connect(item, &QAction::triggered, this, [this, n] { Handle([this, n] { NCOMClick(n); }); });
-  }
+  AddPortItems(comPopup, "PopCOM");
   auto *comSet = new QToolButton(toolBar);
   comSet->setObjectName("TBCOMSet");
   comSet->setIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
@@ -290,13 +290,7 @@ void TFormMenu::BuildMenus() {
   QAction *quit = AddItem(file, "NQuit", "結 束 程 式");
   connect(quit, &QAction::triggered, this, [this] { Handle([this] { NQuitClick(); }); });
 
-  QMenu *ports = AddMenu(bar, "NSetting", "  通  訊  埠  ");
-  for (int n = 1; n <= 16; ++n) {
-    QAction *item = ports->addAction(QString("COM &%1").arg(n));
-    item->setObjectName(QString("NCOM%1").arg(n));
-    item->setCheckable(true);
-    connect(item, &QAction::triggered, this, [this, n] { Handle([this, n] { NCOMClick(n); }); });
-  }
+  AddPortItems(AddMenu(bar, "NSetting", "  通  訊  埠  "), "NCOM");
 
   QMenu *load = AddMenu(bar, "NLoad", "  讀   取  ");
   connect(AddItem(load, "NLoadSet", "讀 取 設 定"), &QAction::triggered, this,
@@ -317,13 +311,26 @@ void TFormMenu::BuildMenus() {
   connect(version, &QAction::triggered, this, [this] { Handle([this] { NPCVerClick(); }); });
 }
 
+void TFormMenu::AddPortItems(QMenu *menu, const char *prefix) {
+  // One port at a time: picking one unchecks the others.
+  auto *group = new QActionGroup(menu);
+  group->setObjectName(QString(prefix) + "Group");
+  for (int n = 1; n <= 16; ++n) {
+    QAction *item = menu->addAction(QString("COM &%1").arg(n));
+    item->setObjectName(QString("%1%2").arg(prefix).arg(n));
+    item->setCheckable(true);
+    group->addAction(item);
+    connect(item, &QAction::triggered, this, [this, n] { Handle([this, n] { NCOMClick(n); }); });
+  }
+}
+
 void TFormMenu::BuildStatusBar() {
   QStatusBar *bar = statusBar();
   bar->setObjectName("StatusBar");
   bar->setSizeGripEnabled(false);
   auto *progressPanel = new QWidget(bar);
   progressPanel->setObjectName("StatusPanel0");
-  progressPanel->setFixedWidth(630);
+  progressPanel->setMinimumWidth(630);
   auto *row = new QHBoxLayout(progressPanel);
   row->setContentsMargins(2, 0, 2, 0);
   row->addWidget(new QLabel(Text("進 度"), progressPanel));
@@ -334,15 +341,17 @@ void TFormMenu::BuildStatusBar() {
   progress_->setTextVisible(false);
   progress_->setMaximumHeight(16);
   row->addWidget(progress_, 1);
-  bar->addWidget(progressPanel);
+  bar->addWidget(progressPanel, 1);
+  // A note (the port chosen) stands in for the progress panel until a command moves the bar.
+  connect(progress_, &QProgressBar::valueChanged, bar, &QStatusBar::clearMessage);
   datePanel_ = new QLabel(Text("日 期"), bar);
   datePanel_->setObjectName("StatusPanel1");
   datePanel_->setMinimumWidth(70);
   timePanel_ = new QLabel(Text("時 間"), bar);
   timePanel_->setObjectName("StatusPanel2");
   timePanel_->setMinimumWidth(70);
-  bar->addWidget(datePanel_);
-  bar->addWidget(timePanel_);
+  bar->addPermanentWidget(datePanel_);
+  bar->addPermanentWidget(timePanel_);
 }
 
 void TFormMenu::RegisterHotKey() {
@@ -404,11 +413,24 @@ void TFormMenu::FormMenuCreate() {
   // The window keeps the size of its contents; the stored place is taken.
   const WindowGeometry stored = workbench_->FormMenuCreate(Geometry());
   move(stored.left, stored.top);
+  KeepTitleBarOnScreen();
+}
+
+void TFormMenu::KeepTitleBarOnScreen() {
+  QList<QRect> screens;
+  for (QScreen *screen : QGuiApplication::screens())
+    screens.push_back(screen->availableGeometry());
+  // Before the window manager has framed the window its title bar is the style's.
+  const int framed = geometry().top() - frameGeometry().top();
+  const int title = framed > 0 ? framed : style()->pixelMetric(QStyle::PM_TitleBarHeight);
+  const QPoint place = PlaceTitleBarOnScreen(frameGeometry(), title, screens);
+  if (place != frameGeometry().topLeft()) move(place);
 }
 
 void TFormMenu::FormMenuShow() {
-  workbench_->FormMenuShow();
+  // The fade-in first: nothing that goes wrong below may leave the window invisible.
   formTimer_->start();
+  workbench_->FormMenuShow();
 }
 
 void TFormMenu::showEvent(QShowEvent *event) {
@@ -446,7 +468,9 @@ void TFormMenu::ClockTimerTimer() {
 }
 
 void TFormMenu::NCOMClick(int n) {
-  workbench_->NCOMClick(n);
+  if (!workbench_->NCOMClick(n)) return;
+  constexpr int kNoteTime = 10000;
+  statusBar()->showMessage(Text("通訊埠 COM%1 將於下次開啟程式時使用").arg(n), kNoteTime);
 }
 
 void TFormMenu::NPrintClick() {

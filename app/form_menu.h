@@ -68,6 +68,8 @@ class TFormMenu : public QMainWindow {
 
  private:
   void BuildMenus();
+  // The sixteen port items of the main menu or the tool-bar pop-up, `prefix` naming them.
+  void AddPortItems(QMenu *menu, const char *prefix);
   QWidget *BuildCoolBar();
   QWidget *BuildIdentityPanel();
   void BuildStatusBar();
@@ -77,6 +79,8 @@ class TFormMenu : public QMainWindow {
   void RegisterHotKey();
   void FormMenuCreate();
   void FormMenuShow();
+  // Moves a window whose title bar is off every screen onto the nearest one.
+  void KeepTitleBarOnScreen();
   WindowGeometry Geometry() const;
   // Runs a handler: anything it throws goes to the exception box, then the widgets
   // mirror the Workbench.

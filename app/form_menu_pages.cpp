@@ -27,6 +27,7 @@ QLabel *Heading(const char *name, const char *text, QWidget *parent) {
 
 namespace {
 
+// The designed width of a list; a list grows beyond it to show its widest entry whole.
 constexpr int kListWidth = 76;
 
 struct Row {
@@ -38,7 +39,7 @@ struct Row {
 QComboBox *List(const char *name, QWidget *parent) {
   auto *list = new QComboBox(parent);
   list->setObjectName(name);
-  list->setFixedWidth(kListWidth);
+  list->setMinimumWidth(kListWidth);
   return list;
 }
 
@@ -110,7 +111,7 @@ QFrame *KeyPairPanel(const KeyPair &pair, QWidget *parent) {
   QGridLayout *grid = KeyGrid(panel, pair.prefix, pair.firstKey, pair.secondKey);
   grid->addWidget(Caption(Named("Action", pair.prefix).c_str(), kActionCaption, panel), 1, 0);
   QComboBox *action = List(pair.action, panel);
-  action->setFixedWidth(2 * kListWidth + grid->horizontalSpacing());
+  action->setMinimumWidth(2 * kListWidth + grid->horizontalSpacing());
   grid->addWidget(action, 1, 1, 1, 2);
   grid->addWidget(Caption(Named("AccTime", pair.prefix).c_str(), kAccCaption, panel), 2, 0);
   grid->addWidget(List(pair.firstAcc, panel), 2, 1);
@@ -120,7 +121,7 @@ QFrame *KeyPairPanel(const KeyPair &pair, QWidget *parent) {
   grid->addWidget(List(pair.secondEms, panel), 3, 2);
   grid->addWidget(Caption(Named("InterLock", pair.prefix).c_str(), kInterlockCaption, panel), 4, 0);
   QComboBox *interlock = List(pair.interlock, panel);
-  interlock->setFixedWidth(2 * kListWidth + grid->horizontalSpacing());
+  interlock->setMinimumWidth(2 * kListWidth + grid->horizontalSpacing());
   grid->addWidget(interlock, 4, 1, 1, 2);
   return panel;
 }

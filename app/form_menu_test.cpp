@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QActionGroup>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressBar>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -131,14 +134,64 @@ TEST_F(FormMenuTest, PortPickedFromThePopUpIsStoredAndCheckedInBothSets) {
   EXPECT_EQ(CheckedPorts(*window, "NCOM"), std::vector<int>{3});
   store.writes.clear();
 
+  EXPECT_TRUE(window->statusBar()->currentMessage().isEmpty());
+
   window->findChild<QAction *>("PopCOM12")->trigger();
   EXPECT_EQ(CheckedPorts(*window, "NCOM"), std::vector<int>{12});
   EXPECT_EQ(CheckedPorts(*window, "PopCOM"), std::vector<int>{12});
   EXPECT_EQ(store.writes, std::vector<std::string>{"COM=\"COM12\""});
+  EXPECT_EQ(window->statusBar()->currentMessage(), QString::fromUtf8("通訊埠 COM12 將於下次開啟程式時使用"));
 
   // Picking the checked port again keeps it checked.
   window->findChild<QAction *>("NCOM12")->trigger();
   EXPECT_EQ(CheckedPorts(*window, "PopCOM"), std::vector<int>{12});
+
+  // A device command's progress takes the note's place.
+  window->findChild<QProgressBar *>("ProgressBar")->setValue(1);
+  EXPECT_TRUE(window->statusBar()->currentMessage().isEmpty());
+}
+
+TEST_F(FormMenuTest, PortItemsAreOneExclusiveChoiceInEachMenu) {
+  FillDefaults(store);
+  store.values["COM"] = "COM17";  // no item of its own: none checked
+  auto window = Start();
+  EXPECT_TRUE(CheckedPorts(*window, "NCOM").empty());
+  EXPECT_TRUE(CheckedPorts(*window, "PopCOM").empty());
+  for (const char *set : {"NCOM", "PopCOM"}) {
+    SCOPED_TRACE(set);
+    for (int n = 1; n <= 16; ++n) {
+      QActionGroup *group = window->findChild<QAction *>(QString("%1%2").arg(set).arg(n))->actionGroup();
+      ASSERT_NE(group, nullptr);
+      EXPECT_EQ(group->exclusionPolicy(), QActionGroup::ExclusionPolicy::Exclusive);
+      EXPECT_EQ(group->actions().size(), 16);
+    }
+  }
+  window->findChild<QAction *>("NCOM2")->trigger();
+  window->findChild<QAction *>("PopCOM9")->trigger();
+  EXPECT_EQ(CheckedPorts(*window, "NCOM"), std::vector<int>{9});
+  EXPECT_EQ(CheckedPorts(*window, "PopCOM"), std::vector<int>{9});
+}
+
+TEST_F(FormMenuTest, StoreThatRefusesWritesStillShowsTheWindowAndSaysSoOnce) {
+  store.refuseWrites = true;
+  auto window = Start();
+  EXPECT_EQ(person.shown, (std::vector<testing::ShownMessage>{
+                              {kPreferencesRefusedCaption, kPreferencesRefusedText, Icon::Error, false}}));
+  // The show finished: the fade-in runs, the port is checked, the flags are applied.
+  EXPECT_TRUE(window->findChild<QTimer *>("FormTimer")->isActive());
+  for (int tick = 0; tick < 5; ++tick)
+    window->FormTimerTimer();
+  EXPECT_EQ(window->alpha(), 255);
+  EXPECT_EQ(CheckedPorts(*window, "NCOM"), std::vector<int>{1});
+  EXPECT_TRUE(TabShown(*window, "TabCustomerInformation"));
+  EXPECT_FALSE(window->findChild<QAction *>("NLoadTxPrg")->isVisible());
+
+  // A port picked now is not kept: no note that it will be used; nothing more is said.
+  window->findChild<QAction *>("NCOM3")->trigger();
+  EXPECT_EQ(CheckedPorts(*window, "NCOM"), std::vector<int>{3});
+  EXPECT_TRUE(window->statusBar()->currentMessage().isEmpty());
+  window->close();
+  EXPECT_EQ(person.shown.size(), 1u);
 }
 
 TEST_F(FormMenuTest, FadeInReaches255InFiveTicksAndTheSixthStopsTheTimer) {

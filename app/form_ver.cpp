@@ -1,5 +1,6 @@
 #include "app/form_ver.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -8,6 +9,7 @@
 #include <QStyle>
 #include <QTextStream>
 #include <stdexcept>
+#include <utility>
 
 #include "app/exception_box.h"
 
@@ -30,8 +32,8 @@ QLabel *Styled(QWidget *parent, const char *name, const QString &text, int pixel
 
 }  // namespace
 
-TFormVer::TFormVer(QWidget *parent, const FeatureFlags &flags, Operator &person)
-    : QDialog(parent), flags_(flags), person_(person) {
+TFormVer::TFormVer(QWidget *parent, const FeatureFlags &flags, Operator &person, QString history)
+    : QDialog(parent), flags_(flags), person_(person), historyPath_(std::move(history)) {
   setObjectName("FormVer");
   setWindowTitle("Rilo Q10,Q12 PC Setting Software");
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -98,9 +100,10 @@ void TFormVer::LabelLogo3Click() {
   }
   SetHeight(kExpandedHeight);
   history_->clear();
-  QFile file("VerInfo.txt");
+  QFile file(historyPath_);
   if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-    throw std::runtime_error("Cannot open file \"VerInfo.txt\".");
+    throw std::runtime_error("Cannot open file \"" + QDir::toNativeSeparators(historyPath_).toStdString() +
+                             "\".");
   QTextStream in(&file);
   while (!in.atEnd())
     history_->appendPlainText(in.readLine());

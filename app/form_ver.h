@@ -1,5 +1,5 @@
 // The version dialog `TFormVer`: name, maker and version; for factory staff a link
-// that unfolds the version history read from "VerInfo.txt" in the working folder.
+// that unfolds the version history read from "VerInfo.txt" beside the program.
 #pragma once
 
 #include <QDialog>
@@ -18,7 +18,8 @@ class TFormVer : public QDialog {
   static constexpr int kCollapsedHeight = 145;
   static constexpr int kExpandedHeight = 362;
 
-  TFormVer(QWidget *parent, const FeatureFlags &flags, Operator &person);
+  // `history` is the path of the version history file.
+  TFormVer(QWidget *parent, const FeatureFlags &flags, Operator &person, QString history);
 
   void LabelLogo3Click();
   void BLogoOKClick() { accept(); }
@@ -31,6 +32,7 @@ class TFormVer : public QDialog {
 
   const FeatureFlags &flags_;
   Operator &person_;
+  const QString historyPath_;
   ClickableLabel *link_;
   QPlainTextEdit *history_;
 };

@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
+#include <QTranslator>
 #include <exception>
 #include <string>
 
 #include "app/exception_box.h"
 #include "app/form_menu.h"
+#include "app/qt_translations.h"
 #include "app/single_instance.h"
 #include "core/ini_preferences.h"
 #include "core/ventrix_api.h"
@@ -24,13 +26,18 @@ int Refuse(const std::string &error) {
 
 int main(int argc, char *argv[]) {
   rilo::SingleInstance instance;
-  if (!instance.acquired()) return 0;
+  if (!instance.acquired()) {
+    instance.BringRunningCopyForward();
+    return 0;
+  }
 
   QApplication app(argc, argv);
   QApplication::setApplicationName("RILO1Q12");
   // The same icon and name as the menu entry, so a desktop pairs the window with it.
   QApplication::setWindowIcon(QIcon(":/rilo1q12.png"));
   QGuiApplication::setDesktopFileName("rilo1q12");
+  QTranslator qtTexts;
+  if (rilo::LoadQtTranslations(qtTexts)) QApplication::installTranslator(&qtTexts);
   try {
     // Without these the tool can do nothing: say so before any window opens a port.
     std::string error;
@@ -41,6 +48,7 @@ int main(int argc, char *argv[]) {
 
     auto store = rilo::OpenPreferenceStore();
     rilo::TFormMenu window(*store, *ventrix, *productLine);
+    instance.Serve(window);
     window.show();
     QApplication::exec();
   } catch (const std::exception &e) {

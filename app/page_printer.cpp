@@ -42,6 +42,14 @@ void PrintPages(QMainWindow &window, QTabWidget &pages, PrinterChooser &chooser,
   QPrinter printer(QPrinter::HighResolution);
   if (!chooser.Choose(printer)) return;
 
+  // The pages are switched only to be pictured: the person gets back the page shown
+  // before, whatever became of the print job.
+  struct PageKept {
+    QTabWidget &pages;
+    QWidget *shown = pages.currentWidget();
+    ~PageKept() { pages.setCurrentWidget(shown); }
+  } kept{pages};
+
   pages.setCurrentIndex(0);
   QPainter painter;
   if (!painter.begin(&printer)) throw std::runtime_error("The printer could not start the print job.");

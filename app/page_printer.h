@@ -38,7 +38,7 @@ struct PrintRects {
 PrintRects PrintLayout(int pageWidth, int pageHeight);
 
 // The print command: dialog, both pages onto one sheet, the completion message. The
-// customer page stays active afterwards.
+// page shown before is shown again afterwards.
 void PrintPages(QMainWindow &window, QTabWidget &pages, PrinterChooser &chooser, Operator &person);
 
 }  // namespace rilo

@@ -60,21 +60,44 @@ class PrintTest : public ::testing::Test, public testing::WindowParts {
   }
 };
 
-TEST_F(PrintTest, PrintsOnePdfPageEvenWithTheCustomerTabHiddenAndEndsOnTheCustomerPage) {
+TEST_F(PrintTest, PrintsOnePdfPageEvenWithTheCustomerTabHiddenAndReturnsToThePageShown) {
   FillDefaults(store);
   store.values["CustomerInfo"] = 0;
+  store.values["SpecialFunc"] = 1;
   auto window = Start(&chooser);
+  auto *pages = window->findChild<QTabWidget *>("PageControl");
+  pages->setCurrentWidget(window->findChild<QWidget *>("TabSpecialSetting"));
   chooser.file = folder.filePath("page.pdf");
 
+  std::vector<QString> pictured;
+  QObject::connect(pages, &QTabWidget::currentChanged,
+                   [&](int index) { pictured.push_back(pages->widget(index)->objectName()); });
   window->findChild<QAction *>("NPrint")->trigger();
 
   QFile pdf(chooser.file);
   ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
   const QString text = QString::fromLatin1(pdf.readAll());
   EXPECT_EQ(text.count(QRegularExpression(R"(/Type\s*/Page\b)")), 1);
-  EXPECT_EQ(ActivePage(*window), "TabCustomerInformation");
+  EXPECT_EQ(pictured, (std::vector<QString>{"TabPushBotton", "TabCustomerInformation", "TabSpecialSetting"}));
+  EXPECT_EQ(ActivePage(*window), "TabSpecialSetting");
   EXPECT_EQ(person.shown,
             (std::vector<testing::ShownMessage>{{"列印", "頁面列印完成!!", Icon::Information, false}}));
+}
+
+TEST_F(PrintTest, PrinterThatCannotStartIsAnErrorAndThePageShownStays) {
+  FillDefaults(store);
+  store.values["SpecialFunc"] = 1;
+  auto window = Start(&chooser);
+  window->findChild<QTabWidget *>("PageControl")
+      ->setCurrentWidget(window->findChild<QWidget *>("TabSpecialSetting"));
+  chooser.file = folder.filePath("no such folder/page.pdf");
+
+  window->findChild<QAction *>("NPrint")->trigger();
+
+  EXPECT_EQ(person.shown,
+            (std::vector<testing::ShownMessage>{
+                {"RILO1Q12", "The printer could not start the print job.", Icon::Error, false}}));
+  EXPECT_EQ(ActivePage(*window), "TabSpecialSetting");
 }
 
 TEST_F(PrintTest, CancelledDialogPrintsNothingAndKeepsThePage) {

@@ -1,5 +1,5 @@
-// The Qt implementations of the seams (person, clock), the exception box, and the
-// single-instance guard with two real processes.
+// The Qt implementations of the seams (person, clock), the exception box, Qt's own
+// texts in Chinese, and the single-instance guard, in one process and with two real ones.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -11,8 +11,10 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QTranslator>
 #include <stdexcept>
 
 #if !defined(_WIN32)
@@ -22,6 +24,8 @@
 #include "app/exception_box.h"
 #include "app/qt_clock.h"
 #include "app/qt_operator.h"
+#include "app/qt_translations.h"
+#include "app/single_instance.h"
 #include "core/ini_preferences.h"
 #include "core/testing/scripted_operator.h"
 
@@ -139,7 +143,39 @@ TEST(ExceptionBox, ShowsWhatEscapesAHandlerAndGoesOn) {
                                                 {"RILO1Q12", "", Icon::Error, false}}));
 }
 
+TEST(QtTranslations, MessageBoxButtonsReadInTraditionalChinese) {
+  QTranslator translator;
+  ASSERT_TRUE(LoadQtTranslations(translator));
+  QCoreApplication::installTranslator(&translator);
+  QMessageBox box(QMessageBox::Question, "c", "t", QMessageBox::Ok | QMessageBox::Cancel);
+  EXPECT_EQ(box.button(QMessageBox::Ok)->text(), QString::fromUtf8("確定"));
+  EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QString::fromUtf8("取消"));
+  QCoreApplication::removeTranslator(&translator);
+}
+
 #if !defined(_WIN32)
+TEST(SingleInstance, SecondStartBringsTheRunningWindowToTheFront) {
+  QTemporaryDir folder;
+  SingleInstance running(folder.path());
+  ASSERT_TRUE(running.acquired());
+  QWidget window;
+  window.showMinimized();
+  running.Serve(window);
+
+  SingleInstance second(folder.path());
+  EXPECT_FALSE(second.acquired());
+  second.BringRunningCopyForward();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !window.isMinimized() && window.isActiveWindow(); }, 10000));
+}
+
+TEST(SingleInstance, SecondStartWhileTheFirstIsNotYetServingAsksNobody) {
+  QTemporaryDir folder;
+  SingleInstance running(folder.path());
+  SingleInstance second(folder.path());
+  EXPECT_FALSE(second.acquired());
+  second.BringRunningCopyForward();  // no socket yet: nothing to wait for
+}
+
 // Starts the real program with its own runtime and configuration folders.
 class ProgramTest : public ::testing::Test {
  protected:

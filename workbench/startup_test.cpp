@@ -130,12 +130,37 @@ TEST_F(WorkbenchStartup, MissingPortNameReadsAsEmptyAndChecksNoPort) {
   EXPECT_TRUE(store.writes.empty());
 }
 
-TEST_F(WorkbenchStartup, StoreThatRefusesWritesIsReportedAfterTheDefaultRunIsSetUp) {
+TEST_F(WorkbenchStartup, StoreThatRefusesWritesIsToldOnceAndTheRunGoesOnWithTheValuesInHand) {
+  const testing::ShownMessage refused{kPreferencesRefusedCaption, kPreferencesRefusedText, Icon::Error,
+                                      false};
   store.refuseWrites = true;
-  EXPECT_THROW(bench.FormMenuCreate(kCurrent), std::runtime_error);
+  EXPECT_EQ(bench.FormMenuCreate(kCurrent), kCurrent);
   EXPECT_EQ(bench.portName(), "COM1");
   EXPECT_EQ(bench.flags().CustomerInfo, 1);
   EXPECT_EQ(rig.port.openedDevice, DevicePath("COM1", store));
+  EXPECT_EQ(op.shown, std::vector<testing::ShownMessage>{refused});
+
+  // The show finishes: the port is checked and the flags are applied.
+  bench.FormMenuShow();
+  EXPECT_EQ(bench.view().checkedPort, 1);
+  EXPECT_TRUE(bench.view().visible.at("TabCustomerInformation"));
+  EXPECT_FALSE(bench.NCOMClick(4));
+  EXPECT_EQ(bench.portName(), "COM4");
+  bench.FormMenuClose({300, 200, 580, 810});
+  EXPECT_EQ(op.shown, std::vector<testing::ShownMessage>{refused});
+  EXPECT_TRUE(store.writes.empty());
+}
+
+TEST_F(WorkbenchStartup, ReadOnlyStoreIsToldWhenTheShowStoresThePortAgain) {
+  FillDefaults(store);
+  store.values["SpecialFunc"] = 1;
+  store.refuseWrites = true;
+  bench.FormMenuCreate(kCurrent);
+  EXPECT_TRUE(op.shown.empty());
+  bench.FormMenuShow();
+  EXPECT_EQ(op.Texts(), std::vector<std::string>{kPreferencesRefusedText});
+  EXPECT_TRUE(bench.view().visible.at("TabSpecialSetting"));
+  EXPECT_EQ(bench.view().checkedPort, 1);
 }
 
 TEST_F(WorkbenchStartup, StoredPortIsOpenedAtCreationAndClosedByQuit) {

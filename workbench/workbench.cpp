@@ -110,20 +110,20 @@ void Workbench::WriteDefaults(const WindowGeometry &geometry) {
 
 WindowGeometry Workbench::FormMenuCreate(WindowGeometry current) {
   WindowGeometry geometry = current;
-  std::exception_ptr refused;
+  bool refused = false;
   if (!ReadStoredPreferences(geometry)) {
     portName_ = "COM1";
     flags_.CustomerInfo = 1;
     try {
       WriteDefaults(geometry);
-    } catch (...) {
-      refused = std::current_exception();
+    } catch (const std::exception &) {
+      refused = true;
     }
   }
   link_.OpenPort(DevicePath(portName_, store_));
-  // A store that cannot be written is reported once the port is open: the run goes on
-  // with the defaults in memory, only they are not kept for the next start.
-  if (refused) std::rethrow_exception(refused);
+  // Told once the port is open: the run goes on with the defaults in memory, only they
+  // are not kept for the next start.
+  if (refused) TellRefusal();
   return geometry;
 }
 
@@ -183,17 +183,33 @@ void Workbench::FormMenuShow() {
 }
 
 void Workbench::FormMenuClose(WindowGeometry geometry) {
-  WriteGeometry(geometry);
+  KeepPreferences([&] { WriteGeometry(geometry); });
 }
 
 void Workbench::NQuitClick() {
   link_.ClosePort();
 }
 
-void Workbench::NCOMClick(int n) {
+bool Workbench::NCOMClick(int n) {
   portName_ = "COM" + std::to_string(n);
   view_.checkedPort = n;
-  store_.WriteString("COM", portName_);
+  return KeepPreferences([&] { store_.WriteString("COM", portName_); });
+}
+
+bool Workbench::KeepPreferences(const std::function<void()> &writes) {
+  try {
+    writes();
+    return true;
+  } catch (const std::exception &) {
+    TellRefusal();
+    return false;
+  }
+}
+
+void Workbench::TellRefusal() {
+  if (refusalTold_) return;
+  refusalTold_ = true;
+  op_.Message(kPreferencesRefusedCaption, kPreferencesRefusedText, Icon::Error);
 }
 
 bool Workbench::BPasswordOKClick(std::string_view typed) {

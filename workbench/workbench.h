@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,12 @@
 #include "workbench/shell_view.h"
 
 namespace rilo {
+
+// Said once in a run whose preference store refuses writes (for want of rights to the key
+// or the file): the run goes on with the values in hand.
+inline constexpr const char *kPreferencesRefusedCaption = "偏好設定";
+inline constexpr const char *kPreferencesRefusedText =
+    "無法儲存偏好設定,程式仍可使用,但變更不會保留到下次開啟程式!";
 
 // Outer window position and size in screen pixels, as the preference store keeps them.
 struct WindowGeometry {
@@ -52,7 +59,8 @@ class Workbench {
   // Window creation: reads the stored geometry, port and flags in their fixed order.
   // Any missing or mistyped value stops the read there and rewrites the whole default
   // set. Then opens the port, once for the whole run. `current` is the window's
-  // geometry before; returns the geometry to apply.
+  // geometry before; returns the geometry to apply. A store that refuses the writes is
+  // reported once the port is open.
   WindowGeometry FormMenuCreate(WindowGeometry current);
 
   // Window shown: applies the flags to the view and the form, checks the stored port.
@@ -65,8 +73,9 @@ class Workbench {
   void NQuitClick();
 
   // Port n (1..16) chosen from the menu or the tool-bar pop-up. Stored at once; the
-  // port opened at start-up stays in use until the next start.
-  void NCOMClick(int n);
+  // port opened at start-up stays in use until the next start. False when the store
+  // refused the choice.
+  bool NCOMClick(int n);
 
   // The unlock dialog's confirm. Writes the typed code's flags and SpecialFunc, tells
   // the person the outcome, and answers true when the program must now quit.
@@ -145,6 +154,9 @@ class Workbench {
   void OpenSettingsNoFactory(const std::string &path);
 
   bool ReadStoredPreferences(WindowGeometry &geometry);
+  // Runs writes to the store; a refusal is told the first time only. False when refused.
+  bool KeepPreferences(const std::function<void()> &writes);
+  void TellRefusal();
   void WriteGeometry(const WindowGeometry &geometry);
   void WriteDefaults(const WindowGeometry &geometry);
 
@@ -162,6 +174,7 @@ class Workbench {
   Editor editor_;
   Loader loader_;
   bool commandRunning_ = false;
+  bool refusalTold_ = false;  // the store's refusal has been told this run
 };
 
 }  // namespace rilo
