@@ -112,7 +112,7 @@ TEST(KeyRules, GroupLatchAndLeavingIt) {
   for (const OptionList *l :
        {&f.CBSouthAccTime, &f.CBNorthAccTime, &f.CBR1AccTime, &f.CBR2AccTime, &f.CBR3AccTime, &f.CBR4AccTime})
     EXPECT_FALSE(l->enabled);
-  // The latch codes carry the exemption bit; the six lists say so (the Parts' form showed
+  // The latch codes carry the exemption bit; the six lists say so (they used to show
   // "受急停控制" here while the unit ignored the emergency stop).
   for (const OptionList *l : {&f.CBSouthEMS, &f.CBNorthEMS, &f.CBR1EMS, &f.CBR2EMS, &f.CBR3EMS, &f.CBR4EMS}) {
     EXPECT_TRUE(l->enabled);
@@ -258,7 +258,7 @@ TEST(OptionRules, TransmitModeHoldsPassEmsActionAndIdleSwitchOff) {
   EXPECT_TRUE(f.CBCountClose.enabled);
 
   // Every transmit mode clears the idle switch-off bit; the list shows that rather than
-  // the choice made before (the Parts left it showing "關        機" over a clear bit).
+  // the choice made before (it used to keep showing "關        機" over a clear bit).
   b.Pick("CBCountClose", 0);
   EXPECT_EQ(b.Byte(18) & 0x10, 0x10);
   b.Pick("CBTxMode", 5);
