@@ -42,7 +42,7 @@ actual=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { line = $1; for (i = 6; i <= NF; 
 $(diff <(LC_ALL=C sort -k2 <<<"$expected") <(echo "$actual") || true)"
 dpkg-deb -c "$deb" | awk '$2 != "root/root" { exit 1 }' || fail "a file not owned by root"
 
-# Control fields: dependencies found from the binaries, plus the font.
+# Control fields: dependencies found from the binaries, plus the font and Qt's translations.
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = rilo1q12 ] || fail "Package: $(field Package)"
 [ "$(field Version)" = "$version" ] || fail "Version: $(field Version)"
@@ -51,7 +51,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(field Section)" ] || fail "no Section"
 depends=$(field Depends)
 names=$(tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/ .*//')
-for package in fonts-noto-cjk libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6printsupport6; do
+for package in fonts-noto-cjk qt6-translations-l10n libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6printsupport6 libqt6network6; do
   grep -qxF "$package" <<<"$names" || fail "Depends lacks $package: $depends"
 done
 grep -q dialout <<<"$(field Description)" || fail "the description says nothing of the dialout group"
