@@ -14,7 +14,19 @@ void BenchOperator::Changed(Change change) {
 }
 
 void BenchOperator::Say(std::string line) {
-  Changed([&](PortView &v) { v.lines.push_back(std::move(line)); });
+  Changed([&](PortView &v) { v.lines.push_back({std::move(line)}); });
+}
+
+void BenchOperator::Moved(PortView &v) {
+  if (!progressLines_ || v.maximum <= 0) return;
+  // Commands end by setting the bar to 500, past any maximum: a full bar.
+  const int position = std::clamp(v.position, 0, v.maximum);
+  const int tenth = position * 10 / v.maximum;
+  if (tenth == tenth_) return;
+  tenth_ = tenth;
+  v.lines.push_back({"進度 " + std::to_string(position) + "/" + std::to_string(v.maximum) + " (" +
+                         std::to_string(tenth * 10) + "%)",
+                     true});
 }
 
 void BenchOperator::Message(const std::string &caption, const std::string &text, Icon icon) {
@@ -31,15 +43,22 @@ bool BenchOperator::Ask(const std::string &caption, const std::string &text, Ico
 }
 
 void BenchOperator::SetProgressMax(int maximum) {
+  tenth_ = -1;
   Changed([&](PortView &v) { v.maximum = maximum; });
 }
 
 void BenchOperator::SetProgress(int position) {
-  Changed([&](PortView &v) { v.position = position; });
+  Changed([&](PortView &v) {
+    v.position = position;
+    Moved(v);
+  });
 }
 
 void BenchOperator::StepProgress() {
-  Changed([](PortView &v) { ++v.position; });
+  Changed([&](PortView &v) {
+    ++v.position;
+    Moved(v);
+  });
 }
 
 bool BenchOperator::Shown(std::string_view caption, std::string_view text) const {
@@ -48,6 +67,7 @@ bool BenchOperator::Shown(std::string_view caption, std::string_view text) const
 }
 
 void BenchOperator::SetPhase(std::string phase) {
+  tenth_ = -1;
   Changed([&](PortView &v) {
     v.phase = std::move(phase);
     v.position = v.maximum = 0;

@@ -17,19 +17,27 @@
 
 namespace rilo {
 
+// A line a unit said: a message, or where its progress bar stands.
+struct SaidLine {
+  std::string text;
+  bool progress = false;  // a terminal shows the bar in the status block instead
+};
+
 // A unit's status as the display sees it.
 struct PortView {
   enum class State { Running, Succeeded, Failed };
   std::string phase;
   int position = 0;
-  int maximum = 0;                 // 0: no progress bar yet
-  std::vector<std::string> lines;  // said since the display last looked
+  int maximum = 0;              // 0: no progress bar yet
+  std::vector<SaidLine> lines;  // said since the display last looked
   State state = State::Running;
 };
 
 class BenchOperator : public Operator {
  public:
-  BenchOperator(bool yes, RunSignal &changed) : yes_(yes), changed_(changed) {}
+  // `progressLines`: the progress bar is also said as a line per tenth of the way.
+  BenchOperator(bool yes, bool progressLines, RunSignal &changed)
+      : yes_(yes), progressLines_(progressLines), changed_(changed) {}
 
   // A message is said as "caption: text", a question with the answer given.
   void Message(const std::string &caption, const std::string &text, Icon icon) override;
@@ -59,12 +67,16 @@ class BenchOperator : public Operator {
  private:
   void Say(std::string line);
   void Changed(auto change);
+  // The bar moved: a line when it reached another tenth.
+  void Moved(PortView &view);
 
   const bool yes_;
+  const bool progressLines_;
   RunSignal &changed_;
   // The worker's own.
   std::vector<std::pair<std::string, std::string>> shown_;
   std::string firstError_, lastSaid_;
+  int tenth_ = -1;  // of the last progress line
   // Shared with the display.
   mutable std::mutex lock_;
   PortView view_;

@@ -19,7 +19,7 @@ namespace {
 // What one worker owns besides its session; the calling thread reads the record once
 // the person says the unit is done.
 struct PortRun {
-  PortRun(bool yes, RunSignal &changed) : person(yes, changed) {}
+  PortRun(bool yes, bool progressLines, RunSignal &changed) : person(yes, progressLines, changed) {}
   BenchOperator person;
   UnitRecord record;
 };
@@ -156,7 +156,7 @@ int RunOnEveryPort(const RunPlan &plan, Preferences &stored, UnitLines &lines, c
   std::vector<UnitLine> unitLines;
   for (size_t i = 0; i < plan.ports.size(); ++i) {
     unitLines.push_back(lines.Line(i));
-    runs.push_back(std::make_unique<PortRun>(plan.yes, changed));
+    runs.push_back(std::make_unique<PortRun>(plan.yes, plan.progressLines, changed));
     UnitRecord &record = runs.back()->record;
     record.port = plan.ports[i];
     record.device = DevicePath(plan.ports[i], preferences[i]);
@@ -167,7 +167,7 @@ int RunOnEveryPort(const RunPlan &plan, Preferences &stored, UnitLines &lines, c
     workers.emplace_back(Work, i, std::cref(job), std::move(preferences[i]), unitLines[i], std::cref(ventrix),
                          std::cref(productLine), std::ref(*runs[i]));
 
-  StatusDisplay display(std::cerr, plan.ports, StandardErrorRedraws(), plan.progressLines);
+  StatusDisplay display(std::cerr, plan.ports, StandardErrorRedraws());
   std::vector<bool> ended(runs.size(), false);
   size_t endedCount = 0;
   bool recorded = true;

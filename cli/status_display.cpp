@@ -24,10 +24,9 @@ const char *ResultText(PortView::State state) {
 
 }  // namespace
 
-StatusDisplay::StatusDisplay(std::ostream &out, std::vector<std::string> ports, bool terminal,
-                             bool progressLines)
-    : out_(out), ports_(std::move(ports)), terminal_(terminal), progressLines_(progressLines) {
-  shown_.resize(ports_.size());
+StatusDisplay::StatusDisplay(std::ostream &out, std::vector<std::string> ports, bool terminal)
+    : out_(out), ports_(std::move(ports)), terminal_(terminal) {
+  shownState_.resize(ports_.size(), PortView::State::Running);
   for (const auto &name : ports_)
     nameWidth_ = std::max(nameWidth_, name.size());
 }
@@ -43,32 +42,14 @@ std::string StatusDisplay::BlockLine(size_t port, const PortView &view) const {
   return line;
 }
 
-void StatusDisplay::PlainLines(size_t port, const PortView &view, std::string &text) {
-  Shown &shown = shown_[port];
-  if (view.maximum != shown.maximum) {
-    shown.maximum = view.maximum;
-    shown.tenth = -1;
-  }
-  if (progressLines_ && view.maximum > 0 && view.state == PortView::State::Running) {
-    const int tenth = Position(view) * 10 / view.maximum;
-    if (tenth != shown.tenth) {
-      shown.tenth = tenth;
-      text += Prefix(port) + "進度 " + std::to_string(Position(view)) + "/" + std::to_string(view.maximum) +
-              " (" + std::to_string(tenth * 10) + "%)\n";
-    }
-  }
-  if (view.state != shown.state) {
-    shown.state = view.state;
-    if (ports_.size() > 1) text += Prefix(port) + ResultText(view.state) + "\n";
-  }
-}
-
 void StatusDisplay::Show(const std::vector<PortView> &views) {
   std::string text;
   for (size_t port = 0; port < views.size(); ++port) {
     for (const auto &line : views[port].lines)
-      text += Prefix(port) + line + "\n";
-    if (!terminal_) PlainLines(port, views[port], text);
+      if (!terminal_ || !line.progress) text += Prefix(port) + line.text + "\n";
+    if (terminal_ || views[port].state == shownState_[port]) continue;
+    shownState_[port] = views[port].state;
+    if (ports_.size() > 1) text += Prefix(port) + ResultText(views[port].state) + "\n";
   }
   if (terminal_) {
     std::vector<std::string> block;

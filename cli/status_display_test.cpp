@@ -1,4 +1,5 @@
-// What a run shows while its units go, on a terminal and in a file.
+// What a run shows while its units go: the lines a unit's person says, and how the
+// display puts them on a terminal and in a file.
 #include "cli/status_display.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,7 @@ namespace {
 
 using State = PortView::State;
 
-PortView View(std::string phase, int position, int maximum, std::vector<std::string> lines = {},
+PortView View(std::string phase, int position, int maximum, std::vector<SaidLine> lines = {},
               State state = State::Running) {
   return {std::move(phase), position, maximum, std::move(lines), state};
 }
@@ -18,15 +19,16 @@ PortView View(std::string phase, int position, int maximum, std::vector<std::str
 // The same run seen three times: both units at work, COM3 says something and moves on,
 // then COM3 has failed and COM4 is done (past its maximum, as commands end).
 const std::vector<std::vector<PortView>> kRun = {
-    {View("燒錄程式", 0, 20), View("開啟檔案", 0, 0)},
-    {View("燒錄程式", 3, 20, {"寫入程式: 寫入接收機程式失敗,請再試一次"}), View("燒錄程式", 19, 20)},
+    {View("燒錄程式", 0, 20, {{"進度 0/20 (0%)", true}}), View("開啟檔案", 0, 0)},
+    {View("燒錄程式", 3, 20, {{"寫入程式: 寫入接收機程式失敗,請再試一次"}, {"進度 3/20 (10%)", true}}),
+     View("燒錄程式", 19, 20, {{"進度 19/20 (90%)", true}})},
     {View("燒錄程式", 3, 20, {}, State::Failed), View("燒錄程式", 500, 20, {}, State::Succeeded)},
 };
 
-std::string Shown(std::vector<std::string> ports, bool terminal, bool progressLines,
+std::string Shown(std::vector<std::string> ports, bool terminal,
                   const std::vector<std::vector<PortView>> &run) {
   std::ostringstream out;
-  StatusDisplay display(out, std::move(ports), terminal, progressLines);
+  StatusDisplay display(out, std::move(ports), terminal);
   for (auto views : run) {
     display.Show(views);
     for (auto &view : views)
@@ -37,7 +39,7 @@ std::string Shown(std::vector<std::string> ports, bool terminal, bool progressLi
 }
 
 TEST(StatusDisplay, OnATerminalTheBlockIsRedrawnUnderWhatTheUnitsSay) {
-  EXPECT_EQ(Shown({"COM3", "/dev/ttyUSB1"}, true, true, kRun),
+  EXPECT_EQ(Shown({"COM3", "/dev/ttyUSB1"}, true, kRun),
             "COM3          燒錄程式  0/20\n"
             "/dev/ttyUSB1  開啟檔案\n"
             "\x1b[2F\x1b[J"
@@ -49,19 +51,40 @@ TEST(StatusDisplay, OnATerminalTheBlockIsRedrawnUnderWhatTheUnitsSay) {
             "/dev/ttyUSB1  燒錄程式  20/20  成功\n");
 }
 
-TEST(StatusDisplay, ElsewherePlainLinesWithTheProgressByTenths) {
-  EXPECT_EQ(Shown({"COM3", "COM4"}, false, true, kRun),
+TEST(StatusDisplay, ElsewherePlainLinesLedByTheirPort) {
+  EXPECT_EQ(Shown({"COM3", "COM4"}, false, kRun),
             "COM3: 進度 0/20 (0%)\n"
             "COM3: 寫入程式: 寫入接收機程式失敗,請再試一次\n"
             "COM3: 進度 3/20 (10%)\n"
             "COM4: 進度 19/20 (90%)\n"
             "COM3: 失敗\n"
             "COM4: 成功\n");
-  // The settings commands show no progress lines; one port's lines carry no port name.
-  EXPECT_EQ(Shown({"COM3", "COM4"}, false, false, kRun),
-            "COM3: 寫入程式: 寫入接收機程式失敗,請再試一次\nCOM3: 失敗\nCOM4: 成功\n");
-  EXPECT_EQ(Shown({"COM3"}, false, true, {{kRun[0][0]}, {kRun[1][0]}, {kRun[2][0]}}),
+  // One port's lines as a single command has always shown them.
+  EXPECT_EQ(Shown({"COM3"}, false, {{kRun[0][0]}, {kRun[1][0]}, {kRun[2][0]}}),
             "進度 0/20 (0%)\n寫入程式: 寫入接收機程式失敗,請再試一次\n進度 3/20 (10%)\n");
+}
+
+// The progress bar as lines: one each time it reaches another tenth, the first at its
+// first step, the last when the command ends past the maximum; none for commands that
+// do not ask for them.
+TEST(BenchOperator, SaysTheProgressBarByTenths) {
+  for (bool progressLines : {true, false}) {
+    RunSignal changed;
+    BenchOperator person(false, progressLines, changed);
+    person.SetProgress(0);
+    person.SetProgressMax(20);
+    for (int i = 0; i < 5; ++i)
+      person.StepProgress();
+    person.Message("寫入程式", "寫入接收機程式完成!!", Icon::Information);
+    person.SetProgress(500);
+    std::string said;
+    for (const auto &line : person.Look().lines)
+      said += line.text + (line.progress ? " *\n" : "\n");
+    EXPECT_EQ(said, progressLines ? "進度 1/20 (0%) *\n進度 2/20 (10%) *\n進度 4/20 (20%) *\n"
+                                    "寫入程式: 寫入接收機程式完成!!\n進度 20/20 (100%) *\n"
+                                  : "寫入程式: 寫入接收機程式完成!!\n");
+    EXPECT_TRUE(person.Look().lines.empty());  // handed over once
+  }
 }
 
 }  // namespace
