@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -137,6 +138,19 @@ TEST(QtNameFilters, TheFormsNotationAsQtReadsIt) {
   EXPECT_EQ(QtNameFilters("Rilo File (*.rilo)|*.rilo|"), QStringList{"Rilo File (*.rilo) (*.rilo)"});
   EXPECT_EQ(QtNameFilters("RILO Format [*.rilo]"), QStringList{"RILO Format [*.rilo] (*.rilo)"});
   EXPECT_EQ(QtNameFilters("Anything"), QStringList{"Anything (*)"});
+}
+
+// The dialog reports the chosen filter without the pattern it hides.
+TEST(QtNameFilters, TheChosenFilterGivesItsIndex) {
+  const QStringList filters = QtNameFilters(kDesignOpenFilter);
+  QFileDialog dialog;
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setNameFilters(filters);
+  for (int index = 1; index <= 3; ++index) {
+    dialog.selectNameFilter(filters[index - 1]);
+    EXPECT_EQ(FilterIndex(filters, dialog.selectedNameFilter()), index);
+  }
 }
 
 }  // namespace

@@ -37,6 +37,14 @@ QStringList QtNameFilters(const std::string &filter) {
   return filters;
 }
 
+int FilterIndex(const QStringList &filters, const QString &selected) {
+  for (qsizetype i = 0; i < filters.size(); ++i) {
+    const QString &f = filters[i];
+    if (f == selected || f.left(f.lastIndexOf(" (")) == selected) return static_cast<int>(i) + 1;
+  }
+  return 1;
+}
+
 std::optional<FileDialogs::Chosen> QtFileDialogs::ChooseFileToOpen(const std::string &filter,
                                                                    const std::string &folder) {
   QFileDialog dialog(window_, QString::fromUtf8("開啟檔案"), Text(folder));
@@ -46,8 +54,7 @@ std::optional<FileDialogs::Chosen> QtFileDialogs::ChooseFileToOpen(const std::st
   dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setNameFilters(filters);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return Chosen{Utf8(dialog.selectedFiles().front()),
-                static_cast<int>(std::max<qsizetype>(filters.indexOf(dialog.selectedNameFilter()), 0)) + 1};
+  return Chosen{Utf8(dialog.selectedFiles().front()), FilterIndex(filters, dialog.selectedNameFilter())};
 }
 
 std::optional<std::string> QtFileDialogs::ChooseFileToSave(const std::string &filter,

@@ -15,6 +15,10 @@ namespace rilo {
 // description followed by its pattern in parentheses, which the dialog hides.
 QStringList QtNameFilters(const std::string &filter);
 
+// The 1-based index in `filters` of the filter a dialog reports as chosen, which the
+// dialog gives without the pattern it hides; 1 when it is none of them.
+int FilterIndex(const QStringList &filters, const QString &selected);
+
 class QtFileDialogs : public FileDialogs {
  public:
   explicit QtFileDialogs(QWidget *window) : window_(window) {}

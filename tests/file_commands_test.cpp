@@ -316,6 +316,10 @@ TEST_F(Files, ATargetThatCannotBeWrittenIsNamedAndTheOldFileStays) {
   EXPECT_EQ(shown[0].icon, Icon::Error);
   EXPECT_TRUE(shown[0].text.starts_with("無法儲存檔案 " + Path("taken.rilo") + "\n")) << shown[0].text;
   EXPECT_TRUE(std::filesystem::is_directory(Path("taken.rilo/inside")));
+  // A folder the file could not be written to is not offered next time.
+  Save(Path("no-such-folder/unit.rilo"));
+  EXPECT_EQ(b.Shown().size(), 1u);
+  EXPECT_EQ(b.store.ReadString("LastFolder"), b.folder.path().string());
 
   // A folder without write permission (not for an account that ignores permissions).
   std::filesystem::create_directories(Path("locked"));

@@ -24,11 +24,13 @@ std::optional<std::string> Workbench::ReadParserText(const std::string &path) {
     op_.Message(kOpenCaption, "無法開啟檔案 " + path + "\n" + reason, Icon::Error);
     return std::nullopt;
   }
+  RememberFolder(path);
   std::optional<std::string> text = ParserText(*bytes);
   if (!text) op_.Message(kFormatCaption, kFormatText, Icon::Error);
   return text;
 }
 
+// Only a folder that held a file the tool could read or write is offered again.
 void Workbench::RememberFolder(const std::string &path) {
   const std::u8string folder = PathFromUtf8(path).parent_path().u8string();
   store_.WriteString(kLastFolder, std::string(folder.begin(), folder.end()));
@@ -39,7 +41,6 @@ void Workbench::NOpenfileClick(FileDialogs &dialogs) {
   if (!scope.Started()) return;
   const auto chosen = dialogs.ChooseFileToOpen(view_.openFilter, store_.ReadString(kLastFolder).value_or(""));
   if (!chosen) return;
-  RememberFolder(chosen->path);
   if (flags_.Factory != 1) {
     // The form's filter offered the settings file by its design name; from now on
     // the dialog names it as the save dialog does.
@@ -106,7 +107,6 @@ void Workbench::NSavefileClick(FileDialogs &dialogs) {
   const std::optional<std::string> path =
       dialogs.ChooseFileToSave(view_.saveFilter, view_.saveDefaultExt, proposed);
   if (!path) return;
-  RememberFolder(*path);
   // Only the file last opened is asked about: any other file is written over as chosen.
   if (*path == LastFileName && !op_.Ask(kSaveCaption, kOverwriteQuestion, Icon::Information)) return;
 
@@ -129,6 +129,7 @@ void Workbench::NSavefileClick(FileDialogs &dialogs) {
     op_.Message(kSaveFileCaption, "無法儲存檔案 " + *path + "\n" + reason, Icon::Error);
     return;
   }
+  RememberFolder(*path);
   op_.Message(kSaveFileCaption, kSaved, Icon::Information);
 }
 
