@@ -130,6 +130,20 @@ TEST_F(Files, ASettingsFileFillsTheSettingsTheIdentityAndTheCustomerPage) {
   EXPECT_TRUE(b.Shown().empty());
 }
 
+// A store without the rights to be written is told once; files still open and save.
+TEST_F(Files, AStoreThatRefusesWritesKeepsNoFolderButFilesStillOpenAndSave) {
+  b.store.refuseWrites = true;
+  const std::string path = SettingsFile("unit.rilo", UnitSettings());
+  Open(path, 1);
+  const auto shown = b.Shown();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].caption, "偏好設定");
+  EXPECT_EQ(shown[1], kOpened);
+  Save(Path("copy.rilo"));
+  EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kSaved});
+  EXPECT_EQ(ReadBytes(Path("copy.rilo")), ReadBytes(path));
+}
+
 TEST_F(Files, DateBytesAndModelBytesAsTheFileHasThem) {
   const struct {
     SettingsImage image;

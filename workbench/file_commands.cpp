@@ -33,7 +33,7 @@ std::optional<std::string> Workbench::ReadParserText(const std::string &path) {
 // Only a folder that held a file the tool could read or write is offered again.
 void Workbench::RememberFolder(const std::string &path) {
   const std::u8string folder = PathFromUtf8(path).parent_path().u8string();
-  store_.WriteString(kLastFolder, std::string(folder.begin(), folder.end()));
+  KeepPreferences([&] { store_.WriteString(kLastFolder, std::string(folder.begin(), folder.end())); });
 }
 
 void Workbench::NOpenfileClick(FileDialogs &dialogs) {

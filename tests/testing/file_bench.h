@@ -16,6 +16,7 @@
 #include "core/testing/test_ventrix.h"
 #include "link/testing/recording_port.h"
 #include "link/virtual_clock.h"
+#include "workbench/testing/recording_preferences.h"
 #include "workbench/workbench.h"
 
 namespace rilo::testing {
@@ -80,7 +81,7 @@ struct FileBench {
   VirtualClock clock;
   RecordingPort port{clock};
   ScriptedOperator person;
-  MemoryPreferences store;
+  RecordingPreferences store;
   Workbench bench{
       store, person, port, clock, Ventrix(), ProductLine{}, [] { return std::string("2026/1/5"); }};
 };
