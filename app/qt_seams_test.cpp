@@ -123,9 +123,9 @@ TEST(QtClock, WaitForBytesEndsWhenTheyArriveOrAtTheDeadline) {
   TimedPort port;
   QTimer::singleShot(20, [&] { port.waiting = 3; });
   uint32_t start = clock.Tick();
-  clock.WaitForBytes(port, 3, 5000);
+  clock.WaitForBytes(port, 3, 60000);
   EXPECT_EQ(port.waiting, 3u);
-  EXPECT_LT(clock.Tick() - start, 2000u);
+  EXPECT_LT(clock.Tick() - start, 30000u);  // long before the deadline, however loaded the machine
 
   port.waiting = 1;
   start = clock.Tick();

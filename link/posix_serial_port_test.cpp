@@ -7,12 +7,15 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace rilo {
 namespace {
+
+constexpr std::chrono::milliseconds kPatience{10000};
 
 class PosixPortTest : public ::testing::Test {
  protected:
@@ -25,9 +28,11 @@ class PosixPortTest : public ::testing::Test {
   }
   void TearDown() override { close(master); }
 
-  // Bytes reach the other side through the kernel's buffers: wait until they are there.
+  // Bytes reach the other side through the kernel's buffers: wait until they are there
+  // (the limit only ends a test that would hang; a loaded machine may take its time).
   void AwaitWaiting(size_t n) {
-    for (int i = 0; i < 1000 && port.BytesWaiting() < n; ++i)
+    const auto end = std::chrono::steady_clock::now() + kPatience;
+    while (port.BytesWaiting() < n && std::chrono::steady_clock::now() < end)
       usleep(1000);
     ASSERT_EQ(port.BytesWaiting(), n);
   }
@@ -36,7 +41,7 @@ class PosixPortTest : public ::testing::Test {
     std::vector<uint8_t> got;
     while (got.size() < n) {
       pollfd p{master, POLLIN, 0};
-      if (poll(&p, 1, 1000) != 1) break;
+      if (poll(&p, 1, static_cast<int>(kPatience.count())) != 1) break;
       uint8_t buf[256];
       const ssize_t r = read(master, buf, sizeof buf);
       if (r <= 0) break;

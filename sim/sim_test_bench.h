@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -34,17 +37,21 @@ inline const ProductLine &TestProductLine() {
 // length field, data, check bytes.
 inline Bytes Frame(uint8_t command, uint16_t address, uint16_t length, const Bytes &data = {}, int l1 = -1) {
   const auto l = static_cast<uint8_t>(l1 >= 0 ? l1 : 4 + static_cast<int>(data.size()));
-  Bytes frame = {0x80,
-                 command,
-                 l,
-                 l,
-                 static_cast<uint8_t>(address),
-                 static_cast<uint8_t>(address >> 8),
-                 static_cast<uint8_t>(length),
-                 static_cast<uint8_t>(length >> 8)};
-  frame.insert(frame.end(), data.begin(), data.end());
-  const auto check = CheckBytesOf(frame);
-  frame.insert(frame.end(), check.begin(), check.end());
+  // Sized once and filled in place: growing a short vector by insert() trips GCC 12's
+  // -Warray-bounds inside libstdc++ at -O3.
+  Bytes frame(8 + data.size() + 2);
+  const uint8_t header[8] = {0x80,
+                             command,
+                             l,
+                             l,
+                             static_cast<uint8_t>(address),
+                             static_cast<uint8_t>(address >> 8),
+                             static_cast<uint8_t>(length),
+                             static_cast<uint8_t>(length >> 8)};
+  std::copy(std::begin(header), std::end(header), frame.begin());
+  std::copy(data.begin(), data.end(), frame.begin() + 8);
+  const auto check = CheckBytesOf(std::span(frame).first(frame.size() - 2));
+  std::copy(check.begin(), check.end(), frame.end() - 2);
   return frame;
 }
 
