@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <fstream>
+#include <functional>
 
 #include "app/form_menu.h"
 #include "app/qt_file_dialogs.h"
@@ -40,6 +41,15 @@ SettingsImage UnitSettings() {
   return image;
 }
 
+// A person who also looks at the window whenever a message comes up.
+struct WatchingPerson : testing::ScriptedOperator {
+  std::function<void()> onMessage;
+  void Message(const std::string &caption, const std::string &text, Icon icon) override {
+    if (onMessage) onMessage();
+    ScriptedOperator::Message(caption, text, icon);
+  }
+};
+
 class FileWindow : public ::testing::Test {
  protected:
   void Start(int factory) {
@@ -56,7 +66,7 @@ class FileWindow : public ::testing::Test {
   testing::ScratchFolder folder{"rilo-window-files"};
 
   testing::RecordingPreferences store;
-  testing::ScriptedOperator person;
+  WatchingPerson person;
   testing::ScriptedDialogs dialogs;
   VirtualClock clock;
   testing::RecordingPort port{clock};
@@ -71,7 +81,12 @@ TEST_F(FileWindow, OpenThenSaveThroughTheMenuWithTheCustomerPageEdited) {
   std::ofstream(Path("unit.rilo"), std::ios::binary) << JoinCrLf(SettingsFileLines(UnitSettings(), customer));
 
   dialogs.opens.push_back(FileDialogs::Chosen{Path("unit.rilo"), 1});
+  QString titleBehindTheMessage;
+  person.onMessage = [&] { titleBehindTheMessage = window->windowTitle(); };
   window->findChild<QAction *>("NOpenfile")->trigger();
+  person.onMessage = nullptr;
+  // The message box stands over the opened file, not over the window as it was.
+  EXPECT_EQ(titleBehindTheMessage, QString::fromUtf8("RILO1-Q12 設定程式"));
 
   EXPECT_EQ(person.Texts(), std::vector<std::string>{"檔案開啟完成!!"});
   EXPECT_EQ(dialogs.shown.back().filter, "Rilo File (*.rilo)|*.rilo|");

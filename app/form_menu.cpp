@@ -30,6 +30,7 @@
 #include "app/exception_box.h"
 #include "app/form_pages.h"
 #include "app/form_ver.h"
+#include "app/mirroring_operator.h"
 #include "app/page_printer.h"
 #include "app/password_form.h"
 #include "app/qt_clock.h"
@@ -132,7 +133,8 @@ void TFormMenu::TakeSeams(WindowSeams &seams) {
     ownPerson_ = std::make_unique<QtOperator>(this, progress_);
     seams.person = ownPerson_.get();
   }
-  person_ = seams.person;
+  mirroringPerson_ = std::make_unique<MirroringOperator>(*seams.person, [this] { MirrorWorkbench(); });
+  person_ = mirroringPerson_.get();
   if (!seams.printer) {
     ownPrinter_ = std::make_unique<PrintDialogChooser>(this);
     seams.printer = ownPrinter_.get();
@@ -384,6 +386,11 @@ WindowGeometry TFormMenu::Geometry() const {
 
 void TFormMenu::Handle(const std::function<void()> &handler) {
   RunGuarded(*person_, handler);
+  MirrorWorkbench();
+}
+
+void TFormMenu::MirrorWorkbench() {
+  if (!workbench_) return;
   if (binder_) binder_->Mirror(workbench_->view());
   if (customerBinder_) customerBinder_->Mirror();
 }

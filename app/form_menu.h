@@ -85,10 +85,14 @@ class TFormMenu : public QMainWindow {
   // Runs a handler: anything it throws goes to the exception box, then the widgets
   // mirror the Workbench.
   void Handle(const std::function<void()> &handler);
+  // The widgets take the Workbench's state: after every handler, and before every
+  // message box a handler shows.
+  void MirrorWorkbench();
   // Runs a device command with the rest of the window shut until it ends.
   void DeviceCommand(const std::function<void()> &command);
 
   std::unique_ptr<Operator> ownPerson_;
+  std::unique_ptr<Operator> mirroringPerson_;
   Operator *person_ = nullptr;
   std::unique_ptr<PrinterChooser> ownPrinter_;
   PrinterChooser *printer_ = nullptr;
