@@ -1,10 +1,36 @@
+# GoogleTest and rilo_add_test; included by every folder that has tests.
+include_guard(GLOBAL)
+
+# A cross build cannot use the system's GoogleTest (built for the host): it builds
+# Debian's googletest sources with the same compiler instead.
+set(RILO_GTEST_SOURCE "" CACHE PATH "GoogleTest source folder to build with the project's compiler")
+if(CMAKE_CROSSCOMPILING AND NOT RILO_GTEST_SOURCE)
+  set(RILO_GTEST_SOURCE /usr/src/googletest/googletest)
+endif()
+if(RILO_GTEST_SOURCE)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  # Its own CMake names the targets GTest::gtest and GTest::gtest_main.
+  add_subdirectory(${RILO_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+else()
+  find_package(GTest REQUIRED)
+endif()
+include(GoogleTest)
+
 # rilo_add_test(NAME name SOURCES ... LIBS ...)
-# One GoogleTest program per call; CTest sees each test case by name.
+# One GoogleTest program per call; CTest sees each test case by name. Under an
+# emulator (Wine) each program is one CTest test: starting it once per case would
+# cost more than the cases themselves.
 function(rilo_add_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
-  gtest_discover_tests(${T_NAME}
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
-    DISCOVERY_TIMEOUT 60)
+  if(CMAKE_CROSSCOMPILING)
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+    rilo_wine_test(${T_NAME})
+  else()
+    gtest_discover_tests(${T_NAME}
+      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+      DISCOVERY_TIMEOUT 60)
+  endif()
 endfunction()

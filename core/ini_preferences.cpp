@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #if defined(_WIN32)
+#include "core/fallback_preferences.h"
 #include "core/registry_preferences.h"
 #endif
 
@@ -124,7 +125,9 @@ std::string DefaultPreferencesPath() {
 
 std::unique_ptr<Preferences> OpenPreferenceStore() {
 #if defined(_WIN32)
-  return std::make_unique<RegistryPreferences>();
+  return std::make_unique<FallbackPreferences>(
+      std::make_unique<RegistryPreferences>(HKEY_LOCAL_MACHINE, kPreferencesKey),
+      std::make_unique<RegistryPreferences>(HKEY_CURRENT_USER, kPreferencesKey));
 #else
   return std::make_unique<IniPreferences>(DefaultPreferencesPath());
 #endif

@@ -24,8 +24,11 @@
 
 namespace rilo::testing {
 
-inline std::string ReadWholeFile(const std::filesystem::path &path) {
-  std::ifstream in(path, std::ios::binary);
+// Byte for byte unless told otherwise: what a program printed is read as text, since
+// its lines end in CR LF on Windows.
+inline std::string ReadWholeFile(const std::filesystem::path &path,
+                                 std::ios::openmode mode = std::ios::binary) {
+  std::ifstream in(path, mode);
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
@@ -74,11 +77,14 @@ inline ProgramResult RunProgram(const std::string &program, const std::string &a
 #endif
   const std::string command =
       "\"" + ProgramFolder() + program + "\" " + args + " >\"" + out + "\" 2>\"" + err + "\" <" + nothing;
+#if defined(_WIN32)
+  // cmd.exe drops the first and the last quote of a line that holds more than two.
+  int status = std::system(("\"" + command + "\"").c_str());
+#else
   int status = std::system(command.c_str());
-#if !defined(_WIN32)
   status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
-  return {status, ReadWholeFile(out), ReadWholeFile(err)};
+  return {status, ReadWholeFile(out, std::ios::in), ReadWholeFile(err, std::ios::in)};
 }
 
 #if !defined(_WIN32)
