@@ -7,6 +7,9 @@ set(CMAKE_CROSSCOMPILING_EMULATOR
     ${CMAKE_COMMAND} -E env --unset=DISPLAY WINEPREFIX=${RILO_WINEPREFIX} WINEDEBUG=-all
     "WINEDLLOVERRIDES=mscoree,mshtml=" ${WINE_PROGRAM})
 
+# rilo-unit-sim built for this machine: the COM-port test runs rilo-cli.exe against it.
+set(RILO_HOST_UNIT_SIM "" CACHE FILEPATH "rilo-unit-sim of a native build, for the COM-port test under Wine")
+
 # The prefix is made once before the first test, not by each of several tests started together.
 add_test(NAME wine_prefix COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} wineboot --init)
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine)

@@ -3,6 +3,20 @@
 #include "link/win32_serial_port.h"
 
 namespace rilo {
+namespace {
+
+// A pseudo-terminal that Wine maps as a COM port keeps no parity, so SetCommState
+// with even parity fails there; it has no modem lines either, which tells it from a
+// real port. Such a port is used without parity, as the POSIX port uses one; a real
+// port's refusal stands.
+bool PseudoTerminalWithoutParity(HANDLE handle, DCB dcb) {
+  DWORD lines = 0;
+  if (GetCommModemStatus(handle, &lines)) return false;
+  dcb.Parity = NOPARITY;
+  return SetCommState(handle, &dcb) != 0;
+}
+
+}  // namespace
 
 bool Win32SerialPort::Open(const std::string &device) {
   Close();
@@ -17,7 +31,7 @@ bool Win32SerialPort::Open(const std::string &device) {
   dcb.ByteSize = 8;
   dcb.Parity = EVENPARITY;
   dcb.StopBits = ONESTOPBIT;
-  ok = ok && SetCommState(handle_, &dcb) != 0;
+  ok = ok && (SetCommState(handle_, &dcb) != 0 || PseudoTerminalWithoutParity(handle_, dcb));
   if (!ok) Close();
   return ok;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds everything under AddressSanitizer and
 # UndefinedBehaviorSanitizer and runs every test, does the same for the Release build,
-# builds the Debian package from it and tries it, then runs each fuzzer briefly.
+# builds the Windows programs and runs their tests under Wine, builds the Debian
+# package from the Release build and tries it, then runs each fuzzer briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/deps.sh
@@ -15,6 +16,8 @@ cmake --build build/asan
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release
 (cd build/release && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)")
+# The Windows build, its tests under Wine; the COM-port test uses the Release build's unit.
+./scripts/wine_test.sh build/release/bin/rilo-unit-sim
 # The Debian package, from that Release build, tried from a scratch root.
 ./scripts/package_test.sh build/release
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRILO_FUZZ=ON >/dev/null

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# The Windows build from the same source: cross-compiles Ventrix, the core layers,
+# rilo-cli and the tests with MinGW-w64 (no Qt) in build/mingw, then runs the tests
+# under Wine in a prefix inside that folder, with no display. The COM-port test drives
+# rilo-cli.exe against UNIT_SIM, a rilo-unit-sim built for this machine.
+# usage: scripts/wine_test.sh [UNIT_SIM]   (default build/release/bin/rilo-unit-sim)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+sim=$(realpath "${1:-build/release/bin/rilo-unit-sim}")
+cmake -S . -B build/mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DCMAKE_BUILD_TYPE=Debug -DRILO_WITH_QT=OFF -DRILO_HOST_UNIT_SIM="$sim" >/dev/null
+cmake --build build/mingw
+status=0
+(cd build/mingw && ctest --output-on-failure -j"$(nproc)") || status=$?
+# Nothing of Wine stays running after the stage.
+WINEPREFIX="$PWD/build/mingw/wine-prefix" wineserver -k 2>/dev/null || true
+exit "$status"

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# rilo-cli.exe reads and writes a unit's settings through the Win32 serial port under
+# Wine. The COM ports are Wine's links to the pseudo-terminal of a rilo-unit-sim running
+# on this machine: COM5 opened by its plain name, COM12 as "\\.\COM12".
+# usage: wine_com_port_test.sh UNIT_SIM BIN_DIR WINEPREFIX RUN...
+#   RUN... starts a Windows program (Wine with its prefix and settings).
+set -euo pipefail
+sim=$1 bin=$2 prefix=$3
+shift 3
+run=("$@")
+scratch=$(mktemp -d)
+simpid=""
+cleanup() {
+  [ -z "$simpid" ] || kill "$simpid" 2>/dev/null || true
+  rm -f "$prefix/dosdevices/com5" "$prefix/dosdevices/com12"
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+"$sim" --role rx --link "$scratch/unit" >"$scratch/sim.out" 2>&1 &
+simpid=$!
+for _ in $(seq 100); do
+  [ -e "$scratch/unit" ] && break
+  sleep 0.1
+done
+[ -e "$scratch/unit" ] || { echo "rilo-unit-sim did not start"; exit 1; }
+ln -sfn "$scratch/unit" "$prefix/dosdevices/com5"
+ln -sfn "$scratch/unit" "$prefix/dosdevices/com12"
+cd "$scratch"
+
+passed=0 failures=0
+check() {
+  if [ "$1" = ok ]; then
+    passed=$((passed + 1))
+  else
+    failures=$((failures + 1))
+  fi
+}
+# cli EXPECTED_EXIT EXPECTED_MESSAGE ARGS...: runs rilo-cli.exe, checks its exit status
+# and that its messages hold the expected one.
+cli() {
+  local want=$1 message=$2 status=0
+  shift 2
+  "${run[@]}" "$bin/rilo-cli.exe" "$@" >out.txt 2>err.txt || status=$?
+  if [ "$status" -ne "$want" ] || { [ -n "$message" ] && ! grep -qF "$message" err.txt; }; then
+    echo "FAILED: rilo-cli $* ended with $status (expected $want); it said:"
+    cat err.txt
+    check failed
+  else
+    check ok
+  fi
+}
+
+cli 0 "讀取: 讀取設定完成!!" read COM5 -o read.rilo
+cli 0 "" set read.rilo CBEWAction=7 -o changed.rilo
+cli 0 "寫入: 寫入設定完成!!" write COM12 changed.rilo
+cli 0 "讀取: 讀取設定完成!!" read COM12 -o again.rilo
+# What the unit holds now is what was written.
+cli 0 "" show changed.rilo
+mv out.txt changed.txt
+cli 0 "" show again.rilo
+if ! grep -q "^CBEWAction=7" out.txt || ! cmp -s changed.txt out.txt; then
+  echo "FAILED: the unit does not hold what was written"
+  diff changed.txt out.txt || true
+  check failed
+else
+  check ok
+fi
+# A COM port that leads nowhere is the connection failure, not a hang.
+rm "$prefix/dosdevices/com12"
+cli 1 "連線失敗" read COM12 -o none.rilo
+
+echo "$passed passed, $failures failed"
+[ "$failures" -eq 0 ]
