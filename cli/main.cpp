@@ -10,6 +10,13 @@
 #include "link/steady_clock.h"
 #include "link/system_serial_port.h"
 
+#if defined(_WIN32)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 namespace {
 
 // Each unit on a serial port of the system and a steady clock of its own.
@@ -64,6 +71,10 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char **argv) {
+#if defined(_WIN32)
+  // The messages are UTF-8; a Windows console shows them as written only when told so.
+  SetConsoleOutputCP(CP_UTF8);
+#endif
   if (argc < 2) return Usage();
   const std::string name = argv[1];
   if (name == "--help") {

@@ -18,7 +18,12 @@ void SteadyClock::Pause(uint32_t ms) {
 void SteadyClock::WaitForBytes(SerialPort &port, size_t count, uint32_t ms) {
   const size_t waiting = port.BytesWaiting();
   if (waiting >= count) return;
-  const auto missing = std::chrono::microseconds((count - waiting) * kByteMicros);
+  auto missing = std::chrono::microseconds((count - waiting) * kByteMicros);
+#if defined(_WIN32)
+  // Windows sleeps in whole milliseconds, and MinGW's runtime rounds a part down: a
+  // wait asked in whole ones, rounded up, is never shorter than the bytes' wire time.
+  missing = std::chrono::ceil<std::chrono::milliseconds>(missing);
+#endif
   std::this_thread::sleep_for(std::min<std::chrono::microseconds>(missing, std::chrono::milliseconds(ms)));
 }
 
