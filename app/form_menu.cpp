@@ -264,7 +264,8 @@ QWidget *TFormMenu::BuildIdentityPanel() {
     label->setObjectName(f.label);
     auto *edit = new QLineEdit(panel);
     edit->setObjectName(f.edit);
-    edit->setFixedWidth(96);
+    // The fields take the room the wider pages give the panel; the captions keep beside them.
+    edit->setMinimumWidth(96);
     edit->setReadOnly(true);
     grid->addWidget(label, f.row, f.column);
     grid->addWidget(edit, f.row, f.column + 1);
