@@ -5,6 +5,7 @@
 
 #include "core/conversion.h"
 #include "link/loader.h"
+#include "link/read_back.h"
 
 namespace rilo {
 namespace {
@@ -15,6 +16,8 @@ constexpr int kIdentityUnchangedProgress = 512;
 
 constexpr const char *kRestoreErrorCaption = "寫入設定錯誤";
 constexpr const char *kRestoreErrorText = "寫入設定錯誤,請再試一次";
+// The restore belongs to a write: its read-back is told under the write's caption.
+constexpr const char *kReadBackCaption = "寫入";
 
 }  // namespace
 
@@ -45,6 +48,9 @@ bool Loader::UpdateIdentityPage(uint16_t segment, std::string_view serialText, s
   std::copy(dateBytes.begin(), dateBytes.end(), InfoPage.begin() + kDateAt);
   Seal(InfoPage.data(), InfoPage.size());
 
+  // From the moment the erase goes out, the unit may be left without these pages.
+  if (CurrentPassword != kErasedPassword)
+    InterruptedUpdate = TopSegmentBackup{SavedTopPages, InfoPage, CurrentPassword};
   EnterLoader();
   SendPassword();
   return EraseSegment(segment);
@@ -74,14 +80,54 @@ bool Loader::RestoreTopPages() {
     if (machineType_ == "10") identity[kMarkerAt] = 0xAC;
     Seal(identity.data(), identity.size());
   }
+  const std::array<const PageFrame *, 4> pages = {&SavedTopPages[0], &SavedTopPages[1], &SavedTopPages[2],
+                                                  &identity};
   // The first page the unit does not take ends the restore: the rest would land on
-  // a loader that is no longer listening to us.
-  const bool restored = std::all_of(SavedTopPages.begin(), SavedTopPages.end(),
-                                    [this](const PageFrame &page) { return RestorePage(page); }) &&
-                        RestorePage(identity);
-  if (restored) return true;
-  person_.Message(kRestoreErrorCaption, kRestoreErrorText, Icon::Error);
-  return false;
+  // a loader that is no longer listening.
+  for (const PageFrame *page : pages) {
+    if (!RestorePage(*page)) {
+      person_.Message(kRestoreErrorCaption, kRestoreErrorText, Icon::Error);
+      return false;
+    }
+  }
+  for (const PageFrame *page : pages) {
+    std::array<uint8_t, 128> readBack;
+    if (ReadBack(PageAddress(*page), readBack) != ReadOutcome::Read) {
+      person_.Message(kRestoreErrorCaption, kRestoreErrorText, Icon::Error);
+      return false;
+    }
+    if (!MatchesReadBack(person_, kReadBackCaption, PageAddress(*page),
+                         std::span(*page).subspan(kPageData, readBack.size()), readBack))
+      return false;
+  }
+  return true;
+}
+
+bool Loader::FinishInterruptedUpdate() {
+  if (!InterruptedUpdate || CurrentPassword != kErasedPassword) return true;
+  const TopSegmentBackup backup = *InterruptedUpdate;
+  if (InfoPage[kMarkerAt] == 0xFF) {
+    SavedTopPages = backup.pages;
+    InfoPage = backup.identity;
+    if (!RestoreTopPages()) return false;
+  }
+  // The vectors go last; until they are back the unit would not start.
+  EnterLoader();
+  SendDefaultPassword();
+  if (PatchNeeded) {
+    StartRomLoader();
+    SendDefaultPassword();
+    SendLoaderPatch();
+    StartPatch();
+  }
+  CurrentPassword = backup.vectors;
+  if (!WriteVectors()) {
+    CurrentPassword = kErasedPassword;
+    person_.Message(kRestoreErrorCaption, kRestoreErrorText, Icon::Error);
+    return false;
+  }
+  InterruptedUpdate.reset();
+  return true;
 }
 
 }  // namespace rilo

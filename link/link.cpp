@@ -20,12 +20,19 @@ uint32_t WireMillis(size_t bytes) {
 }  // namespace
 
 void Link::OpenPort(const std::string &device) {
+  device_ = device;
   if (port_.Open(device)) {
     state_ = PortState::Open;
     return;
   }
   state_ = PortState::Unusable;
   person_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Information);
+}
+
+bool Link::Reopen() {
+  if (state_ == PortState::NeverOpened || (state_ == PortState::Open && port_.IsOpen())) return true;
+  state_ = port_.Open(device_) ? PortState::Open : PortState::Unusable;
+  return state_ == PortState::Open;
 }
 
 void Link::ClosePort() {

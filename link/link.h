@@ -27,9 +27,13 @@ class Link {
   Link(SerialPort &port, Clock &clock, Operator &person) : port_(port), clock_(clock), person_(person) {}
 
   // Opens and configures `device` (see DevicePath). On failure tells the person and
-  // leaves the link unusable until the next start.
+  // leaves the link unusable until Reopen succeeds.
   void OpenPort(const std::string &device);
   void ClosePort();
+  // Opens the device of OpenPort again when the port is not open: it failed then, or
+  // closed itself because its device went away. True when the port is open now, or was
+  // never opened at all (the loader entry tells of that); says nothing itself.
+  bool Reopen();
   PortState State() const { return state_; }
   uint8_t PortOpen() const { return state_ == PortState::Open ? 1 : 0; }
 
@@ -64,6 +68,7 @@ class Link {
   Clock &clock_;
   Operator &person_;
   PortState state_ = PortState::NeverOpened;
+  std::string device_;  // as opened at start-up; a port chosen later waits for the next start
   size_t replyLength_ = 0;
 };
 

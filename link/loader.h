@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -44,7 +46,8 @@ class Loader {
   std::string DeviceRole;       // "Tx", "Rx" or empty, from the last identification
   uint16_t LoaderVersion = 0;   // 0x0161 for 1.61, from the last identification; 0 unknown
   VectorTable CurrentPassword{};
-  PageFrame InfoPage;  // identity page 0xFF60 as a ready-to-send write frame
+  PageFrame InfoPage;         // identity page 0xFF60 as a ready-to-send write frame
+  bool InfoPageRead = false;  // the last handshake read the identity page (else InfoPage is all 0xFF)
 
   // Resets the unit into its loader through DTR and RTS; the reply buffer's first
   // byte tells whether it answered the sync.
@@ -84,6 +87,10 @@ class Loader {
   // bytes; InfoPage stays all 0xFF unless the reply passed its checks.
   ReadOutcome ReadPageOutcome(uint16_t address);
   bool ReadPage(uint16_t address) { return ReadPageOutcome(address) == ReadOutcome::Read; }
+  // Reads the 128 bytes at `address` into `data` from a loader still open after a write:
+  // no entry, no password, no sync, so a read-back costs one frame and its reply.
+  // `data` is left alone unless Read.
+  ReadOutcome ReadBack(uint16_t address, std::span<uint8_t, 128> data);
 
   // ---- The identity page (0xFF60) in the top flash segment -----------------------------
   // Pages 0xFE00, 0xFE80, 0xFF00 as read before the top segment is erased.
@@ -95,8 +102,26 @@ class Loader {
   // A text that is not a number throws ConversionError before anything is erased.
   bool UpdateIdentityPage(uint16_t segment, std::string_view serialText, std::string_view dateText);
   // Writes the saved pages and the identity page back after that erase, with the model
-  // marker of MachineType. False, after telling the person, at the first page refused.
+  // marker of MachineType, and reads them back. False, after telling the person, at the
+  // first page refused or read back different.
   bool RestoreTopPages();
+
+  // What an identity update whose top-segment erase went out must put back, held until
+  // the command that sent the erase ends well: a unit cut off in between (cable pulled,
+  // a page refused) is left without its top pages and its vectors, and no later
+  // settings write could pass its model check. Held only for a unit that was opened
+  // with its own password; a blank one (a firmware burn) is burned again instead.
+  struct TopSegmentBackup {
+    std::array<PageFrame, 3> pages;
+    PageFrame identity;
+    VectorTable vectors;
+  };
+  std::optional<TopSegmentBackup> InterruptedUpdate;
+  // After a handshake: when a backup is held and the unit opened only with the erased-
+  // device password, writes back its top pages (if its identity page is blank) and its
+  // vectors. True when there was nothing to finish or it is finished; false, after the
+  // restore's own message, when the unit did not take it.
+  bool FinishInterruptedUpdate();
 
  private:
   bool Accepted() const { return link_.ReplyBuffer[0] == kAccepted; }
@@ -108,12 +133,12 @@ class Loader {
   // Sends a frame, waits for one byte, and syncs when the unit accepted it.
   bool Command(const uint8_t *frame, size_t count, uint32_t timeoutMs);
   bool Password(const VectorTable &password);
-  // ReadPageOutcome with the loader opened by `password`.
-  ReadOutcome ReadPageUnlockedBy(uint16_t address, const VectorTable &password);
   void RunEntryPattern(bool rtsInverted);
   // Sends a saved page frame as it is (after StartPatch with the patch) and syncs;
   // true when the unit accepted the page and answered the sync.
   bool RestorePage(const PageFrame &page);
+  // The read request for 128 bytes at `address`.
+  Frame10 ReadFrame(uint16_t address) const;
   // Zeroes the last two bytes and folds the check bytes into them.
   void Seal(uint8_t *frame, size_t count) const;
 

@@ -82,6 +82,13 @@ void Loader::SendSync() {
 }
 
 bool Loader::ConnectDevice() {
+  InfoPageRead = false;
+  // A port that went away with its device (a USB adapter pulled and plugged in again)
+  // is opened afresh rather than left dead until the next start.
+  if (!link_.Reopen()) {
+    person_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Information);
+    return false;
+  }
   bool unlocked = false;
   EnterLoader();
   CurrentPassword = productLine_.PasswordA;
@@ -118,7 +125,7 @@ bool Loader::ConnectDevice() {
     IdentifyDevice();
   }
 
-  ReadPage(kInfoPageAddress);  // a failed read leaves the marker 0xFF
+  InfoPageRead = ReadPage(kInfoPageAddress);  // a failed read leaves the marker 0xFF
   if (flags_.Factory == 1) {
     DeviceConnected = 1;
     return true;

@@ -29,6 +29,14 @@ uint16_t SettingsAddress(int block) {
 
 }  // namespace
 
+Frame10 Loader::ReadFrame(uint16_t address) const {
+  Frame10 frame = {
+      0x80, 0x14, 0x04, 0x04, static_cast<uint8_t>(address & 0xFF), static_cast<uint8_t>(address >> 8),
+      0x80, 0x00};
+  Seal(frame.data(), frame.size());
+  return frame;
+}
+
 void Loader::Seal(uint8_t *frame, size_t count) const {
   frame[count - 2] = 0;
   frame[count - 1] = 0;
@@ -44,6 +52,8 @@ bool Loader::Command(const uint8_t *frame, size_t count, uint32_t timeoutMs) {
 }
 
 bool Loader::MassErase() {
+  // The firmware write starts here, before its handshake: the port must be there too.
+  link_.Reopen();
   EnterLoader();
   link_.SendFrame(kMassEraseFrame.data(), kMassEraseFrame.size());
   link_.WaitReply(kMassEraseWaitMs, 1);
@@ -151,18 +161,21 @@ bool Loader::ReadSettingsBlock(int block, SettingsImage &deviceSettings) {
   return true;
 }
 
-ReadOutcome Loader::ReadPageOutcome(uint16_t address) {
-  return ReadPageUnlockedBy(address, CurrentPassword);
+ReadOutcome Loader::ReadBack(uint16_t address, std::span<uint8_t, 128> data) {
+  const Frame10 frame = ReadFrame(address);
+  link_.SendFrame(frame.data(), frame.size());
+  link_.WaitReply(kPageReadWaitMs, kDataReplyLength);
+  const ReadOutcome outcome = DataReplyOutcome();
+  if (outcome == ReadOutcome::Read)
+    std::copy_n(link_.ReplyBuffer.begin() + kReplyData, kBlockSize, data.begin());
+  return outcome;
 }
 
-ReadOutcome Loader::ReadPageUnlockedBy(uint16_t address, const VectorTable &password) {
+ReadOutcome Loader::ReadPageOutcome(uint16_t address) {
   InfoPage.fill(0xFF);
-  Frame10 frame = {
-      0x80, 0x14, 0x04, 0x04, static_cast<uint8_t>(address & 0xFF), static_cast<uint8_t>(address >> 8),
-      0x80, 0x00};
-  Seal(frame.data(), frame.size());
+  const Frame10 frame = ReadFrame(address);
   EnterLoader();
-  Password(password);
+  SendPassword();
   link_.SendFrame(frame.data(), frame.size());
   link_.WaitReply(kPageReadWaitMs, kDataReplyLength);
   const ReadOutcome outcome = DataReplyOutcome();

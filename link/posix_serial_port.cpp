@@ -1,6 +1,7 @@
 #include "link/posix_serial_port.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -41,9 +42,20 @@ bool Took(int fd, const termios &wanted, bool parity) {
          (now.c_iflag & (IXON | ICRNL | ISTRIP)) == 0 && (now.c_oflag & OPOST) == 0;
 }
 
-// Refused on a pseudo-terminal; a real port's refusal shows as a unit that does not answer.
+// Refused on a pseudo-terminal; a real port's refusal shows as a unit that does not
+// answer, and a device gone shows at the next read or write.
 void SetLine(int fd, int line, bool on) {
   if (fd >= 0) ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line);
+}
+
+bool DeviceGone(int error) {
+  return error == EIO || error == ENXIO || error == ENODEV;
+}
+
+// The far end hung up: a USB adapter pulled out, or the simulated unit stopped.
+bool HungUp(int fd) {
+  pollfd watch{fd, 0, 0};
+  return poll(&watch, 1, 0) > 0 && (watch.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
 }  // namespace
@@ -85,8 +97,12 @@ void PosixSerialPort::Close() {
   pseudo_ = false;
 }
 
+void PosixSerialPort::CloseIfGone() {
+  if (DeviceGone(errno)) Close();
+}
+
 void PosixSerialPort::PurgeInput() {
-  if (fd_ >= 0) tcflush(fd_, TCIFLUSH);
+  if (fd_ >= 0 && tcflush(fd_, TCIFLUSH) != 0) CloseIfGone();
 }
 
 void PosixSerialPort::Write(const uint8_t *data, size_t count) {
@@ -95,17 +111,32 @@ void PosixSerialPort::Write(const uint8_t *data, size_t count) {
   while (done < count) {
     const ssize_t n = ::write(fd_, data + done, count - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;  // a failed write shows as a missing reply
+    if (n <= 0) {  // a failed write shows as a missing reply
+      if (n < 0) CloseIfGone();
+      return;
+    }
     done += static_cast<size_t>(n);
   }
-  while (tcdrain(fd_) != 0 && errno == EINTR) {
+  while (tcdrain(fd_) != 0) {
+    if (errno == EINTR) continue;
+    CloseIfGone();
+    return;
   }
 }
 
 size_t PosixSerialPort::BytesWaiting() {
+  if (fd_ < 0) return 0;
   int n = 0;
-  if (fd_ < 0 || ioctl(fd_, FIONREAD, &n) != 0 || n < 0) return 0;
-  return static_cast<size_t>(n);
+  if (ioctl(fd_, FIONREAD, &n) != 0) {
+    CloseIfGone();
+    return 0;
+  }
+  // Nothing waiting may also mean nobody is there any more.
+  if (n == 0 && HungUp(fd_)) {
+    Close();
+    return 0;
+  }
+  return n > 0 ? static_cast<size_t>(n) : 0;
 }
 
 size_t PosixSerialPort::Read(uint8_t *into, size_t count) {
@@ -114,6 +145,7 @@ size_t PosixSerialPort::Read(uint8_t *into, size_t count) {
   do {
     n = ::read(fd_, into, count);
   } while (n < 0 && errno == EINTR);
+  if (n < 0) CloseIfGone();
   return n > 0 ? static_cast<size_t>(n) : 0;
 }
 

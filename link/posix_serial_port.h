@@ -1,7 +1,8 @@
 // A serial port on a POSIX system through termios. Bytes waiting is the driver's own
 // count (FIONREAD), as the loader link polls it. Pseudo-terminals (the simulated unit)
 // carry no modem lines and no parity: there those refusals are expected and ignored;
-// on a real port they make the open fail.
+// on a real port they make the open fail. A device that went away (EIO, ENXIO, ENODEV,
+// or a hang-up) closes the port.
 #pragma once
 
 #include <string>
@@ -33,6 +34,8 @@ class PosixSerialPort : public SerialPort {
 
  private:
   bool Configure();
+  // Closes the port when the last call failed because the device is gone.
+  void CloseIfGone();
 
   int fd_ = -1;
   bool pseudo_ = false;

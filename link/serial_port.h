@@ -17,6 +17,8 @@ class SerialPort {
   // bit, binary. False when it cannot be opened or configured (the port is closed then).
   virtual bool Open(const std::string &device) = 0;
   virtual void Close() = 0;
+  // False also once an operation found the device gone (a USB adapter pulled out): the
+  // port then closes itself, and only a new Open brings it back.
   virtual bool IsOpen() const = 0;
 
   // Discards what is waiting in the receive queue; the transmit side is left alone.

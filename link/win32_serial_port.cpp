@@ -42,28 +42,56 @@ void Win32SerialPort::Close() {
   handle_ = INVALID_HANDLE_VALUE;
 }
 
+void Win32SerialPort::CloseIfGone() {
+  switch (GetLastError()) {
+    // What the serial drivers answer once their device was unplugged.
+    case ERROR_ACCESS_DENIED:
+    case ERROR_BAD_COMMAND:
+    case ERROR_GEN_FAILURE:
+    case ERROR_INVALID_HANDLE:
+    case ERROR_OPERATION_ABORTED:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_FILE_NOT_FOUND:
+      Close();
+      break;
+    default:
+      break;
+  }
+}
+
 void Win32SerialPort::PurgeInput() {
-  if (IsOpen()) PurgeComm(handle_, PURGE_RXCLEAR);
+  if (IsOpen() && !PurgeComm(handle_, PURGE_RXCLEAR)) CloseIfGone();
 }
 
 void Win32SerialPort::Write(const uint8_t *data, size_t count) {
   DWORD written = 0;
-  if (IsOpen()) WriteFile(handle_, data, static_cast<DWORD>(count), &written, nullptr);
+  if (IsOpen() && !WriteFile(handle_, data, static_cast<DWORD>(count), &written, nullptr)) CloseIfGone();
 }
 
 size_t Win32SerialPort::BytesWaiting() {
   DWORD errors = 0;
   COMSTAT status{};
-  if (!IsOpen() || !ClearCommError(handle_, &errors, &status)) return 0;
+  if (!IsOpen()) return 0;
+  if (!ClearCommError(handle_, &errors, &status)) {
+    CloseIfGone();
+    return 0;
+  }
   return status.cbInQue;
 }
 
 size_t Win32SerialPort::Read(uint8_t *into, size_t count) {
   DWORD read = 0;
-  if (!IsOpen() || !ReadFile(handle_, into, static_cast<DWORD>(count), &read, nullptr)) return 0;
+  if (!IsOpen()) return 0;
+  if (!ReadFile(handle_, into, static_cast<DWORD>(count), &read, nullptr)) {
+    CloseIfGone();
+    return 0;
+  }
   return read;
 }
 
+// A port without modem lines (a pseudo-terminal under Wine) refuses these: that says
+// nothing of the device being gone, which the next read or write finds out.
 void Win32SerialPort::SetDtr(bool on) {
   if (IsOpen()) EscapeCommFunction(handle_, on ? SETDTR : CLRDTR);
 }

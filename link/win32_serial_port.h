@@ -1,5 +1,6 @@
 // A serial port on Windows through the Win32 communications API. Synchronous I/O and
-// no timeouts: the link reads only what ClearCommError reports as queued.
+// no timeouts: the link reads only what ClearCommError reports as queued. A device
+// that went away (the errors its driver then answers) closes the port.
 #pragma once
 
 #if defined(_WIN32)
@@ -34,6 +35,9 @@ class Win32SerialPort : public SerialPort {
   void SetRts(bool on) override;
 
  private:
+  // Closes the port when the last call failed because the device is gone.
+  void CloseIfGone();
+
   HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 

@@ -19,13 +19,24 @@ void Workbench::ShowVersion(const PageFrame &identityPage) {
   op_.Message(kProgramTitle, "韌體版本：" + Version(identityPage), Icon::None);
 }
 
+// The version of the unit on the line, read by a handshake of its own. A unit that
+// does not answer, or whose identity page did not come, has no version to show: the
+// last unit's, or the 255.255 of an unread page, would pass for its own.
+void Workbench::ShowUnitVersion() {
+  if (!loader_.ConnectDevice()) return;
+  if (!loader_.InfoPageRead) {
+    op_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Error);
+    return;
+  }
+  ShowVersion(loader_.InfoPage);
+}
+
 void Workbench::NFirmwareVerClick() {
-  CommandScope scope(*this, false);
+  CommandScope scope(*this, LoadedSource == 1);
   if (!scope.Started()) return;
   switch (LoadedSource) {
     case 1:
-      loader_.ConnectDevice();
-      ShowVersion(loader_.InfoPage);
+      ShowUnitVersion();
       return;
     case 2:
       if (const PageFrame *page = FindPage(*firmware.SingleImage, kInfoPageAddress)) {
@@ -56,10 +67,9 @@ void Workbench::NFirmwareVerClick() {
 }
 
 void Workbench::NOnlineTestClick() {
-  CommandScope scope(*this, false);
+  CommandScope scope(*this, true);
   if (!scope.Started()) return;
-  loader_.ConnectDevice();
-  ShowVersion(loader_.InfoPage);
+  ShowUnitVersion();
 }
 
 }  // namespace rilo

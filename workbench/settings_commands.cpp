@@ -1,8 +1,10 @@
 // Reading a unit's settings into the window and writing them back, with the identity
 // page on the factory path.
 #include <algorithm>
+#include <span>
 
 #include "core/conversion.h"
+#include "link/read_back.h"
 #include "workbench/command_scope.h"
 
 namespace rilo {
@@ -22,6 +24,8 @@ constexpr const char *kOverwriteId = "ID-CODE與原先不符,是否要覆蓋原�
 constexpr const char *kEmptyDate = "20  /  /";
 constexpr int kFailedProgress = 7;
 constexpr uint16_t kTopSegment = 0xFE00;
+constexpr uint16_t kSettingsBlock0 = 0x1000;
+constexpr uint16_t kSettingsBlock1 = 0x1080;
 
 // The machine type a unit's model marker stands for.
 std::string_view TypeOfMarker(uint8_t marker) {
@@ -84,6 +88,7 @@ bool Workbench::WriteSettings() {
   if (!loader_.ConnectDevice()) return failed();
   loader_.IdentifyDevice();
   op_.StepProgress();
+  if (!loader_.FinishInterruptedUpdate()) return failed();
 
   loader_.ReadPage(kInfoPageAddress);
   const std::string_view markerType = TypeOfMarker(loader_.InfoPage[kMarkerAt]);
@@ -117,6 +122,7 @@ bool Workbench::WriteSettings() {
       // back the vectors it opened with (its password), or it would no longer start.
       if (loader_.PatchNeeded) loader_.StartPatch();
       if (!loader_.WriteVectors()) return failed();
+      loader_.InterruptedUpdate.reset();
       op_.StepProgress();
     }
     return true;
@@ -152,7 +158,22 @@ bool Workbench::EraseAndWriteBlocks() {
   op_.StepProgress();
   if (!loader_.WriteSettingsBlock(0, editor_.Image)) return false;
   op_.StepProgress();
-  return true;
+  return BlocksTook();
+}
+
+// Both blocks read back and compared with what went out, block 1 with the check-word
+// routine in place of its bytes 104..121.
+bool Workbench::BlocksTook() {
+  SettingsImage readBack{};
+  for (int block : {1, 0}) {
+    const std::span<uint8_t, 128> data(readBack.data() + block * kBlock1, 128);
+    if (loader_.ReadBack(block == 0 ? kSettingsBlock0 : kSettingsBlock1, data) != ReadOutcome::Read)
+      return false;
+  }
+  SettingsImage sent = editor_.Image;
+  std::copy(kCheckWordRoutine.begin(), kCheckWordRoutine.end(),
+            sent.begin() + kBlock1 + kCheckWordRoutineOffset);
+  return MatchesReadBack(op_, kWriteCaption, kSettingsBlock0, sent, readBack);
 }
 
 // The six ID digits after the model code, as codewords into block 1 bytes 2..7.

@@ -145,8 +145,10 @@ class Workbench {
   class CommandScope;
   bool WriteSettings();
   bool EraseAndWriteBlocks();
+  bool BlocksTook();
   void StoreIdCode(std::string_view idText);
   void ShowVersion(const PageFrame &identityPage);
+  void ShowUnitVersion();
   void ShowOpenedFile();
   std::optional<std::string> ReadParserText(const std::string &path);
   void RememberFolder(const std::string &path);
