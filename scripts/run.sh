@@ -71,8 +71,9 @@ mkdir -p "$work/config" "$work/runtime"
 chmod 700 "$work/runtime"
 XDG_CONFIG_HOME="$work/config" "$bin/rilo-cli" port COM1 "$work/unit"
 
-# Xvfb picks a free display number and writes it to descriptor 3.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -br -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# Xvfb picks a free display number and writes it to descriptor 3; its screen holds the
+# whole window, which is wider than 1024 pixels.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -br -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 display=":$(head -n1 "$work/display")"
