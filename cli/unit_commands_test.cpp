@@ -201,5 +201,23 @@ TEST_F(UnitCommandsTest, AUnitThatFallsSilentAtTheEndFailsTheCommand) {
   EXPECT_FALSE(fs::exists(Path("out.rilo")));
 }
 
+// A reply damaged on the line is not taken: the read saves nothing, and a write whose
+// read-back differs does not claim success.
+TEST_F(UnitCommandsTest, AGarbledReplyIsAFailedCommand) {
+  ASSERT_EQ(Run(RunRead, {"COM1", "-o", Path("unit.rilo")}).exit, 0);
+  // The receiver's reads: its identity page, its chip identity, then block 1.
+  unit_.AddFault({.kind = sim::FaultKind::kFlipBit, .request = 0x14, .skip = 2});
+  Result r = Run(RunRead, {"COM1", "-o", Path("out.rilo")});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_EQ(r.err, "讀取錯誤: 讀取設定錯誤,請再試一次!!\n");
+  EXPECT_FALSE(fs::exists(Path("out.rilo")));
+
+  unit_.memory().StickBit(0x1080 + 17, 1, false);  // the 0xEE marker cannot be written
+  r = Run(RunWrite, {"COM1", Path("unit.rilo")});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_TRUE(r.err.ends_with("寫入: 寫入後驗證失敗,位址 0x1091 的資料不符!!\n寫入: 寫入設定失敗!!\n"))
+      << r.err;
+}
+
 }  // namespace
 }  // namespace rilo

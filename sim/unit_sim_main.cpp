@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/fault_option.h"
 #include "sim/product_line.h"
 #include "sim/pseudo_terminal.h"
 #include "sim/unit.h"
@@ -25,6 +26,7 @@ using namespace rilo::sim;
 
 constexpr const char *kUsage =
     "usage: rilo-unit-sim [--role tx|rx] [--loader 1.10|1.61|2.02] [--short-image] [--link PATH]\n"
+    "                     [--fault KIND[:REQUEST[:SKIP[:TIMES]]]]... [--stuck-bit ADDRESS:BIT=LEVEL]...\n"
     "       rilo-unit-sim --help | --version\n";
 // --help adds what each option does.
 constexpr const char *kOptions =
@@ -35,6 +37,17 @@ constexpr const char *kOptions =
     "                   transmitter, 1.10 for a receiver, 2.02 with --short-image)\n"
     "  --short-image    an 8 KB receiver (program at 0xE000) instead of 16 KB (0xC000)\n"
     "  --link PATH      make PATH a symbolic link to the terminal while serving\n"
+    "  --fault KIND[:REQUEST[:SKIP[:TIMES]]]\n"
+    "                   strike requests with a fault: KIND no-answer, refuse, garble,\n"
+    "                   late (300 ms), noise (300 bytes), lose-byte, flip-bit or\n"
+    "                   wrong-length (a data reply's length bytes); REQUEST a command\n"
+    "                   code in hex (14 read, 12 write, 16 erase, 10 password), sync or\n"
+    "                   any; SKIP requests answered normally first (default 0); TIMES\n"
+    "                   a count or forever (default 1). Example: flip-bit:14:2 (a\n"
+    "                   receiver's block 1 read, after its identity page and chip read)\n"
+    "  --stuck-bit ADDRESS:BIT=LEVEL\n"
+    "                   a flash bit that keeps LEVEL (0 or 1) whatever is written,\n"
+    "                   ADDRESS in hex. Example: 1091:1=0\n"
     "  --help           show this help and exit\n"
     "  --version        show the version and exit\n";
 
@@ -50,6 +63,8 @@ struct Options {
   std::optional<LoaderVersion> loader;
   bool short_image = false;
   std::string link;
+  std::vector<Fault> faults;
+  std::vector<StuckBitOption> stuck_bits;
 };
 
 // "1.61" -> 01 61: the loader reports its version as these digits.
@@ -84,6 +99,14 @@ std::optional<Options> ParseOptions(int argc, char **argv) {
       options.short_image = true;
     } else if (arg == "--link" && has_value) {
       options.link = argv[++i];
+    } else if (arg == "--fault" && has_value) {
+      const auto fault = ParseFault(argv[++i]);
+      if (!fault) return std::nullopt;
+      options.faults.push_back(*fault);
+    } else if (arg == "--stuck-bit" && has_value) {
+      const auto stuck = ParseStuckBit(argv[++i]);
+      if (!stuck) return std::nullopt;
+      options.stuck_bits.push_back(*stuck);
     } else {
       return std::nullopt;
     }
@@ -191,6 +214,10 @@ int main(int argc, char **argv) {
   if (options->loader) config.loader = *options->loader;
   config.entry = Entry::kFirstSync;
   Unit unit(config);
+  for (const Fault &fault : options->faults)
+    unit.AddFault(fault);
+  for (const StuckBitOption &stuck : options->stuck_bits)
+    unit.memory().StickBit(stuck.address, stuck.bit, stuck.level);
 
   PseudoTerminal terminal;
   if (!terminal.Open(&error)) {
