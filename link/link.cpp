@@ -30,7 +30,11 @@ void Link::OpenPort(const std::string &device) {
 }
 
 bool Link::Reopen() {
-  if (state_ == PortState::NeverOpened || (state_ == PortState::Open && port_.IsOpen())) return true;
+  if (state_ == PortState::NeverOpened) return true;
+  // Asking for the waiting bytes is what finds a device that went away since the last
+  // exchange: the port closes itself then.
+  if (state_ == PortState::Open) port_.BytesWaiting();
+  if (state_ == PortState::Open && port_.IsOpen()) return true;
   state_ = port_.Open(device_) ? PortState::Open : PortState::Unusable;
   return state_ == PortState::Open;
 }
