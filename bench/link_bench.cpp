@@ -1,6 +1,7 @@
 // Long exchanges over the real termios port and steady clock, against rilo-unit-sim
 // on a pseudo-terminal: 128 page reads (a 16 KB receiver's whole program area), then
-// the window's settings read and a non-factory settings write through its Workbench.
+// the window's settings read and a non-factory settings write (with the read-back of
+// both blocks) through its Workbench.
 // Prints the wall time of each, the floor that the protocol's fixed waits and the
 // replies' wire time account for, and the CPU time the tool spent. Goals: wall within
 // 5% of the floor, CPU under 2% of wall.
@@ -86,7 +87,8 @@ struct WindowCore {
 
 // The floor of a command: its time on the virtual clock against the same simulated
 // unit in-process, less the wire time of the tool's own frames, which a
-// pseudo-terminal carries at once. Waits, time-outs and reply pacing are the same.
+// pseudo-terminal carries at once. Waits, time-outs and reply pacing are the same, and
+// every frame the command sends (read-backs included) is in it.
 struct Floor {
   double readMs = 0, writeMs = 0;
 };
