@@ -13,6 +13,15 @@ void BenchOperator::Changed(Change change) {
   changed_.Notify();
 }
 
+std::string BenchOperator::Where() const {
+  std::lock_guard held(lock_);
+  std::string where = view_.phase;
+  if (view_.maximum > 0)
+    where += " " + std::to_string(std::clamp(view_.position, 0, view_.maximum)) + "/" +
+             std::to_string(view_.maximum);
+  return where.empty() ? where : where + ": ";
+}
+
 void BenchOperator::Say(std::string line) {
   Changed([&](PortView &v) { v.lines.push_back({std::move(line)}); });
 }
@@ -31,13 +40,13 @@ void BenchOperator::Moved(PortView &v) {
 
 void BenchOperator::Message(const std::string &caption, const std::string &text, Icon icon) {
   shown_.emplace_back(caption, text);
-  if (icon == Icon::Error && firstError_.empty()) firstError_ = text;
-  lastSaid_ = text;
+  lastSaid_ = Where() + text;
+  if (icon == Icon::Error && firstError_.empty()) firstError_ = lastSaid_;
   Say(caption + ": " + text);
 }
 
 bool BenchOperator::Ask(const std::string &caption, const std::string &text, Icon) {
-  lastSaid_ = text + (yes_ ? " 確定" : " 取消");
+  lastSaid_ = Where() + text + (yes_ ? " 確定" : " 取消");
   Say(caption + ": " + text + (yes_ ? " 確定 (--yes)" : " 取消 (加上 --yes 即回答確定)"));
   return yes_;
 }
@@ -48,6 +57,7 @@ void BenchOperator::SetProgressMax(int maximum) {
 }
 
 void BenchOperator::SetProgress(int position) {
+  if (!firstError_.empty()) return;  // the bar stays where the unit failed
   Changed([&](PortView &v) {
     v.position = position;
     Moved(v);
@@ -55,6 +65,7 @@ void BenchOperator::SetProgress(int position) {
 }
 
 void BenchOperator::StepProgress() {
+  if (!firstError_.empty()) return;
   Changed([&](PortView &v) {
     ++v.position;
     Moved(v);
@@ -75,8 +86,8 @@ void BenchOperator::SetPhase(std::string phase) {
 }
 
 void BenchOperator::Fail(const std::string &line) {
-  if (firstError_.empty()) firstError_ = line;
-  lastSaid_ = line;
+  lastSaid_ = Where() + line;
+  if (firstError_.empty()) firstError_ = lastSaid_;
   Say(line);
 }
 

@@ -55,7 +55,8 @@ class BenchOperator : public Operator {
   // A failure of the command's own, outside the window's messages (a file that cannot
   // be written).
   void Fail(const std::string &line);
-  // Why the unit failed: its first error, else the last thing said, else its step.
+  // Why the unit failed: its first error, else the last thing said, else its step;
+  // each led by the step and page where it was said ("寫入接收機 12/75: ...").
   std::string FailureReason() const;
   // The unit is done; nothing is said after this.
   void Finish(bool succeeded);
@@ -66,6 +67,8 @@ class BenchOperator : public Operator {
 
  private:
   void Say(std::string line);
+  // The step and page now, as a failure is placed.
+  std::string Where() const;
   void Changed(auto change);
   // The bar moved: a line when it reached another tenth.
   void Moved(PortView &view);

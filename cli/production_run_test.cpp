@@ -171,7 +171,8 @@ TEST_F(ProductionRunTest, FourUnitsReadAtOnceWhileOneLosesItsCable) {
       EXPECT_NE(r.err.find(name + said), std::string::npos) << r.err;
   }
   EXPECT_FALSE(fs::exists(Path("unit-COM3.rilo")));
-  EXPECT_TRUE(r.err.ends_with("結果: 4 台中 3 台成功, 1 台失敗\nCOM3 失敗: 讀取設定錯誤,請再試一次!!\n"))
+  EXPECT_TRUE(r.err.ends_with(
+      "結果: 4 台中 3 台成功, 1 台失敗\nCOM3 失敗: 讀取設定 1/4: 讀取設定錯誤,請再試一次!!\n"))
       << r.err;
 
   const auto record = RecordByPort(ReadWholeFile(Path("run.csv")));
@@ -196,7 +197,8 @@ TEST_F(ProductionRunTest, FourUnitsReadAtOnceWhileOneLosesItsCable) {
     }
     EXPECT_EQ(line[kCommand], "read");
     EXPECT_EQ(line[kResult], e.result);
-    EXPECT_EQ(line[kFailure], std::string(e.result) == "成功" ? "" : "讀取設定錯誤,請再試一次!!");
+    EXPECT_EQ(line[kFailure],
+              std::string(e.result) == "成功" ? "" : "讀取設定 1/4: 讀取設定錯誤,請再試一次!!");
     EXPECT_GT(std::stod(line[kSeconds]), 0.5);  // the unit's own time, not the run's
     EXPECT_EQ(line[kTime].size(), 20u);         // 2026-12-10T03:04:27Z
   }
@@ -222,7 +224,7 @@ TEST_F(ProductionRunTest, WriteGoesOnOnEveryOtherPortAndTheRecordIsAppended) {
   EXPECT_EQ(r.exit, 1);
   EXPECT_TRUE(
       r.err.ends_with("結果: 3 台中 2 台成功, 1 台失敗\n"
-                      "COM2 失敗: 連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;"
+                      "COM2 失敗: 開啟通信埠: 連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;"
                       "若通信埠錯誤,需於設定後重新啟動程式!\n"))
       << r.err;
   const auto written = WriteAlone(kUnits[0], Path("write.rilo"));

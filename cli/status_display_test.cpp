@@ -87,5 +87,22 @@ TEST(BenchOperator, SaysTheProgressBarByTenths) {
   }
 }
 
+// After the unit's first error its bar stays where it failed, though the command ends
+// with a full bar.
+TEST(BenchOperator, KeepsTheBarWhereTheUnitFailed) {
+  RunSignal changed;
+  BenchOperator person(false, true, changed);
+  person.SetPhase("寫入接收機");
+  person.SetProgressMax(74);
+  for (int i = 0; i < 12; ++i)
+    person.StepProgress();
+  person.Message("寫入程式", "寫入接收機程式失敗,請再試一次", Icon::Error);
+  person.SetProgress(500);
+  const PortView view = person.Look();
+  EXPECT_EQ(view.position, 12);
+  EXPECT_EQ(view.lines.back().text, "寫入程式: 寫入接收機程式失敗,請再試一次");
+  EXPECT_EQ(person.FailureReason(), "寫入接收機 12/74: 寫入接收機程式失敗,請再試一次");
+}
+
 }  // namespace
 }  // namespace rilo
