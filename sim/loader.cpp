@@ -11,7 +11,9 @@ namespace {
 
 constexpr uint16_t kRomLoaderEntry = 0x0C22;
 constexpr uint32_t kPasswordAddress = 0xFFE0;
-constexpr size_t kVersionBytes = 15;  // the chip identity block at 0x0FF0
+constexpr size_t kVersionBytes = 16;  // the chip identity block at 0x0FF0..0x0FFF
+constexpr uint32_t kWatchdogControl = 0x0120;
+constexpr uint8_t kWatchdogKey = 0x5A;  // the high byte every write to WDTCTL must carry
 
 bool IsProtected(uint8_t command) {
   return command == 0x12 || command == 0x14 || command == 0x16 || command == 0x1A;
@@ -69,6 +71,14 @@ Loader::Outcome Loader::BlockWrite(const Request &request, bool patched) {
   const uint32_t address = request.address();
   const size_t count = request.data_size();
   switch (UnitMemory::WritableArea(address, count)) {
+    case UnitMemory::Area::kPeripherals:
+      memory_.Write(address, {request.data(), count});
+      // A watchdog word without its key resets the chip at once: no answer, and the
+      // chip starts its program. Hosts use this to end a session.
+      if (address <= kWatchdogControl + 1 && address + count > kWatchdogControl + 1 &&
+          request.data()[kWatchdogControl + 1 - address] != kWatchdogKey)
+        return {{}, 0, true};
+      return Reply(kAck);
     case UnitMemory::Area::kRam:
       memory_.Write(address, {request.data(), count});
       return Reply(kAck);

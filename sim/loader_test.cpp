@@ -22,7 +22,7 @@ TEST(Loader, PasswordGuardsBlockEraseAndLoadCommandsOnly) {
   };
   const Case cases[] = {
       {"sync", kSync, 1, 1, kAck},
-      {"version query", kVersionQuery, 21, 21, 0x80},
+      {"version query", kVersionQuery, 22, 22, 0x80},
       {"mass erase", kMassErase, 1, 1, kAck},
       {"block read", ReadFrame(0x1080), 1, 134, 0x80},
       {"block write", WriteFrame(0xD000, Bytes(128, 0x00)), 1, 1, kAck},
@@ -98,7 +98,9 @@ TEST(Loader, ChipIdentityAndVersionByLoader) {
     const Bytes identity = {c.chip[0], c.chip[1], c.loader.major, c.loader.minor};
     const Bytes query = bench.Exchange(kVersionQuery, 60);
     if (c.answers_query) {
-      ASSERT_EQ(query.size(), 21u);
+      // 16 bytes from 0x0FF0, as the loader sends them: general-purpose clients check the length.
+      ASSERT_EQ(query.size(), 22u);
+      EXPECT_EQ(query[2], 16);
       EXPECT_EQ((Bytes{query[4], query[5], query[14], query[15]}), identity);
       EXPECT_TRUE(CheckBytesValid(query));
     } else {
@@ -200,7 +202,21 @@ TEST(Loader, MassEraseNeedsNoKeyAndLeavesOnlyTheErasedPassword) {
   }
 }
 
-TEST(Loader, RefusesWritesOutsideRamAndFlash) {
+TEST(Loader, WritesPeripheralRegistersAndResetsOnAWatchdogWordWithoutItsKey) {
+  Bench bench(Transmitter());
+  ASSERT_TRUE(bench.Connect());
+  // The watchdog held with its key, as a client does before long work: taken.
+  EXPECT_EQ(bench.Exchange(WriteFrame(0x0120, {0x80, 0x5A})), Bytes{kAck});
+  EXPECT_EQ(bench.Memory(0x0120, 2), (Bytes{0x80, 0x5A}));
+  EXPECT_EQ(bench.unit.mode(), Unit::Mode::kLoader);
+  // Without the key the chip resets at once: no answer, and it runs its program.
+  EXPECT_TRUE(bench.Exchange(WriteFrame(0x0120, {0x00, 0x00})).empty());
+  EXPECT_EQ(bench.unit.mode(), Unit::Mode::kProgram);
+  EXPECT_TRUE(bench.unit.starts());
+  ASSERT_TRUE(bench.Connect()) << "the entry pattern brings the loader back";
+}
+
+TEST(Loader, RefusesWritesOutsideRamFlashAndRegisters) {
   Bench bench(Transmitter());
   ASSERT_TRUE(bench.Connect());
   const auto rom = bench.Memory(0x0FF0, 16);

@@ -22,6 +22,13 @@ Unit::Unit(const UnitConfig &config)
       loader_(memory_, config.loader),
       mode_(config.entry == Entry::kFirstSync ? Mode::kProgram : Mode::kReset) {}
 
+bool Unit::starts() const {
+  constexpr uint32_t kResetVector = 0xFFFE;
+  constexpr uint32_t kVectorsStart = 0xFFE0;
+  const uint32_t target = memory_.At(kResetVector) | memory_.At(kResetVector + 1) << 8;
+  return target >= kMainFlashStart && target < kVectorsStart;
+}
+
 void Unit::SetDtr(bool on, uint64_t at) {
   AdvanceTo(at);
   if (cable_pulled() || config_.entry == Entry::kFirstSync || on == dtr_) return;

@@ -53,6 +53,9 @@ class Unit {
   Mode mode() const { return mode_; }
   bool unlocked() const { return loader_.unlocked(); }
   bool cable_pulled() const { return cable_left_ == 0; }
+  // Whether the chip would run a program after a reset: its reset vector (0xFFFE)
+  // points into main flash below the vectors. An erased vector reads 0xFFFF.
+  bool starts() const;
   // Every request the loader received, in order, malformed ones included.
   const std::vector<Request> &requests() const { return requests_; }
 

@@ -11,6 +11,7 @@ UnitMemory::UnitMemory() {
 UnitMemory::Area UnitMemory::WritableArea(uint32_t address, size_t count) {
   const uint64_t end = uint64_t{address} + count;
   if (count == 0) return Area::kNone;
+  if (end <= kRamStart) return Area::kPeripherals;
   if (address >= kRamStart && end <= kRamEnd) return Area::kRam;
   if (address >= kFlashStart && end <= kMemoryEnd) return Area::kFlash;
   return Area::kNone;
@@ -18,6 +19,7 @@ UnitMemory::Area UnitMemory::WritableArea(uint32_t address, size_t count) {
 
 void UnitMemory::Write(uint32_t address, std::span<const uint8_t> data) {
   const bool flash = WritableArea(address, data.size()) == Area::kFlash;
+  // Registers and RAM take the bytes as they are.
   for (size_t i = 0; i < data.size(); ++i) {
     uint8_t &cell = bytes_[address + i];
     cell = flash ? static_cast<uint8_t>(cell & data[i]) : data[i];

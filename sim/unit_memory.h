@@ -22,7 +22,7 @@ inline constexpr uint32_t kMainSegmentSize = 512;
 
 class UnitMemory {
  public:
-  enum class Area { kNone, kRam, kFlash };
+  enum class Area { kNone, kPeripherals, kRam, kFlash };
 
   // Peripherals, RAM and ROM read 0; flash is erased.
   UnitMemory();
@@ -33,8 +33,9 @@ class UnitMemory {
   }
   std::span<const uint8_t> All() const { return bytes_; }
 
-  // Where `count` bytes from `address` can be written: all in RAM, all in flash, or
-  // neither (ROM, peripherals, past the end, or across the two).
+  // Where `count` bytes from `address` can be written: all in the peripheral
+  // registers, all in RAM, all in flash, or none of these (ROM, past the end, or
+  // across two areas).
   static Area WritableArea(uint32_t address, size_t count);
   // Writes as the loader does: RAM takes the bytes, flash keeps a bit only where both
   // the old and the new byte have it. The range must be writable.

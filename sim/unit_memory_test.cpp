@@ -96,8 +96,9 @@ TEST(UnitMemory, WritableAreas) {
   const Case cases[] = {
       {0x0220, 194, Area::kRam},   {0x02FF, 2, Area::kNone},  // past the end of RAM
       {0x0FF0, 2, Area::kNone},    {0x0FFF, 2, Area::kNone},  // boot ROM, ROM into flash
-      {0x1000, 128, Area::kFlash}, {0xFF80, 128, Area::kFlash},
-      {0xFFFF, 2, Area::kNone},    {0x1000, 0, Area::kNone},
+      {0x1000, 128, Area::kFlash}, {0xFF80, 128, Area::kFlash},     {0xFFFF, 2, Area::kNone},
+      {0x1000, 0, Area::kNone},    {0x0120, 2, Area::kPeripherals}, {0x0000, 0x200, Area::kPeripherals},
+      {0x01FF, 2, Area::kNone},  // registers into RAM
   };
   for (const auto &c : cases)
     EXPECT_EQ(UnitMemory::WritableArea(c.address, c.count), c.area) << std::hex << c.address;

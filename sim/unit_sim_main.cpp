@@ -25,7 +25,7 @@ namespace {
 using namespace rilo::sim;
 
 constexpr const char *kUsage =
-    "usage: rilo-unit-sim [--role tx|rx] [--loader 1.10|1.61|2.02] [--short-image] [--link PATH]\n"
+    "usage: rilo-unit-sim [--role tx|rx] [--loader 1.10|1.61|2.02] [--short-image] [--blank] [--link PATH]\n"
     "                     [--fault KIND[:REQUEST[:SKIP[:TIMES]]]]... [--stuck-bit ADDRESS:BIT=LEVEL]...\n"
     "       rilo-unit-sim --help | --version\n";
 // --help adds what each option does.
@@ -36,6 +36,7 @@ constexpr const char *kOptions =
     "  --loader VERSION the loader version the unit reports (default 1.61 for a\n"
     "                   transmitter, 1.10 for a receiver, 2.02 with --short-image)\n"
     "  --short-image    an 8 KB receiver (program at 0xE000) instead of 16 KB (0xC000)\n"
+    "  --blank          all flash erased, vectors 0xFF: only the erased-device password opens it\n"
     "  --link PATH      make PATH a symbolic link to the terminal while serving\n"
     "  --fault KIND[:REQUEST[:SKIP[:TIMES]]]\n"
     "                   strike requests with a fault: KIND no-answer, refuse, garble,\n"
@@ -62,6 +63,7 @@ struct Options {
   Role role = Role::kReceiver;
   std::optional<LoaderVersion> loader;
   bool short_image = false;
+  bool blank = false;  // all flash erased, as after a mass erase: only the erased-device password opens it
   std::string link;
   std::vector<Fault> faults;
   std::vector<StuckBitOption> stuck_bits;
@@ -97,6 +99,8 @@ std::optional<Options> ParseOptions(int argc, char **argv) {
       if (!options.loader) return std::nullopt;
     } else if (arg == "--short-image") {
       options.short_image = true;
+    } else if (arg == "--blank") {
+      options.blank = true;
     } else if (arg == "--link" && has_value) {
       options.link = argv[++i];
     } else if (arg == "--fault" && has_value) {
@@ -115,11 +119,12 @@ std::optional<Options> ParseOptions(int argc, char **argv) {
   return options;
 }
 
-std::string Describe(const UnitConfig &config) {
+std::string Describe(const UnitConfig &config, bool blank) {
   char text[160];
-  std::snprintf(text, sizeof text, "Q12 %s, program at 0x%04X, chip %02X %02X, loader %X.%02X",
-                config.role == Role::kTransmitter ? "transmitter" : "receiver", config.program_start,
-                config.chip[0], config.chip[1], config.loader.major, config.loader.minor);
+  std::snprintf(text, sizeof text, "Q12 %s, %s 0x%04X, chip %02X %02X, loader %X.%02X",
+                config.role == Role::kTransmitter ? "transmitter" : "receiver",
+                blank ? "blank, program area from" : "program at", config.program_start, config.chip[0],
+                config.chip[1], config.loader.major, config.loader.minor);
   return text;
 }
 
@@ -214,6 +219,7 @@ int main(int argc, char **argv) {
   if (options->loader) config.loader = *options->loader;
   config.entry = Entry::kFirstSync;
   Unit unit(config);
+  if (options->blank) unit.memory().MassErase();
   for (const Fault &fault : options->faults)
     unit.AddFault(fault);
   for (const StuckBitOption &stuck : options->stuck_bits)
@@ -239,9 +245,9 @@ int main(int argc, char **argv) {
 
   std::printf("%s\n", terminal.device_path().c_str());
   std::fflush(stdout);
-  std::fprintf(stderr, "rilo-unit-sim: %s, on %s%s%s; stop with Ctrl+C\n", Describe(config).c_str(),
-               terminal.device_path().c_str(), options->link.empty() ? "" : ", linked as ",
-               options->link.c_str());
+  std::fprintf(stderr, "rilo-unit-sim: %s, on %s%s%s; stop with Ctrl+C\n",
+               Describe(config, options->blank).c_str(), terminal.device_path().c_str(),
+               options->link.empty() ? "" : ", linked as ", options->link.c_str());
 
   const int status = Serve(unit, terminal, wait_mask);
   if (!options->link.empty()) unlink(options->link.c_str());
