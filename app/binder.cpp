@@ -200,6 +200,7 @@ void Binder::Mirror(const ShellView &view) {
       if (auto *item = window_->findChild<QAction *>(QString("%1%2").arg(set).arg(n)))
         item->setChecked(n == view.checkedPort);
   }
+  if (auto *verify = window_->findChild<QAction *>("NVerifyBurn")) verify->setChecked(view.verifyBurn);
   mirroring_ = false;
 }
 

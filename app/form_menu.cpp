@@ -238,6 +238,10 @@ QWidget *TFormMenu::BuildCoolBar() {
           [this] { DeviceCommand([this] { workbench_->NLoadSetClick(); }); });
   connect(coolBar->findChild<QPushButton *>("BWriteSet"), &QPushButton::clicked, this,
           [this] { DeviceCommand([this] { workbench_->NWriteSetClick(); }); });
+  connect(coolBar->findChild<QToolButton *>("BWriteTx"), &QToolButton::clicked, this,
+          [this] { DeviceCommand([this] { workbench_->NWriteTxPrgClick(); }); });
+  connect(coolBar->findChild<QToolButton *>("BWriteRx"), &QToolButton::clicked, this,
+          [this] { DeviceCommand([this] { workbench_->NWriteRxPrgClick(); }); });
   row->addWidget(BuildIdentityPanel());
   return coolBar;
 }
@@ -298,14 +302,27 @@ void TFormMenu::BuildMenus() {
   QMenu *load = AddMenu(bar, "NLoad", "  讀   取  ");
   connect(AddItem(load, "NLoadSet", "讀 取 設 定"), &QAction::triggered, this,
           [this] { DeviceCommand([this] { workbench_->NLoadSetClick(); }); });
-  AddItem(load, "NLoadTxPrg", "讀 取 發 射 機");
-  AddItem(load, "NLoadRxPrg", "讀 取 接 收 機");
+  connect(AddItem(load, "NLoadTxPrg", "讀 取 發 射 機"), &QAction::triggered, this,
+          [this] { DeviceCommand([this] { workbench_->NLoadTxPrgClick(); }); });
+  connect(AddItem(load, "NLoadRxPrg", "讀 取 接 收 機"), &QAction::triggered, this,
+          [this] { DeviceCommand([this] { workbench_->NLoadRxPrgClick(); }); });
 
   QMenu *write = AddMenu(bar, "NWrite", "  寫   入  ");
   connect(AddItem(write, "NWriteSet", "寫 入 設 定"), &QAction::triggered, this,
           [this] { DeviceCommand([this] { workbench_->NWriteSetClick(); }); });
-  AddItem(write, "NWriteTxPrg", "寫 入 發 射 機")->setVisible(false);
-  AddItem(write, "NWriteRxPrg", "寫 入 接 收 機")->setVisible(false);
+  QAction *writeTx = AddItem(write, "NWriteTxPrg", "寫 入 發 射 機");
+  writeTx->setVisible(false);
+  connect(writeTx, &QAction::triggered, this,
+          [this] { DeviceCommand([this] { workbench_->NWriteTxPrgClick(); }); });
+  QAction *writeRx = AddItem(write, "NWriteRxPrg", "寫 入 接 收 機");
+  writeRx->setVisible(false);
+  connect(writeRx, &QAction::triggered, this,
+          [this] { DeviceCommand([this] { workbench_->NWriteRxPrgClick(); }); });
+  QAction *verify = AddItem(write, "NVerifyBurn", "燒錄後驗證");
+  verify->setCheckable(true);
+  verify->setChecked(true);
+  verify->setVisible(false);
+  connect(verify, &QAction::triggered, this, [this] { Handle([this] { workbench_->NVerifyBurnClick(); }); });
 
   QMenu *help = AddMenu(bar, "NHelp", "  說   明  ");
   connect(AddItem(help, "NFirmwareVer", "韌 體 程 式 版 本"), &QAction::triggered, this,

@@ -120,6 +120,9 @@ WindowGeometry Workbench::FormMenuCreate(WindowGeometry current) {
       refused = true;
     }
   }
+  // Not one of the start-up set: a store from before it existed keeps its values.
+  VerifyBurn = store_.ReadInteger("VerifyBurn").value_or(1) != 0 ? 1 : 0;
+  view_.verifyBurn = VerifyBurn == 1;
   link_.OpenPort(DevicePath(portName_, store_));
   // Told once the port is open: the run goes on with the defaults in memory, only they
   // are not kept for the next start.
@@ -169,6 +172,7 @@ void Workbench::FormMenuShow() {
   view_.visible["NLoadTxPrg"] = factory;
   view_.visible["NLoadRxPrg"] = factory;
   view_.visible["NFirmwareVer"] = factory;
+  view_.visible["NVerifyBurn"] = factory;
   view_.visible["NWriteTxPrg"] = false;
   view_.visible["NWriteRxPrg"] = false;
   if (!factory) {

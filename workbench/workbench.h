@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/feature_flags.h"
 #include "core/file_dialogs.h"
@@ -89,6 +90,14 @@ class Workbench {
   void NWriteSetClick();
   void NFirmwareVerClick();
   void NOnlineTestClick();
+  // Firmware: the whole program area of a unit into TxImage or RxImage, or TxImage or
+  // RxImage burned into a unit (erased first), read back when VerifyBurn is 1.
+  void NLoadTxPrgClick();
+  void NLoadRxPrgClick();
+  void NWriteTxPrgClick();
+  void NWriteRxPrgClick();
+  // The checkable menu item "燒錄後驗證": switches VerifyBurn and keeps it.
+  void NVerifyBurnClick();
   bool CommandRunning() const { return commandRunning_; }
 
   // ---- File commands ------------------------------------------------------------------
@@ -132,6 +141,10 @@ class Workbench {
   uint8_t LoadedSource = 0;
   SettingsImage DeviceSettings{};  // both blocks as last read from a unit
   FirmwareBuffers firmware;
+  // 0 at start; 1 after the save choice of a transmitter read, 2 after a receiver's.
+  uint8_t LastFirmwareRead = 0;
+  // 1: a burn reads back what it wrote (the preference "VerifyBurn", 1 when missing).
+  uint8_t VerifyBurn = 1;
 
   const FeatureFlags &flags() const { return flags_; }
   const std::array<uint8_t, 5> &specialGroupFlags() const { return specialGroupFlags_; }
@@ -154,6 +167,17 @@ class Workbench {
   void RememberFolder(const std::string &path);
   void OpenSettingsFactory(const std::string &path);
   void OpenSettingsNoFactory(const std::string &path);
+
+  void ReadFirmware(bool transmitter);
+  bool ReadFirmwareRange(uint16_t start);
+  void PrepareFirmwareSave(bool transmitter);
+  void WriteFirmware(bool transmitter);
+  bool BurnFirmware(bool transmitter);
+  bool WrongDevice(bool transmitter);
+  bool ProbeRole();
+  void SealPageFrame();
+  bool SendBurnPage(uint32_t waitMs);
+  bool VerifyBurnedFlash(const std::vector<int16_t> &expected, const char *caption);
 
   bool ReadStoredPreferences(WindowGeometry &geometry);
   // Runs writes to the store; a refusal is told the first time only. False when refused.

@@ -1,0 +1,526 @@
+// Reading a unit's firmware and burning it into another, end to end: the Workbench, its
+// link and loader, against simulated units on the virtual clock, with a scripted person.
+// The cable moves from unit to unit between commands, as on a production bench.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/testing/scripted_operator.h"
+#include "link/testing/wired_unit.h"
+#include "workbench/workbench.h"
+
+namespace rilo {
+namespace {
+
+using testing::ShownMessage;
+using testing::Standard;
+using Bytes = std::vector<uint8_t>;
+
+const ShownMessage kReadError{"讀取錯誤", "讀取程式錯誤,請您再試一次!!", Icon::Error, false};
+const ShownMessage kRxReadDone{"讀取程式", "讀取接收機程式完成!!", Icon::Information, false};
+const ShownMessage kTxReadDone{"讀取程式", "讀取發射機程式完成!!", Icon::Information, false};
+const ShownMessage kRxReadFailed{"讀取程式", "讀取接收機程式失敗!!", Icon::Error, false};
+const ShownMessage kTxWriteDone{"寫入程式!", "寫入發射機程式完成!!", Icon::Information, false};
+const ShownMessage kRxWriteDone{"寫入程式", "寫入接收機程式完成!!", Icon::Information, false};
+const ShownMessage kTxWriteFailed{"寫入程式!", "寫入發射機程式失敗,請再試一次!!", Icon::Error, false};
+const ShownMessage kRxWriteFailed{"寫入程式!", "寫入接收機程式失敗,請再試一次", Icon::Error, false};
+const ShownMessage kReceiverAttached{"錯誤", "您要燒的機器是接收機吧?按錯了喔~!", Icon::Error, false};
+const ShownMessage kTransmitterAttached{"錯誤", "您要燒的機器是發射機吧?按錯了喔~!", Icon::Error, false};
+
+// The serial cable between the tool's port and whichever unit sits on the bench. Pulled,
+// it carries nothing either way; the port itself stays open.
+class Cable : public SerialPort {
+ public:
+  Cable(SerialPort &to, VirtualClock &clock) : to_(&to), clock_(clock) {}
+  void PlugInto(SerialPort &port) {
+    to_ = &port;
+    if (open_) to_->Open(device_);
+  }
+  void Pull() { pulled_ = true; }
+  void PlugBack() { pulled_ = false; }
+
+  bool Open(const std::string &device) override {
+    device_ = device;
+    open_ = to_->Open(device);
+    return open_;
+  }
+  void Close() override {
+    open_ = false;
+    to_->Close();
+  }
+  bool IsOpen() const override { return open_; }
+  void PurgeInput() override { to_->PurgeInput(); }
+  void Write(const uint8_t *data, size_t count) override {
+    if (pulled_)
+      clock_.AdvanceMicros(count * kByteMicros);
+    else
+      to_->Write(data, count);
+  }
+  size_t BytesWaiting() override { return pulled_ ? 0 : to_->BytesWaiting(); }
+  size_t Read(uint8_t *into, size_t count) override { return pulled_ ? 0 : to_->Read(into, count); }
+  void SetDtr(bool on) override {
+    if (!pulled_) to_->SetDtr(on);
+  }
+  void SetRts(bool on) override {
+    if (!pulled_) to_->SetRts(on);
+  }
+
+ private:
+  SerialPort *to_;
+  VirtualClock &clock_;
+  std::string device_;
+  bool open_ = false;
+  bool pulled_ = false;
+};
+
+// The person at the screen, who may do something when the progress bar moves.
+struct Person : testing::ScriptedOperator {
+  std::function<void(int)> onProgress;
+  void SetProgress(int position) override {
+    ScriptedOperator::SetProgress(position);
+    if (onProgress) onProgress(position);
+  }
+};
+
+// One unit with its end of the cable.
+struct Station {
+  Station(const sim::UnitConfig &config, VirtualClock &clock, bool blank) : unit(config), port(unit, clock) {
+    if (blank) unit.memory().MassErase();
+  }
+  Bytes Flash(uint32_t address, size_t count) const {
+    const auto bytes = unit.memory().Bytes(address, count);
+    return {bytes.begin(), bytes.end()};
+  }
+  int Requests(uint8_t command) const {
+    return static_cast<int>(std::count_if(unit.requests().begin(), unit.requests().end(), [&](const auto &r) {
+      return r.kind == sim::Request::Kind::kFrame && r.command() == command;
+    }));
+  }
+  // Block reads of `address` the unit received.
+  int ReadsOf(uint16_t address) const {
+    return static_cast<int>(std::count_if(unit.requests().begin(), unit.requests().end(), [&](const auto &r) {
+      return r.kind == sim::Request::Kind::kFrame && r.command() == 0x14 && r.address() == address;
+    }));
+  }
+  sim::Unit unit;
+  sim::SimulatedPort port;
+};
+
+sim::UnitConfig Config(sim::Model model, sim::LoaderVersion loader = {}) {
+  sim::UnitConfig config = Standard(model);
+  if (loader.major != 0) config.loader = loader;
+  return config;
+}
+
+// The window's Workbench, started with the factory flag, the cable on `first`.
+struct Bench {
+  explicit Bench(const sim::UnitConfig &first, bool blank = false) : source(first, clock, blank) {
+    for (const char *name : {"Left", "Top", "Height", "Width"})
+      store.WriteInteger(name, 0);
+    store.WriteString("COM", "COM1");
+    for (const char *flag : {"BattLow", "BattLowAction", "TxEMSCount", "BattCount", "Key1Time", "SpecialFunc",
+                             "IDCODE", "DateCode", "SN"})
+      store.WriteBool(flag, false);
+    store.WriteBool("CustomerInfo", true);
+    store.WriteBool("Factory", true);
+    bench.FormMenuCreate({});
+    bench.FormMenuShow();
+  }
+
+  // Moves the cable to a new unit, blank as from the chip maker or as configured.
+  Station &Attach(const sim::UnitConfig &config, bool blank) {
+    target = std::make_unique<Station>(config, clock, blank);
+    cable.PlugInto(target->port);
+    return *target;
+  }
+
+  Editor &editor() { return bench.editor(); }
+  std::vector<ShownMessage> Shown() { return std::exchange(person.shown, {}); }
+
+  VirtualClock clock;
+  Station source;
+  std::unique_ptr<Station> target;
+  Cable cable{source.port, clock};
+  Person person;
+  MemoryPreferences store;
+  Workbench bench{store, person, cable, clock, testing::Ventrix(), testing::ToolProductLine(), [] {
+                    return std::string("2026/1/5");
+                  }};
+};
+
+int UsedPages(const FirmwareImage &image) {
+  return static_cast<int>(std::count_if(image.begin(), image.end(), IsUsed));
+}
+
+struct BurnCase {
+  const char *name;
+  sim::Model source;
+  sim::Model target;
+  sim::LoaderVersion targetLoader;
+  bool transmitter;
+  uint16_t start;
+  bool patched;
+  int password;  // 0 A, 1 B, 2 C
+};
+
+class BurnEndToEnd : public ::testing::TestWithParam<BurnCase> {};
+
+TEST_P(BurnEndToEnd, AUnitReadIsBurnedIntoABlankUnitByteForByte) {
+  const BurnCase &c = GetParam();
+  Bench b(Config(c.source));
+  const Station &source = b.source;
+  if (c.transmitter)
+    b.bench.NLoadTxPrgClick();
+  else
+    b.bench.NLoadRxPrgClick();
+  ASSERT_EQ(b.Shown(), std::vector<ShownMessage>{c.transmitter ? kTxReadDone : kRxReadDone});
+  const FirmwareImage &image = c.transmitter ? *b.bench.firmware.TxImage : *b.bench.firmware.RxImage;
+  const int pages = (0x10000 - c.start) / 128;
+  ASSERT_EQ(UsedPages(image), pages);
+  EXPECT_EQ(PageAddress(image[pages - 1]), 0xFF80);
+  EXPECT_EQ(*b.bench.firmware.SingleImage, image);
+  EXPECT_EQ(Bytes(image[pages - 1].begin() + 8 + 96, image[pages - 1].begin() + 136), Bytes(32, 0xFF));
+
+  b.editor().form.EEqupmentSN.text = "12987654";
+  b.editor().form.EEqupmentDate.text = "2026/11/30";
+  Station &target = b.Attach(Config(c.target, c.targetLoader), true);
+  if (c.transmitter)
+    b.bench.NWriteTxPrgClick();
+  else
+    b.bench.NWriteRxPrgClick();
+  ASSERT_EQ(b.Shown(), std::vector<ShownMessage>{c.transmitter ? kTxWriteDone : kRxWriteDone});
+  EXPECT_EQ(b.bench.loader().PatchNeeded, c.patched ? 1 : 0);
+
+  // The program area as the source held it, with the new identity and the vectors of
+  // the unit kind and loader.
+  Bytes expected = source.Flash(c.start, 0x10000 - c.start);
+  auto at = [&](uint32_t address) { return expected.begin() + (address - c.start); };
+  const uint8_t serial[] = {0x0F, 0x33, 0x99, 0x96, 0x69, 0x66, 0x5A, 0x55};  // 1 2 9 8 7 6 5 4
+  std::copy(std::begin(serial), std::end(serial), at(0xFFD0));
+  const uint8_t date[] = {26, 11, 30};
+  std::copy(std::begin(date), std::end(date), at(0xFFD9));
+  const ProductLine &line = testing::ToolProductLine();
+  const VectorTable &vectors = c.password == 0   ? line.PasswordA
+                               : c.password == 1 ? line.PasswordB
+                                                 : line.PasswordC;
+  std::copy(vectors.begin(), vectors.end(), at(0xFFE0));
+  EXPECT_EQ(target.Flash(c.start, 0x10000 - c.start), expected);
+  EXPECT_EQ(target.Flash(0xFC00, 34), Bytes(line.SignatureCode.begin(), line.SignatureCode.end()));
+  EXPECT_EQ(target.Flash(0x1000, 256), source.Flash(0x1000, 256));
+  EXPECT_EQ(target.Flash(0x1100, c.start - 0x1100), Bytes(c.start - 0x1100, 0xFF));
+  EXPECT_TRUE(target.unit.starts());
+  EXPECT_EQ(target.Requests(0x18), 1);
+  EXPECT_FALSE(b.person.busy);
+  EXPECT_EQ(b.person.progressTrail.back(), 500);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Units, BurnEndToEnd,
+    ::testing::Values(BurnCase{"TransmitterFromRom", sim::Model::kTransmitter, sim::Model::kTransmitter,
+                               sim::kLoader161, true, 0xF000, false, 2},
+                      BurnCase{"TransmitterThroughThePatch", sim::Model::kTransmitter,
+                               sim::Model::kTransmitter, sim::kLoader110, true, 0xF000, true, 2},
+                      BurnCase{"ShortReceiverFromRom", sim::Model::kReceiver8k, sim::Model::kReceiver8k,
+                               sim::kLoader202, false, 0xE000, false, 0},
+                      BurnCase{"ShortReceiverThroughThePatch", sim::Model::kReceiver8k,
+                               sim::Model::kReceiver8k, sim::kLoader110, false, 0xE000, true, 1},
+                      BurnCase{"LongReceiverThroughThePatch", sim::Model::kReceiver16k,
+                               sim::Model::kReceiver16k, sim::kLoader110, false, 0xC000, true, 1},
+                      BurnCase{"LongReceiverFromRom", sim::Model::kReceiver16k, sim::Model::kReceiver16k,
+                               sim::kLoader161, false, 0xC000, false, 1}),
+    [](const ::testing::TestParamInfo<BurnCase> &param) { return std::string(param.param.name); });
+
+// ---- Reading ----------------------------------------------------------------------------
+
+TEST(ReadFirmware, PageReadsFollowTheRetryBudget) {
+  struct Case {
+    const char *name;
+    sim::FaultKind kind;
+    int page;   // the page struck (0 = 0xC000)
+    int times;  // attempts struck
+    bool read;
+    int attempts;  // reads of that page
+  };
+  const Case cases[] = {
+      {"no answer to the first page: no retry", sim::FaultKind::kNoAnswer, 0, 1, false, 1},
+      {"no answer to a later page: six attempts", sim::FaultKind::kNoAnswer, 3, sim::kForever, false, 6},
+      {"five lost answers are retried", sim::FaultKind::kNoAnswer, 3, 5, true, 6},
+      {"a garbled answer is retried", sim::FaultKind::kGarble, 3, 1, true, 2},
+      {"a refused page fails at once", sim::FaultKind::kRefuse, 3, 1, false, 1},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    Bench b(Config(sim::Model::kReceiver16k));
+    // The handshake reads the identity page first; then the pages from 0xC000.
+    b.source.unit.AddFault({c.kind, 0x14, 1 + c.page, c.times});
+    b.bench.NLoadRxPrgClick();
+    const uint16_t address = static_cast<uint16_t>(0xC000 + 128 * c.page);
+    EXPECT_EQ(b.source.ReadsOf(address), c.attempts);
+    if (c.read) {
+      EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kRxReadDone});
+    } else {
+      EXPECT_EQ(b.Shown(), (std::vector<ShownMessage>{kReadError, kRxReadFailed}));
+      EXPECT_EQ(UsedPages(*b.bench.firmware.RxImage), 0) << "the image is replaced only after a whole read";
+      EXPECT_EQ(b.bench.LoadedSource, 0);
+    }
+    EXPECT_EQ(b.person.progressTrail.back(), 500);
+  }
+}
+
+TEST(ReadFirmware, FillsSettingsVectorsAndModelAndKeepsTheIdentityPageForTheVersion) {
+  Bench b(Config(sim::Model::kReceiver8k));
+  b.bench.NLoadRxPrgClick();
+  ASSERT_EQ(b.Shown(), std::vector<ShownMessage>{kRxReadDone});
+  EXPECT_EQ(UsedPages(*b.bench.firmware.RxImage), 64);
+  EXPECT_EQ(PageAddress((*b.bench.firmware.RxImage)[0]), 0xE000);
+  EXPECT_EQ(b.bench.firmware.RxVectors, testing::ToolProductLine().PasswordA);
+  EXPECT_EQ(b.bench.firmware.SingleVectors, testing::ToolProductLine().PasswordA);
+  EXPECT_EQ(Bytes(b.editor().Image.begin(), b.editor().Image.end()), b.source.Flash(0x1000, 256));
+  EXPECT_EQ(b.editor().MachineType, "12");
+  EXPECT_EQ(b.editor().form.Caption, "RILO1-Q12 設定程式");
+  EXPECT_EQ(b.bench.LoadedSource, 5);
+  // The last handshake's identity page, not the last program page read.
+  b.bench.NFirmwareVerClick();
+  EXPECT_EQ(b.Shown(), (std::vector<ShownMessage>{{"RILO1Q12", "韌體版本：3.12", Icon::None, false}}));
+}
+
+TEST(ReadFirmware, TheSaveDialogOffersTheDataFileOnceBothKindsWereRead) {
+  struct Case {
+    const char *name;
+    std::vector<bool> reads;  // true: transmitter
+    std::vector<std::string> offered;
+  };
+  const Case cases[] = {
+      {"receiver then transmitter", {false, true}, {"TXT Format [*.txt]", "DAT Format [*.dat]"}},
+      {"transmitter then receiver", {true, false}, {"TXT Format [*.txt]", "DAT Format [*.dat]"}},
+      {"transmitter twice", {true, true}, {"TXT Format [*.txt]", "TXT Format [*.txt]"}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    Bench b(Config(sim::Model::kTransmitter));
+    std::vector<std::string> offered;
+    for (bool transmitter : c.reads) {
+      b.Attach(Config(transmitter ? sim::Model::kTransmitter : sim::Model::kReceiver8k), false);
+      transmitter ? b.bench.NLoadTxPrgClick() : b.bench.NLoadRxPrgClick();
+      offered.push_back(b.bench.view().saveFilter);
+      EXPECT_EQ(b.bench.view().saveDefaultExt, offered.back() == "DAT Format [*.dat]" ? "dat" : "txt");
+    }
+    EXPECT_EQ(offered, c.offered);
+  }
+}
+
+// ---- Burning ----------------------------------------------------------------------------
+
+// A bench that has read a Q12 unit of `model`, its identity fields as read.
+Bench &ReadFrom(Bench &b, bool transmitter) {
+  transmitter ? b.bench.NLoadTxPrgClick() : b.bench.NLoadRxPrgClick();
+  EXPECT_EQ(b.Shown().size(), 1u);
+  return b;
+}
+
+TEST(WriteFirmware, TheWrongButtonLeavesAUnitThatOpensUntouched) {
+  struct Case {
+    const char *name;
+    sim::Model read;
+    bool button;  // true: transmitter
+    sim::Model attached;
+    bool attachedOpens;  // its password is a stored one
+    ShownMessage shown;
+    bool erased;
+  };
+  const Case cases[] = {
+      {"transmitter button, receiver attached", sim::Model::kTransmitter, true, sim::Model::kReceiver8k, true,
+       kReceiverAttached, false},
+      {"receiver button, transmitter attached", sim::Model::kReceiver8k, false, sim::Model::kTransmitter,
+       true, kTransmitterAttached, false},
+      {"receiver image on the transmitter button", sim::Model::kReceiver8k, true, sim::Model::kTransmitter,
+       true, kReceiverAttached, false},
+      {"a unit that opens with none of the passwords is erased first", sim::Model::kTransmitter, true,
+       sim::Model::kReceiver8k, false, kReceiverAttached, true},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    const bool readTx = c.read == sim::Model::kTransmitter;
+    Bench b(Config(c.read));
+    ReadFrom(b, readTx);
+    if (readTx != c.button) {
+      // The image of the other kind stands in the button's buffer.
+      *(c.button ? b.bench.firmware.TxImage : b.bench.firmware.RxImage) = *b.bench.firmware.SingleImage;
+    }
+    sim::UnitConfig config = Config(c.attached);
+    if (!c.attachedOpens) config.vectors.fill(0x5A);
+    Station &unit = b.Attach(config, false);
+    const Bytes before = unit.Flash(0x1000, 0xF000);
+    c.button ? b.bench.NWriteTxPrgClick() : b.bench.NWriteRxPrgClick();
+    EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{c.shown});
+    EXPECT_EQ(unit.Requests(0x18), c.erased ? 1 : 0);
+    EXPECT_EQ(unit.Requests(0x12), 0);
+    if (!c.erased) {
+      EXPECT_EQ(unit.Flash(0x1000, 0xF000), before);
+    }
+    EXPECT_EQ(b.person.progressTrail.back(), 500);
+  }
+}
+
+TEST(WriteFirmware, ARefusedPageIsNoticedAtThatPage) {
+  for (bool patched : {false, true}) {
+    SCOPED_TRACE(patched ? "through the patch" : "from ROM");
+    Bench b(Config(sim::Model::kTransmitter));
+    ReadFrom(b, true);
+    Station &target =
+        b.Attach(Config(sim::Model::kTransmitter, patched ? sim::kLoader110 : sim::kLoader161), true);
+    // Block writes: with the patch the patch itself goes first.
+    target.unit.AddFault({sim::FaultKind::kRefuse, 0x12, (patched ? 1 : 0) + 3, 1});
+    b.bench.NWriteTxPrgClick();
+    EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kTxWriteFailed});
+    EXPECT_EQ(target.Requests(0x12), (patched ? 1 : 0) + 4) << "nothing is sent after the refused page";
+    EXPECT_EQ(b.person.progressTrail.end()[-2], 516);
+  }
+}
+
+TEST(WriteFirmware, TheTopPageGoesOutBlankedThroughThePatchAndAsStoredWithout) {
+  for (bool patched : {false, true}) {
+    SCOPED_TRACE(patched ? "through the patch" : "from ROM");
+    Bench b(Config(sim::Model::kTransmitter));
+    ReadFrom(b, true);
+    // A top page that carries vectors of its own.
+    PageFrame &top = (*b.bench.firmware.TxImage)[31];
+    ASSERT_EQ(PageAddress(top), 0xFF80);
+    std::fill(top.begin() + 8 + 96, top.begin() + 136, uint8_t{0x00});
+    RefreshCheckBytes(*b.bench.firmware.TxImage, testing::Ventrix());
+    const PageFrame stored = top;
+    b.bench.VerifyBurn = 0;
+    b.Attach(Config(sim::Model::kTransmitter, patched ? sim::kLoader110 : sim::kLoader161), true);
+    b.bench.NWriteTxPrgClick();
+
+    const auto &requests = b.target->unit.requests();
+    const auto sent = std::find_if(requests.begin(), requests.end(), [](const sim::Request &r) {
+      return r.kind == sim::Request::Kind::kFrame && r.command() == 0x12 && r.address() == 0xFF80;
+    });
+    ASSERT_NE(sent, requests.end());
+    if (patched) {
+      EXPECT_EQ(Bytes(sent->bytes.begin() + 8, sent->bytes.begin() + 104),
+                Bytes(stored.begin() + 8, stored.begin() + 104));
+      EXPECT_EQ(Bytes(sent->bytes.begin() + 104, sent->bytes.begin() + 136), Bytes(32, 0xFF));
+      EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kTxWriteDone});
+      const VectorTable &c = testing::ToolProductLine().PasswordC;
+      EXPECT_EQ(b.target->Flash(0xFFE0, 32), Bytes(c.begin(), c.end()));
+    } else {
+      EXPECT_EQ(sent->bytes, Bytes(stored.begin(), stored.end()));
+    }
+  }
+}
+
+TEST(WriteFirmware, AReceiverBurnAdvancesTheIdCodeWhenTheSwitchIsOn) {
+  for (int increment : {1, 0}) {
+    Bench b(Config(sim::Model::kReceiver8k));
+    ReadFrom(b, false);
+    b.editor().IdIncrement = static_cast<uint8_t>(increment);
+    ASSERT_EQ(b.editor().form.EEqupmentID.text, "12300415");
+    b.Attach(Config(sim::Model::kReceiver8k), true);
+    b.bench.NWriteRxPrgClick();
+    EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kRxWriteDone});
+    EXPECT_EQ(b.editor().form.EEqupmentID.text, increment ? "12300416" : "12300415");
+    EXPECT_FALSE(b.bench.view().visible.at("BWriteTx"));
+  }
+}
+
+TEST(WriteFirmware, ATransmitterBurnShowsItsSpeedButtonAndKeepsTheIdCode) {
+  Bench b(Config(sim::Model::kTransmitter));
+  ReadFrom(b, true);
+  const std::string id = b.editor().form.EEqupmentID.text;
+  b.Attach(Config(sim::Model::kTransmitter), true);
+  b.bench.NWriteTxPrgClick();
+  EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kTxWriteDone});
+  EXPECT_EQ(b.editor().form.EEqupmentID.text, id);
+  EXPECT_TRUE(b.bench.view().visible.at("BWriteTx"));
+}
+
+TEST(WriteFirmware, ACablePulledMidBurnFailsAndTheNextBurnStartsOverAndSucceeds) {
+  Bench b(Config(sim::Model::kReceiver16k));
+  ReadFrom(b, false);
+  Station &target = b.Attach(Config(sim::Model::kReceiver16k), false);
+  // Pulled while the pages go out.
+  b.person.onProgress = [&](int position) {
+    if (position == 40) b.cable.Pull();
+  };
+  b.bench.NWriteRxPrgClick();
+  b.person.onProgress = nullptr;
+  const auto shown = b.Shown();
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.back(), kRxWriteFailed);
+  EXPECT_FALSE(target.unit.starts()) << "the unit is left erased or partly programmed";
+
+  b.cable.PlugBack();
+  b.bench.NWriteRxPrgClick();
+  EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kRxWriteDone});
+  EXPECT_EQ(target.Flash(0xC000, 0x3C00), b.source.Flash(0xC000, 0x3C00));
+  EXPECT_TRUE(target.unit.starts());
+}
+
+TEST(WriteFirmware, WithoutVerificationNothingIsReadBackAfterTheVectors) {
+  for (int verify : {1, 0}) {
+    Bench b(Config(sim::Model::kTransmitter));
+    ReadFrom(b, true);
+    b.bench.VerifyBurn = static_cast<uint8_t>(verify);
+    Station &target = b.Attach(Config(sim::Model::kTransmitter), true);
+    b.bench.NWriteTxPrgClick();
+    EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kTxWriteDone});
+    const auto &requests = target.unit.requests();
+    const auto vectors = std::find_if(requests.begin(), requests.end(), [](const sim::Request &r) {
+      return r.kind == sim::Request::Kind::kFrame && r.command() == 0x12 && r.address() == 0xFFE0;
+    });
+    ASSERT_NE(vectors, requests.end());
+    const auto readsAfter = std::count_if(vectors, requests.end(), [](const sim::Request &r) {
+      return r.kind == sim::Request::Kind::kFrame && r.command() == 0x14;
+    });
+    // The program area 0xF000..0xFFFF and both settings blocks.
+    EXPECT_EQ(readsAfter, verify ? 32 + 2 : 0);
+  }
+}
+
+TEST(WriteFirmware, VerificationNamesTheFirstByteTheUnitDoesNotHold) {
+  for (int verify : {1, 0}) {
+    SCOPED_TRACE(verify ? "verified" : "not verified");
+    Bench b(Config(sim::Model::kTransmitter));
+    ReadFrom(b, true);
+    b.bench.VerifyBurn = static_cast<uint8_t>(verify);
+    // Burned as a Q10 with the identity of the Q12 image: the top segment is not erased,
+    // and the Q10 marker is programmed over the image's Q12 marker.
+    b.editor().MachineType = "10";
+    b.editor().form.EEqupmentSN.text = "00012345";  // as the image's identity page holds it
+    Station &target = b.Attach(Config(sim::Model::kTransmitter), true);
+    b.bench.NWriteTxPrgClick();
+    EXPECT_EQ(target.Flash(0xFFDC, 1), Bytes{0xAA & 0xAC});
+    if (verify) {
+      EXPECT_EQ(b.Shown(), (std::vector<ShownMessage>{
+                               {"寫入程式!", "寫入後驗證失敗,位址 0xFFDC 的資料不符!!", Icon::Error, false},
+                               kTxWriteFailed}));
+    } else {
+      EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kTxWriteDone});
+    }
+  }
+}
+
+TEST(WriteFirmware, TheVerifyPreferenceIsKeptAndReadAtTheNextStart) {
+  Bench b(Config(sim::Model::kTransmitter));
+  EXPECT_EQ(b.bench.VerifyBurn, 1);
+  EXPECT_TRUE(b.bench.view().verifyBurn);
+  EXPECT_TRUE(b.bench.view().visible.at("NVerifyBurn"));
+  b.bench.NVerifyBurnClick();
+  EXPECT_EQ(b.bench.VerifyBurn, 0);
+  EXPECT_FALSE(b.bench.view().verifyBurn);
+  EXPECT_EQ(b.store.ReadInteger("VerifyBurn"), 0);
+
+  testing::ScriptedOperator person;
+  Workbench next(b.store, person, b.cable, b.clock, testing::Ventrix(), testing::ToolProductLine());
+  next.FormMenuCreate({});
+  EXPECT_EQ(next.VerifyBurn, 0);
+}
+
+}  // namespace
+}  // namespace rilo
