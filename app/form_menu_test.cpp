@@ -119,7 +119,7 @@ TEST_F(FormMenuTest, FactoryShowsTheFirmwareReadsAndKeepsTheWritesHidden) {
   FillDefaults(store);
   store.values["Factory"] = 1;
   auto window = Start();
-  for (const char *name : {"NLoadTxPrg", "NLoadRxPrg", "NFirmwareVer"})
+  for (const char *name : {"NLoadTxPrg", "NLoadRxPrg", "NFirmwareVer", "NVerifyBurn"})
     EXPECT_TRUE(window->findChild<QAction *>(name)->isVisible()) << name;
   for (const char *name : {"NWriteTxPrg", "NWriteRxPrg"})
     EXPECT_FALSE(window->findChild<QAction *>(name)->isVisible()) << name;
@@ -240,6 +240,7 @@ TEST_F(FormMenuTest, MainMenuCaptionsAreExact) {
       {"NWriteSet", "寫 入 設 定"},
       {"NWriteTxPrg", "寫 入 發 射 機"},
       {"NWriteRxPrg", "寫 入 接 收 機"},
+      {"NVerifyBurn", "燒錄後驗證"},
       {"NHelpItem", "  說   明  "},
       {"NFirmwareVer", "韌 體 程 式 版 本"},
       {"NPCVer", "設 定 程 式 版 本"},
