@@ -5,14 +5,11 @@
 // Prints the wall time of each, the floor that the protocol's fixed waits and the
 // replies' wire time account for, and the CPU time the tool spent. Goals: wall within
 // 5% of the floor, CPU under 2% of wall.
-#include <sys/resource.h>
-
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <optional>
 #include <string>
 
+#include "bench/figures.h"
 #include "core/testing/programs.h"
 #include "core/testing/scripted_operator.h"
 #include "link/loader.h"
@@ -26,15 +23,10 @@
 
 namespace {
 
+using rilo::bench::Measure;
+
 constexpr int kPages = 128;
 constexpr uint16_t kFirstPage = 0xC000;
-
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 // One ReadPage: the entry's line changes (6 x 5 ms + 10 ms), then four frames (entry
 // sync, password, its sync, the read), each costing its 50 ms pause or its reply's wire
@@ -43,15 +35,6 @@ double FloorMillisPerPage() {
   const double byteMs = rilo::kByteMicros / 1000.0;
   auto frame = [&](int replyBytes) { return std::max(50.0, replyBytes * byteMs); };
   return 40.0 + frame(1) + frame(1) + frame(1) + frame(134);
-}
-
-void PrintFigures(const char *what, double wallMs, double floorMs, double cpuMs) {
-  std::printf("%s\n", what);
-  std::printf("  wall time         %.1f ms\n", wallMs);
-  std::printf("  floor             %.1f ms (fixed waits and reply wire time)\n", floorMs);
-  std::printf("  wall over floor   %+.2f %%   (goal: within 5 %%)\n", (wallMs / floorMs - 1.0) * 100.0);
-  std::printf("  tool CPU time     %.1f ms = %.2f %% of wall   (goal: under 2 %%)\n", cpuMs,
-              cpuMs / wallMs * 100.0);
 }
 
 // The window's Workbench on a given port and clock, with COM1 pointing at `device`.
@@ -119,18 +102,6 @@ std::optional<Floor> MeasureFloor(const rilo::VentrixApi &ventrix, const rilo::P
   if (!core.Write()) return std::nullopt;
   floor.writeMs = withoutRequestsMs() - start;
   return floor;
-}
-
-// Runs `command` and prints its figures; false when it failed.
-bool Measure(const char *what, double floorMs, const std::function<bool()> &command) {
-  const double cpuBefore = CpuSeconds();
-  const auto start = std::chrono::steady_clock::now();
-  const bool done = command();
-  const double wallMs =
-      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-  PrintFigures(what, wallMs, floorMs, (CpuSeconds() - cpuBefore) * 1000.0);
-  if (!done) std::printf("  FAILED: the command did not reach its success message\n");
-  return done;
 }
 
 }  // namespace
