@@ -50,6 +50,8 @@ int RunShow(const Arguments &args, const VentrixApi &ventrix);
 int RunSet(const Arguments &args, const VentrixApi &ventrix);
 int RunRead(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines);
 int RunWrite(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines);
+int RunReadFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines);
+int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines);
 int RunPort(const Arguments &args, const VentrixApi &ventrix);
 int RunConvert(const Arguments &args, const VentrixApi &ventrix);
 

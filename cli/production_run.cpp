@@ -105,6 +105,18 @@ void Summary(const RunPlan &plan, const std::vector<std::unique_ptr<PortRun>> &r
 
 }  // namespace
 
+std::optional<ProductLine> LoadProductLine() {
+  std::string error;
+  auto line = ReadProductLineBesideProgram(&error);
+  if (!line) std::cerr << error << "\n";
+  return line;
+}
+
+int UsageError(const std::string &message) {
+  std::cerr << message << "\n";
+  return kExitUsage;
+}
+
 std::vector<std::string> SplitPortList(const std::string &list, std::string *error) {
   std::vector<std::string> ports;
   size_t from = 0;

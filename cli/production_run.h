@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,12 @@ std::vector<std::string> SplitPortList(const std::string &list, std::string *err
 // `pattern` with every "{port}" replaced by the port's name as a file name takes it
 // (a device path's last part).
 std::string ForPort(const std::string &pattern, const std::string &port);
+
+// The product-line data beside the program; nothing, after saying why, when it is unusable.
+std::optional<ProductLine> LoadProductLine();
+
+// Says what is wrong with the command line and answers its exit code.
+int UsageError(const std::string &message);
 
 // Runs `job` on every port of the plan and answers the exit code: 0 only when every
 // unit succeeded and the record, if any, took every line. Two names for one device

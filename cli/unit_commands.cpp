@@ -24,18 +24,6 @@ constexpr const char *kWriteDone = "寫入設定完成!!";
 constexpr const char *kSavedCaption = "儲存檔案";
 constexpr const char *kSaved = "儲存檔案完成!!";
 
-std::optional<ProductLine> LoadProductLine() {
-  std::string error;
-  auto line = ReadProductLineBesideProgram(&error);
-  if (!line) std::cerr << error << "\n";
-  return line;
-}
-
-int UsageError(const std::string &message) {
-  std::cerr << message << "\n";
-  return kExitUsage;
-}
-
 }  // namespace
 
 int RunRead(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines) {

@@ -43,12 +43,17 @@ bool StartsInTransmitterArea(const FirmwareImage &image) {
 
 // What the unit must hold after the burn: for every address the last byte sent to it,
 // -1 where nothing was written (erased flash, 0xFF, since the burn began with a mass
-// erase). The top segment's erase sets its addresses to 0xFF.
+// erase). The top segment's erase sets its addresses to 0xFF. A byte sent as 0xFF
+// programs nothing and keeps what an earlier frame put there (a file's top page
+// repeats 0xFF60..0xFF7F as 0xFF); two different bytes sent to one address without an
+// erase between them leave a byte that neither frame meant, and the read-back says so.
 using FlashPlan = std::vector<int16_t>;
 
 void Plan(FlashPlan &plan, uint16_t address, const uint8_t *data, size_t count) {
-  for (size_t i = 0; i < count && address + i < kMemorySize; ++i)
-    plan[address + i] = data[i];
+  for (size_t i = 0; i < count && address + i < kMemorySize; ++i) {
+    int16_t &planned = plan[address + i];
+    if (data[i] != 0xFF || planned < 0) planned = data[i];
+  }
 }
 
 void PlanPage(FlashPlan &plan, const PageFrame &frame) {

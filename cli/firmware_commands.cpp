@@ -1,0 +1,193 @@
+// read-firmware and write-firmware: the window's firmware read (then its save command)
+// and its open command and burn, run through its Workbench with the factory flag (the
+// window offers them only there), for scripts on a production bench. The exit status
+// is 0 only when every unit reached the command's own success message.
+#include <iostream>
+#include <set>
+#include <utility>
+
+#include "cli/commands.h"
+#include "cli/production_run.h"
+#include "core/file_dialogs.h"
+#include "core/ini_preferences.h"
+
+namespace rilo {
+namespace {
+
+constexpr const char *kReadUsage =
+    "用法: rilo-cli read-firmware PORT[,PORT...] --tx|--rx -o FILE.txt [--log FILE.csv]";
+constexpr const char *kWriteUsage =
+    "用法: rilo-cli write-firmware PORT FILE.txt|FILE.dat --tx|--rx [--id CODE] [--serial SN] "
+    "[--date YYYY/MM/DD] [--no-verify] [--log FILE.csv]";
+constexpr const char *kReadCaption = "讀取程式";
+constexpr const char *kSavedCaption = "儲存檔案";
+constexpr const char *kSaved = "儲存檔案完成!!";
+
+struct Texts {
+  const char *read;  // the menu item, as a unit's step
+  const char *readDone;
+  const char *write;
+  const char *writeCaption;
+  const char *writeDone;
+  const char *writeItem;  // the menu item the window would have to show
+};
+constexpr Texts kTransmitter = {"讀取發射機", "讀取發射機程式完成!!", "寫入發射機",
+                                "寫入程式!",  "寫入發射機程式完成!!", "NWriteTxPrg"};
+constexpr Texts kReceiver = {"讀取接收機", "讀取接收機程式完成!!", "寫入接收機",
+                             "寫入程式",   "寫入接收機程式完成!!", "NWriteRxPrg"};
+
+// The save dialog of a script: the file named on the command line.
+class NamedFile : public FileDialogs {
+ public:
+  explicit NamedFile(std::string path) : path_(std::move(path)) {}
+  std::optional<Chosen> ChooseFileToOpen(const std::string &, const std::string &) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> ChooseFileToSave(const std::string &, const std::string &,
+                                              const std::string &) override {
+    return path_;
+  }
+
+ private:
+  std::string path_;
+};
+
+bool AllOf(std::string_view text, bool (*keep)(char)) {
+  for (char c : text)
+    if (!keep(c)) return false;
+  return true;
+}
+bool IsDecimal(char c) {
+  return c >= '0' && c <= '9';
+}
+bool IsHex(char c) {
+  return IsDecimal(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+// 20YY/MM/DD, as the date field holds it.
+bool IsDate(std::string_view text) {
+  return text.size() == 10 && text.starts_with("20") && text[4] == '/' && text[7] == '/' &&
+         AllOf(text.substr(2, 2), IsDecimal) && AllOf(text.substr(5, 2), IsDecimal) &&
+         AllOf(text.substr(8, 2), IsDecimal);
+}
+
+}  // namespace
+
+int RunReadFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines) {
+  std::string portList, out;
+  int kinds = 0;
+  bool transmitter = false;
+  RunPlan plan;
+  plan.command = "read-firmware";
+  plan.factory = true;
+  plan.progressLines = true;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "-o" && i + 1 < args.size()) {
+      out = args[++i];
+    } else if (args[i] == "--log" && i + 1 < args.size()) {
+      plan.logPath = args[++i];
+    } else if (args[i] == "--tx" || args[i] == "--rx") {
+      transmitter = args[i] == "--tx";
+      ++kinds;
+    } else if (args[i].starts_with("-") || !portList.empty()) {
+      return UsageError("無法辨識的參數: " + args[i]);
+    } else {
+      portList = args[i];
+    }
+  }
+  if (portList.empty() || out.empty() || kinds != 1) return UsageError(kReadUsage);
+  std::string error;
+  plan.ports = SplitPortList(portList, &error);
+  if (plan.ports.empty()) return UsageError(error);
+  std::set<std::string> files;
+  for (const auto &port : plan.ports)
+    if (!files.insert(ForPort(out, port)).second)
+      return UsageError("每個通信埠需有自己的檔案, 在 -o 的檔名中加上 {port}: " + out);
+
+  const auto productLine = LoadProductLine();
+  if (!productLine) return kExitFailed;
+  const auto stored = OpenPreferenceStore();
+  const Texts &texts = transmitter ? kTransmitter : kReceiver;
+  return RunOnEveryPort(plan, *stored, lines, ventrix, *productLine, [&](size_t port, UnitSession &s) {
+    s.person.SetPhase(texts.read);
+    Guarded(s.person, [&] {
+      transmitter ? s.bench.NLoadTxPrgClick() : s.bench.NLoadRxPrgClick();
+      if (!s.person.Shown(kReadCaption, texts.readDone)) return;
+      // The save command, as the read left it set up: a firmware text file.
+      s.person.SetPhase("儲存檔案");
+      NamedFile dialog(ForPort(out, plan.ports[port]));
+      s.bench.NSavefileClick(dialog);
+    });
+    return s.person.Shown(kSavedCaption, kSaved);
+  });
+}
+
+int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines) {
+  std::string port, file, id, serial, date;
+  int kinds = 0;
+  bool transmitter = false, verify = true;
+  RunPlan plan;
+  plan.command = "write-firmware";
+  plan.factory = true;
+  plan.progressLines = true;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string &word = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (word == "--tx" || word == "--rx") {
+      transmitter = word == "--tx";
+      ++kinds;
+    } else if (word == "--no-verify") {
+      verify = false;
+    } else if (word == "--log" && hasValue) {
+      plan.logPath = args[++i];
+    } else if (word == "--id" && hasValue) {
+      id = args[++i];
+      if (id.size() != 8 || !AllOf(id, IsDecimal)) return UsageError("--id 需為 8 位數字: " + id);
+    } else if (word == "--serial" && hasValue) {
+      serial = args[++i];
+      if (serial.size() != 8 || !AllOf(serial, IsHex))
+        return UsageError("--serial 需為 8 位十六進位數字: " + serial);
+    } else if (word == "--date" && hasValue) {
+      date = args[++i];
+      if (!IsDate(date)) return UsageError("--date 需為 20YY/MM/DD: " + date);
+    } else if (word.starts_with("-") || !file.empty()) {
+      return UsageError("無法辨識的參數: " + word);
+    } else {
+      (port.empty() ? port : file) = word;
+    }
+  }
+  if (file.empty() || kinds != 1 || port.find(',') != std::string::npos) return UsageError(kWriteUsage);
+  FirmwareFile kind;
+  if (file.ends_with(".txt") || file.ends_with(".TXT"))
+    kind = FirmwareFile::Text;
+  else if (file.ends_with(".dat") || file.ends_with(".DAT"))
+    kind = FirmwareFile::Data;
+  else
+    return UsageError("FILE 需為韌體文字檔 (.txt) 或韌體資料檔 (.dat): " + file);
+  plan.ports = {port};
+
+  const auto productLine = LoadProductLine();
+  if (!productLine) return kExitFailed;
+  const auto stored = OpenPreferenceStore();
+  const Texts &texts = transmitter ? kTransmitter : kReceiver;
+  return RunOnEveryPort(plan, *stored, lines, ventrix, *productLine, [&](size_t, UnitSession &s) {
+    s.bench.VerifyBurn = verify ? 1 : 0;
+    s.person.SetPhase("開啟檔案");
+    Guarded(s.person, [&] {
+      if (!s.bench.OpenFirmwareFile(kind, file)) return;
+      // A text file holds one unit: the window shows only that kind's write command.
+      if (!s.bench.view().visible.at(texts.writeItem)) {
+        s.person.Fail(std::string("此檔案不是") + (transmitter ? "發射機" : "接收機") + "的韌體");
+        return;
+      }
+      auto &form = s.bench.editor().form;
+      if (!id.empty()) form.EEqupmentID.text = id;
+      if (!serial.empty()) form.EEqupmentSN.text = serial;
+      if (!date.empty()) form.EEqupmentDate.text = date;
+      s.person.SetPhase(texts.write);
+      transmitter ? s.bench.NWriteTxPrgClick() : s.bench.NWriteRxPrgClick();
+    });
+    return s.person.Shown(texts.writeCaption, texts.writeDone);
+  });
+}
+
+}  // namespace rilo
