@@ -1,0 +1,95 @@
+// rilo-cli read-firmware and write-firmware as a bench script runs them: the program
+// itself over a pseudo-terminal against rilo-unit-sim, at real wire speed, with a
+// preference store of its own. One transmitter pass per command; the cases in detail
+// run in-process.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "core/testing/programs.h"
+#include "files/file_writers.h"
+#include "settings/testing/editor_bench.h"
+#include "sim/product_line.h"
+#include "sim/unit.h"
+
+namespace rilo {
+namespace {
+
+using testing::ReadWholeFile;
+using testing::Ventrix;
+
+class FirmwareOverPseudoTerminal : public ::testing::Test {
+ protected:
+  void SetUp() override { setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1); }
+  void TearDown() override { unsetenv("XDG_CONFIG_HOME"); }
+
+  std::string Path(const std::string &name) const { return scratch_.Path(name); }
+  testing::ProgramResult Run(const std::string &args) const {
+    return testing::RunProgram("rilo-cli", args, scratch_);
+  }
+
+  testing::ScratchFolder scratch_{"rilo-cli-firmware-pty"};
+};
+
+// The firmware of the simulator's standard transmitter, as a unit read would give it.
+sim::Unit StandardTransmitter() {
+  std::string error;
+  const auto line = sim::ReadProductLine(sim::BesideProgram("product-line.txt"), &error);
+  EXPECT_TRUE(line) << error;
+  return sim::Unit(sim::StandardUnit(sim::Model::kTransmitter, *line));
+}
+
+TEST_F(FirmwareOverPseudoTerminal, ReadFirmware) {
+  testing::UnitSimProcess unit({"--role", "tx"});
+  ASSERT_TRUE(unit.ok());
+  const auto r = Run("read-firmware \"" + unit.device() + "\" --tx -o \"" + Path("tx.txt") + "\"");
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_NE(r.err.find("讀取程式: 讀取發射機程式完成!!\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("進度 "), std::string::npos) << r.err;
+
+  const std::string text = ReadWholeFile(Path("tx.txt"));
+  EXPECT_TRUE(text.starts_with("@FFE0\r\n"));
+  EXPECT_TRUE(text.ends_with("\r\nq\r\n"));
+  const sim::Unit expected = StandardTransmitter();
+  const auto page = expected.memory().Bytes(0xF000, 16);
+  char line[64];
+  std::snprintf(line, sizeof line, "@F000\r\n%02X %02X %02X", page[0], page[1], page[2]);
+  EXPECT_NE(text.find(line), std::string::npos);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '@'), 3 + 32);  // vectors, two blocks, 32 pages
+}
+
+TEST_F(FirmwareOverPseudoTerminal, WriteFirmwareIntoABlankUnitAndVerify) {
+  const sim::Unit source = StandardTransmitter();
+  auto image = std::make_unique<FirmwareImage>();
+  ResetImage(*image);
+  for (int i = 0; i < 32; ++i) {
+    PageFrame &page = (*image)[i];
+    const auto address = static_cast<uint16_t>(0xF000 + 128 * i);
+    SetPageHeader(page, address);
+    const auto data = source.memory().Bytes(address, 128);
+    std::copy(data.begin(), data.end(), page.begin() + 8);
+  }
+  std::fill((*image)[31].begin() + 8 + 96, (*image)[31].begin() + 136, uint8_t{0xFF});
+  VectorTable vectors;
+  const auto stored = source.memory().Bytes(0xFFE0, 32);
+  std::copy(stored.begin(), stored.end(), vectors.begin());
+  SettingsImage settings;
+  const auto blocks = source.memory().Bytes(0x1000, 256);
+  std::copy(blocks.begin(), blocks.end(), settings.begin());
+  std::ofstream(Path("tx.txt"), std::ios::binary)
+      << JoinCrLf(FirmwareTextFileLines(vectors, settings, *image));
+
+  testing::UnitSimProcess unit({"--role", "tx", "--blank"});
+  ASSERT_TRUE(unit.ok());
+  ASSERT_EQ(Run("port COM1 \"" + unit.device() + "\"").exit, 0);
+  const auto r =
+      Run("write-firmware COM1 \"" + Path("tx.txt") + "\" --tx --serial 12000077 --date 2026/12/09");
+  ASSERT_EQ(r.exit, 0) << r.err;
+  EXPECT_TRUE(r.err.starts_with("開啟檔案: 檔案開啟完成!!\n")) << r.err;
+  EXPECT_NE(r.err.find("寫入程式!: 寫入發射機程式完成!!\n"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace rilo
