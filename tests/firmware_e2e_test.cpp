@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/testing/programs.h"
 #include "core/testing/scripted_operator.h"
+#include "files/file_writers.h"
 #include "link/testing/wired_unit.h"
 #include "workbench/workbench.h"
 
@@ -364,6 +367,31 @@ TEST(WriteFirmware, TheWrongButtonLeavesAUnitThatOpensUntouched) {
     }
     EXPECT_EQ(b.person.progressTrail.back(), 500);
   }
+}
+
+TEST(WriteFirmware, AnImageOpenedFromATextFileEndsAtThePage0xFF60AndBurnsWhole) {
+  Bench b(Config(sim::Model::kReceiver8k));
+  ReadFrom(b, false);
+  // Saved as the save command writes it, then opened as the open command opens it.
+  testing::ScratchFolder scratch("rilo-firmware-e2e");
+  const std::string path = scratch.Path("rx.txt");
+  std::ofstream(path, std::ios::binary) << JoinCrLf(
+      FirmwareTextFileLines(b.bench.firmware.SingleVectors, b.editor().Image, *b.bench.firmware.SingleImage));
+  ASSERT_TRUE(b.bench.OpenFirmwareFile(FirmwareFile::Text, path));
+  b.Shown();
+  const FirmwareImage &image = *b.bench.firmware.RxImage;
+  ASSERT_EQ(PageAddress(image[63]), 0xFF60);
+  // The identity the image carries: the top segment is not erased, and the file's top
+  // page, blank below 0xFF80, programs nothing over the page 0xFF00 before it.
+  b.editor().form.EEqupmentSN.text = "00012345";
+  b.editor().form.EEqupmentDate.text = "2024/05/17";
+
+  Station &target = b.Attach(Config(sim::Model::kReceiver8k), true);
+  b.bench.NWriteRxPrgClick();
+  EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kRxWriteDone});
+  EXPECT_EQ(b.person.progressMax, 63 + 11);
+  EXPECT_EQ(target.Flash(0xE000, 0x2000), b.source.Flash(0xE000, 0x2000));
+  EXPECT_EQ(target.Requests(0x16), 0) << "no segment erase";
 }
 
 TEST(WriteFirmware, ARefusedPageIsNoticedAtThatPage) {
