@@ -49,9 +49,9 @@ bool Workbench::ReadFirmwareRange(uint16_t start) {
     op_.StepProgress();
     const auto address = static_cast<uint16_t>(start + kPageBytes * i);
     for (;;) {
-      const Loader::ReadOutcome outcome = loader_.ReadPageOutcome(address);
-      if (outcome == Loader::ReadOutcome::Read) break;
-      if (outcome == Loader::ReadOutcome::Refused || retries == kRetryBudget) {
+      const ReadOutcome outcome = loader_.ReadPageOutcome(address);
+      if (outcome == ReadOutcome::Read) break;
+      if (outcome == ReadOutcome::Refused || retries == kRetryBudget) {
         op_.Message(kReadErrorCaption, kReadError, Icon::Error);
         read = false;
         break;
