@@ -534,6 +534,39 @@ TEST(WriteFirmware, VerificationNamesTheFirstByteTheUnitDoesNotHold) {
   }
 }
 
+TEST(WriteFirmware, TheReadBackAsksAgainForALostReplyAndFailsOnAPageItCannotRead) {
+  struct Case {
+    const char *name;
+    sim::FaultKind kind;
+    int times;
+    bool burned;
+  };
+  const Case cases[] = {
+      {"five lost replies", sim::FaultKind::kNoAnswer, 5, true},
+      {"a garbled reply", sim::FaultKind::kGarble, 1, true},
+      {"a page that never comes back", sim::FaultKind::kNoAnswer, sim::kForever, false},
+      {"a refused read", sim::FaultKind::kRefuse, 1, false},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    Bench b(Config(sim::Model::kTransmitter));
+    ReadFrom(b, true);
+    Station &target = b.Attach(Config(sim::Model::kTransmitter), true);
+    // The burn's own reads come first: the handshake's identity page and the four
+    // pages of the identity update. Then the read-back: both settings blocks, then
+    // 0xF000 upward; 0xF100 is struck.
+    target.unit.AddFault({c.kind, 0x14, 5 + 2 + 2, c.times});
+    b.bench.NWriteTxPrgClick();
+    if (c.burned) {
+      EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kTxWriteDone});
+    } else {
+      EXPECT_EQ(b.Shown(), (std::vector<ShownMessage>{
+                               {"寫入程式!", "寫入後驗證失敗,位址 0xF100 的資料不符!!", Icon::Error, false},
+                               kTxWriteFailed}));
+    }
+  }
+}
+
 TEST(WriteFirmware, TheVerifyPreferenceIsKeptAndReadAtTheNextStart) {
   Bench b(Config(sim::Model::kTransmitter));
   EXPECT_EQ(b.bench.VerifyBurn, 1);

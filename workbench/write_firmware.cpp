@@ -25,6 +25,7 @@ constexpr uint32_t kRomPageWaitMs = 200;
 constexpr uint32_t kSignatureWaitMs = 100;
 constexpr int kProgressSteps = 11;
 constexpr int kTransmitterFailedProgress = 516;
+constexpr int kVerifyRetries = 5;
 
 struct WriteTexts {
   const char *doneCaption;
@@ -267,9 +268,13 @@ bool Workbench::VerifyBurnedFlash(const std::vector<int16_t> &expected, const ch
     std::array<uint8_t, kPageBytes> want{};
     for (int i = 0; i < kPageBytes; ++i)
       want[i] = expected[start + i] < 0 ? 0xFF : static_cast<uint8_t>(expected[start + i]);
-    // A page that cannot be read back differs from its first byte on.
+    // A reply lost or garbled on the line is asked for again, as the firmware read does;
+    // a page that cannot be read back at all differs from its first byte on.
+    ReadOutcome outcome = loader_.ReadPageOutcome(start);
+    for (int retry = 0; outcome == ReadOutcome::Missing && retry < kVerifyRetries; ++retry)
+      outcome = loader_.ReadPageOutcome(start);
     std::span<const uint8_t> got;
-    if (loader_.ReadPage(start))
+    if (outcome == ReadOutcome::Read)
       got = std::span<const uint8_t>(loader_.InfoPage).subspan(kPageData, kPageBytes);
     same = MatchesReadBack(op_, caption, start, want, got);
     address = start + kPageBytes - 1;
