@@ -484,8 +484,11 @@ TEST(WriteFirmware, ACablePulledMidBurnFailsAndTheNextBurnStartsOverAndSucceeds)
   EXPECT_FALSE(target.unit.starts()) << "the unit is left erased or partly programmed";
 
   b.cable.PlugBack();
+  // Top pages held from a settings write cut short are of the unit before the burn.
+  b.bench.loader().InterruptedUpdate.emplace();
   b.bench.NWriteRxPrgClick();
   EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kRxWriteDone});
+  EXPECT_FALSE(b.bench.loader().InterruptedUpdate.has_value());
   EXPECT_EQ(target.Flash(0xC000, 0x3C00), b.source.Flash(0xC000, 0x3C00));
   EXPECT_TRUE(target.unit.starts());
 }
@@ -517,16 +520,16 @@ TEST(WriteFirmware, VerificationNamesTheFirstByteTheUnitDoesNotHold) {
     Bench b(Config(sim::Model::kTransmitter));
     ReadFrom(b, true);
     b.bench.VerifyBurn = static_cast<uint8_t>(verify);
-    // Burned as a Q10 with the identity of the Q12 image: the top segment is not erased,
-    // and the Q10 marker is programmed over the image's Q12 marker.
-    b.editor().MachineType = "10";
-    b.editor().form.EEqupmentSN.text = "00012345";  // as the image's identity page holds it
+    // A flash cell whose bit 0 stays set whatever is programmed.
     Station &target = b.Attach(Config(sim::Model::kTransmitter), true);
+    const uint8_t meant = b.source.Flash(0xF123, 1)[0];
+    ASSERT_EQ(meant & 1, 0);
+    target.unit.memory().StickBit(0xF123, 0, true);
     b.bench.NWriteTxPrgClick();
-    EXPECT_EQ(target.Flash(0xFFDC, 1), Bytes{0xAA & 0xAC});
+    EXPECT_EQ(target.Flash(0xF123, 1), Bytes{static_cast<uint8_t>(meant | 1)});
     if (verify) {
       EXPECT_EQ(b.Shown(), (std::vector<ShownMessage>{
-                               {"寫入程式!", "寫入後驗證失敗,位址 0xFFDC 的資料不符!!", Icon::Error, false},
+                               {"寫入程式!", "寫入後驗證失敗,位址 0xF123 的資料不符!!", Icon::Error, false},
                                kTxWriteFailed}));
     } else {
       EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kTxWriteDone});
@@ -552,10 +555,10 @@ TEST(WriteFirmware, TheReadBackAsksAgainForALostReplyAndFailsOnAPageItCannotRead
     Bench b(Config(sim::Model::kTransmitter));
     ReadFrom(b, true);
     Station &target = b.Attach(Config(sim::Model::kTransmitter), true);
-    // The burn's own reads come first: the handshake's identity page and the four
-    // pages of the identity update. Then the read-back: both settings blocks, then
-    // 0xF000 upward; 0xF100 is struck.
-    target.unit.AddFault({c.kind, 0x14, 5 + 2 + 2, c.times});
+    // The burn's own reads come first: the handshake's identity page, the four pages
+    // of the identity update and the four restored ones read back. Then the read-back:
+    // both settings blocks, then 0xF000 upward; 0xF100 is struck.
+    target.unit.AddFault({c.kind, 0x14, 1 + 4 + 4 + 2 + 2, c.times});
     b.bench.NWriteTxPrgClick();
     if (c.burned) {
       EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kTxWriteDone});

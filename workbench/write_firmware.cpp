@@ -166,7 +166,8 @@ bool Workbench::BurnFirmware(bool transmitter) {
 
   // A unit that opens with a stored password is identified before the erase, so the
   // wrong button does not wipe it. Only a unit that opens with none is erased first.
-  if (link_.State() != PortState::NeverOpened && ProbeRole() && WrongDevice(transmitter)) return false;
+  if (link_.Reopen() && link_.State() == PortState::Open && ProbeRole() && WrongDevice(transmitter))
+    return false;
   loader_.CurrentPassword = kErasedPassword;
   loader_.MassErase();
   if (!loader_.ConnectDevice()) return failed();
@@ -254,6 +255,9 @@ bool Workbench::BurnFirmware(bool transmitter) {
   op_.StepProgress();
 
   if (VerifyBurn == 1 && !VerifyBurnedFlash(plan, texts.doneCaption)) return failed();
+  // The unit is written whole: top pages held from an update cut short belong to what
+  // it was before, and must not be put into a blank unit by a later settings write.
+  loader_.InterruptedUpdate.reset();
   return true;
 }
 
