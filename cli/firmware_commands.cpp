@@ -17,7 +17,7 @@ namespace {
 constexpr const char *kReadUsage =
     "用法: rilo-cli read-firmware PORT[,PORT...] --tx|--rx -o FILE.txt [--log FILE.csv]";
 constexpr const char *kWriteUsage =
-    "用法: rilo-cli write-firmware PORT FILE.txt|FILE.dat --tx|--rx [--id CODE] [--serial SN] "
+    "用法: rilo-cli write-firmware PORT[,PORT...] FILE.txt|FILE.dat --tx|--rx [--id CODE] [--serial SN] "
     "[--date YYYY/MM/DD] [--no-verify] [--log FILE.csv]";
 constexpr const char *kReadCaption = "讀取程式";
 constexpr const char *kSavedCaption = "儲存檔案";
@@ -63,6 +63,15 @@ bool IsDecimal(char c) {
 bool IsHex(char c) {
   return IsDecimal(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
+// The code `steps` units after `first` (two model digits and six decimal digits), as the
+// window's ID advance gives it after each receiver burn: the six digits plus one,
+// 999999 wrapping to 000000.
+std::string Consecutive(const std::string &first, size_t steps) {
+  const unsigned number = (std::stoul(first.substr(2)) + steps) % 1000000;
+  std::string digits = std::to_string(number);
+  return first.substr(0, 2) + std::string(6 - digits.size(), '0') + digits;
+}
+
 // 20YY/MM/DD, as the date field holds it.
 bool IsDate(std::string_view text) {
   return text.size() == 10 && text.starts_with("20") && text[4] == '/' && text[7] == '/' &&
@@ -122,7 +131,7 @@ int RunReadFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines 
 }
 
 int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines) {
-  std::string port, file, id, serial, date;
+  std::string portList, file, id, serial, date;
   int kinds = 0;
   bool transmitter = false, verify = true;
   RunPlan plan;
@@ -152,10 +161,21 @@ int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines
     } else if (word.starts_with("-") || !file.empty()) {
       return UsageError("無法辨識的參數: " + word);
     } else {
-      (port.empty() ? port : file) = word;
+      (portList.empty() ? portList : file) = word;
     }
   }
-  if (file.empty() || kinds != 1 || port.find(',') != std::string::npos) return UsageError(kWriteUsage);
+  if (file.empty() || kinds != 1) return UsageError(kWriteUsage);
+  std::string error;
+  plan.ports = SplitPortList(portList, &error);
+  if (plan.ports.empty()) return UsageError(error);
+  // Receivers take consecutive ID codes in port order, whatever becomes of each; a
+  // transmitter keeps the ID code of its receiver, so several at once would share one.
+  plan.assignsIds = !id.empty() && !transmitter;
+  if (plan.ports.size() > 1 && !id.empty() && transmitter)
+    return UsageError("發射機的 ID-CODE 與其接收機相同, 不會逐台遞增: --id 請一次燒錄一台發射機");
+  // Serial numbers are one per unit: consecutive, so decimal.
+  if (plan.ports.size() > 1 && !serial.empty() && !AllOf(serial, IsDecimal))
+    return UsageError("多個通信埠時 --serial 逐台加一, 需為 8 位數字: " + serial);
   FirmwareFile kind;
   if (file.ends_with(".txt") || file.ends_with(".TXT"))
     kind = FirmwareFile::Text;
@@ -163,14 +183,14 @@ int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines
     kind = FirmwareFile::Data;
   else
     return UsageError("FILE 需為韌體文字檔 (.txt) 或韌體資料檔 (.dat): " + file);
-  plan.ports = {port};
 
   const auto productLine = LoadProductLine();
   if (!productLine) return kExitFailed;
   const auto stored = OpenPreferenceStore();
   const Texts &texts = transmitter ? kTransmitter : kReceiver;
-  return RunOnEveryPort(plan, *stored, lines, ventrix, *productLine, [&](size_t, UnitSession &s) {
+  return RunOnEveryPort(plan, *stored, lines, ventrix, *productLine, [&](size_t port, UnitSession &s) {
     s.bench.VerifyBurn = verify ? 1 : 0;
+    s.bench.editor().IdIncrement = 0;  // the run gives each unit its own ID code
     s.person.SetPhase("開啟檔案");
     Guarded(s.person, [&] {
       if (!s.bench.OpenFirmwareFile(kind, file)) return;
@@ -180,8 +200,8 @@ int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines
         return;
       }
       auto &form = s.bench.editor().form;
-      if (!id.empty()) form.EEqupmentID.text = id;
-      if (!serial.empty()) form.EEqupmentSN.text = serial;
+      if (!id.empty()) form.EEqupmentID.text = plan.assignsIds ? Consecutive(id, port) : id;
+      if (!serial.empty()) form.EEqupmentSN.text = plan.ports.size() > 1 ? Consecutive(serial, port) : serial;
       if (!date.empty()) form.EEqupmentDate.text = date;
       s.person.SetPhase(texts.write);
       transmitter ? s.bench.NWriteTxPrgClick() : s.bench.NWriteRxPrgClick();

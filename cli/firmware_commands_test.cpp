@@ -178,7 +178,7 @@ TEST_F(FirmwareCommandsTest, RefusalsEndWithTheirMessageAndLeaveTheUnitAlone) {
        RunWriteFirmware,
        {"COM1", Path("tx.txt"), "--tx", "--rx"},
        2,
-       "用法: rilo-cli write-firmware PORT FILE.txt|FILE.dat --tx|--rx [--id CODE] [--serial SN] "
+       "用法: rilo-cli write-firmware PORT[,PORT...] FILE.txt|FILE.dat --tx|--rx [--id CODE] [--serial SN] "
        "[--date YYYY/MM/DD] [--no-verify] [--log FILE.csv]\n"},
       {"not a firmware file",
        RunWriteFirmware,

@@ -44,8 +44,8 @@ constexpr std::array<rilo::Command, 8> kCommands = {{
     {"read-firmware", "PORT[,PORT...] --tx|--rx -o FILE.txt [--log FILE.csv]",
      OnSystemPorts<rilo::RunReadFirmware>},
     {"write-firmware",
-     "PORT FILE.txt|FILE.dat --tx|--rx [--id CODE] [--serial SN] [--date YYYY/MM/DD] [--no-verify] "
-     "[--log FILE.csv]",
+     "PORT[,PORT...] FILE.txt|FILE.dat --tx|--rx [--id CODE] [--serial SN] [--date YYYY/MM/DD] "
+     "[--no-verify] [--log FILE.csv]",
      OnSystemPorts<rilo::RunWriteFirmware>},
     {"port", "[COMn [DEVICE]]", rilo::RunPort},
     {"convert", "TX.txt RX.txt -o BOTH.dat | BOTH.dat --tx|--rx -o ONE.txt", rilo::RunConvert},
@@ -62,7 +62,8 @@ void PrintUsage(std::ostream &out) {
          "read 讀取機器的設定存成設定檔; write 將設定檔寫入機器, ID-CODE 不符時需加 --yes 才覆蓋。\n"
          "read-firmware 讀取發射機 (--tx) 或接收機 (--rx) 的韌體存成韌體文字檔;\n"
          "write-firmware 將韌體檔燒入機器並讀回驗證 (--no-verify 不驗證), .dat 檔以 --tx/--rx 選擇;\n"
-         "--id、--serial、--date 指定 ID-CODE、機器序號與出廠日期, 未指定時取自檔案。\n"
+         "--id、--serial、--date 指定 ID-CODE、機器序號與出廠日期, 未指定時取自檔案;\n"
+         "多個通信埠時接收機依通信埠順序取連續的 ID-CODE, 機器序號也逐台加一。\n"
          "PORT 為 COM1 到 COM16 或裝置路徑; 以逗號分隔多個通信埠時各機器同時進行,\n"
          "檔名中的 {port} 換成通信埠名稱; --log 每台機器附加一行 CSV 記錄。\n"
          "port 顯示或設定 COMn 對應的裝置,\n"

@@ -1,4 +1,4 @@
-// rilo-cli read and write over several ports at once, in-process: each port has its
+// rilo-cli read, write and write-firmware over several ports at once, in-process: each port has its
 // own simulated unit on its own virtual clock, driven by its own worker thread. A unit
 // read or written in a run must end exactly as the same unit read or written alone,
 // whatever happens on the other ports; the record holds one line per unit.
@@ -24,12 +24,15 @@ namespace fs = std::filesystem;
 using testing::ReadWholeFile;
 using testing::Ventrix;
 
+using Bytes = std::vector<uint8_t>;
+
 struct SimulatedUnit {
   explicit SimulatedUnit(const sim::UnitConfig &config) : unit(config) {}
-  std::vector<uint8_t> Settings() const {
-    const auto bytes = unit.memory().Bytes(0x1000, 256);
+  Bytes Flash(uint32_t address, size_t count) const {
+    const auto bytes = unit.memory().Bytes(address, count);
     return {bytes.begin(), bytes.end()};
   }
+  Bytes Settings() const { return Flash(0x1000, 256); }
   sim::Unit unit;
   VirtualClock clock;
   sim::SimulatedPort port{unit, clock};
@@ -240,35 +243,105 @@ TEST_F(ProductionRunTest, WriteGoesOnOnEveryOtherPortAndTheRecordIsAppended) {
   EXPECT_EQ(RecordByPort(log).at("COM3")[kCommand], "write");
 }
 
+// Four units burned at once from one receiver's firmware with --id: the receivers take
+// consecutive ID codes in port order (wrapping after 999999) and consecutive serial
+// numbers. COM2 loses its cable in the middle of its pages, COM4 is a transmitter: the
+// other two are burned exactly, and the IDs of the two failures are reported unused,
+// not given to anyone else.
+TEST_F(ProductionRunTest, ReceiversBurnedAtOnceTakeConsecutiveIdCodes) {
+  SimulatedLines source;
+  source.units.push_back(std::make_unique<SimulatedUnit>(testing::Standard(sim::Model::kReceiver8k)));
+  ASSERT_EQ(Run(RunReadFirmware, {"COM1", "--rx", "-o", Path("rx.txt")}, source).exit, 0);
+  const Bytes program = source.units[0]->Flash(0xE000, 0x1C00);
+
+  SimulatedLines lines;
+  for (auto model : {sim::Model::kReceiver8k, sim::Model::kReceiver8k, sim::Model::kReceiver8k,
+                     sim::Model::kTransmitter}) {
+    lines.units.push_back(std::make_unique<SimulatedUnit>(testing::Standard(model)));
+    if (model != sim::Model::kTransmitter) lines.units.back()->unit.memory().MassErase();
+  }
+  lines.units[1]->unit.PullCableAfter(60);
+  const Bytes transmitter = lines.units[3]->Flash(0x1000, 0xF000);
+
+  const Result r = Run(RunWriteFirmware,
+                       {"COM1,COM2,COM3,COM4", Path("rx.txt"), "--rx", "--id", "12999998", "--serial",
+                        "12000100", "--date", "2026/12/10", "--log", Path("run.csv")},
+                       lines);
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_TRUE(r.err.ends_with("未使用的 ID-CODE: 12999999 (COM2), 12000001 (COM4)\n")) << r.err;
+  EXPECT_NE(r.err.find("COM2 失敗: 寫入接收機 6/74: 寫入接收機程式失敗,請再試一次\n"
+                       "COM4 失敗: 寫入接收機 0/74: 您要燒的機器是發射機吧?按錯了喔~!\n"),
+            std::string::npos)
+      << r.err;
+
+  const auto record = RecordByPort(ReadWholeFile(Path("run.csv")));
+  struct Expected {
+    const char *port, *id, *serial, *result;
+  } expected[] = {
+      {"COM1", "12999998", "12000100", "成功"},
+      {"COM2", "12999999", "12000101", "失敗"},
+      {"COM3", "12000000", "12000102", "成功"},
+      {"COM4", "12000001", "12000103", "失敗"},
+  };
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    const Expected &e = expected[i];
+    SCOPED_TRACE(e.port);
+    const auto &line = record.at(e.port);
+    EXPECT_EQ(line[kCommand], "write-firmware");
+    EXPECT_EQ(line[kId], e.id);
+    EXPECT_EQ(line[kSerial], e.serial);
+    EXPECT_EQ(line[kResult], e.result);
+    if (std::string(e.result) != "成功") continue;
+    EXPECT_EQ(line[kDate], "2026/12/10");
+    const SimulatedUnit &unit = *lines.units[i];
+    EXPECT_EQ(unit.Flash(0xE000, 0x1C00), program);
+    Bytes id = {0x0F, 0x33};  // the model code, then the six digits as codewords
+    for (int digit = 2; digit < 8; ++digit)
+      id.push_back(Ventrix().DeHamming(static_cast<uint8_t>(e.id[digit] - '0')));
+    EXPECT_EQ(unit.Flash(0x1080, 8), id);
+    EXPECT_TRUE(unit.unit.starts());
+  }
+  EXPECT_EQ(lines.units[3]->Flash(0x1000, 0xF000), transmitter);
+}
+
 TEST_F(ProductionRunTest, CommandLinesThatCannotRunTouchNoUnit) {
+  using Command = int (*)(const Arguments &, const VentrixApi &, UnitLines &);
   struct Case {
-    bool read;
+    Command command;
     Arguments args;
     int exit;
     std::string err;
   } cases[] = {
-      {true, {"COM1,,COM2", "-o", Path("{port}.rilo")}, 2, "通信埠清單中有空的名稱: COM1,,COM2\n"},
-      {true, {"COM1,", "-o", Path("{port}.rilo")}, 2, "通信埠清單中有空的名稱: COM1,\n"},
-      {false,
+      {RunRead, {"COM1,,COM2", "-o", Path("{port}.rilo")}, 2, "通信埠清單中有空的名稱: COM1,,COM2\n"},
+      {RunRead, {"COM1,", "-o", Path("{port}.rilo")}, 2, "通信埠清單中有空的名稱: COM1,\n"},
+      {RunWrite,
        {"COM1,/dev/ttyUSB0", Path("write.rilo")},
        2,
        "同一個裝置不能列兩次: /dev/ttyUSB0 (/dev/ttyUSB0)\n"},
-      {true,
+      {RunRead,
        {"COM1,COM2", "-o", Path("same.rilo")},
        2,
        "每個通信埠需有自己的檔案, 在 -o 的檔名中加上 {port}: " + Path("same.rilo") + "\n"},
-      {true,
+      {RunRead,
        {"COM1,COM2", "-o", Path("{port}.rilo"), "--log", Path("no/such/run.csv")},
        1,
        "無法寫入記錄檔 " + Path("no/such/run.csv") + ": No such file or directory\n"},
+      {RunWriteFirmware,
+       {"COM1,COM2", Path("tx.txt"), "--tx", "--id", "12000777"},
+       2,
+       "發射機的 ID-CODE 與其接收機相同, 不會逐台遞增: --id 請一次燒錄一台發射機\n"},
+      {RunWriteFirmware,
+       {"COM1,COM2", Path("rx.txt"), "--rx", "--serial", "12ABCDEF"},
+       2,
+       "多個通信埠時 --serial 逐台加一, 需為 8 位數字: 12ABCDEF\n"},
   };
   std::ofstream(Path("write.rilo")) << "";
   for (const Case &c : cases) {
-    SCOPED_TRACE(c.args[0]);
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
     SimulatedLines lines;
     for (int i = 0; i < 2; ++i)
       lines.units.push_back(std::make_unique<SimulatedUnit>(kUnits[0]));
-    const Result r = Run(c.read ? RunRead : RunWrite, c.args, lines);
+    const Result r = Run(c.command, c.args, lines);
     EXPECT_EQ(r.exit, c.exit);
     EXPECT_EQ(r.err, c.err);
     for (const auto &unit : lines.units)
