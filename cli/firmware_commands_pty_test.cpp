@@ -7,11 +7,16 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iostream>
+#include <sstream>
 
+#include "cli/commands.h"
 #include "core/testing/programs.h"
 #include "files/file_writers.h"
+#include "link/testing/wired_unit.h"
 #include "settings/testing/editor_bench.h"
 #include "sim/product_line.h"
+#include "sim/simulated_port.h"
 #include "sim/unit.h"
 
 namespace rilo {
@@ -89,6 +94,63 @@ TEST_F(FirmwareOverPseudoTerminal, WriteFirmwareIntoABlankUnitAndVerify) {
   ASSERT_EQ(r.exit, 0) << r.err;
   EXPECT_TRUE(r.err.starts_with("開啟檔案: 檔案開啟完成!!\n")) << r.err;
   EXPECT_NE(r.err.find("寫入程式!: 寫入發射機程式完成!!\n"), std::string::npos) << r.err;
+}
+
+// A production run as a bench script runs it: four units on four pseudo-terminals
+// burned at once, three blank 8 KB receivers and, by mistake, a transmitter. The
+// receivers are burned and verified with consecutive ID codes; the transmitter is
+// left alone and its ID code reported unused.
+TEST_F(FirmwareOverPseudoTerminal, FourUnitsBurnedAtOnce) {
+  // The firmware of a standard 8 KB receiver, read in-process on the virtual clock.
+  {
+    sim::Unit source(testing::Standard(sim::Model::kReceiver8k));
+    VirtualClock clock;
+    sim::SimulatedPort port(source, clock);
+    struct OneLine : UnitLines {
+      explicit OneLine(UnitLine unit) : only(unit) {}
+      UnitLine Line(size_t) override { return only; }
+      UnitLine only;
+    } line({port, clock});
+    std::ostringstream said;
+    std::streambuf *const terminal = std::cerr.rdbuf(said.rdbuf());
+    const int exit = RunReadFirmware({"COM1", "--rx", "-o", Path("rx.txt")}, Ventrix(), line);
+    std::cerr.rdbuf(terminal);
+    ASSERT_EQ(exit, 0) << said.str();
+  }
+  std::vector<std::unique_ptr<testing::UnitSimProcess>> units;
+  std::string ports;
+  for (int i = 0; i < 4; ++i) {
+    const bool receiver = i < 3;
+    units.push_back(std::make_unique<testing::UnitSimProcess>(
+        receiver ? std::vector<std::string>{"--role", "rx", "--short-image", "--blank"}
+                 : std::vector<std::string>{"--role", "tx"}));
+    ASSERT_TRUE(units.back()->ok());
+    const std::string com = "COM" + std::to_string(i + 3);
+    ASSERT_EQ(Run("port " + com + " \"" + units.back()->device() + "\"").exit, 0);
+    ports += (i ? "," : "") + com;
+  }
+
+  const auto r = Run("write-firmware " + ports + " \"" + Path("rx.txt") + "\" --rx --id 12000777 --log \"" +
+                     Path("run.csv") + "\"");
+  EXPECT_EQ(r.exit, 1) << r.err;
+  for (const char *com : {"COM3", "COM4", "COM5"})
+    EXPECT_NE(r.err.find(std::string(com) + ": 寫入程式: 寫入接收機程式完成!!\n"), std::string::npos)
+        << r.err;
+  EXPECT_TRUE(
+      r.err.ends_with("結果: 4 台中 3 台成功, 1 台失敗\n"
+                      "COM6 失敗: 寫入接收機 0/74: 您要燒的機器是發射機吧?按錯了喔~!\n"
+                      "未使用的 ID-CODE: 12000780 (COM6)\n"))
+      << r.err;
+  const std::string log = ReadWholeFile(Path("run.csv"));
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 5) << log;
+  const std::pair<const char *, const char *> ids[] = {{"COM3", ",Rx,2.02,12000777,"},
+                                                       {"COM4", ",Rx,2.02,12000778,"},
+                                                       {"COM5", ",Rx,2.02,12000779,"},
+                                                       {"COM6", ",Tx,1.61,12000780,"}};
+  for (size_t i = 0; i < std::size(ids); ++i)
+    EXPECT_NE(log.find("," + std::string(ids[i].first) + "," + units[i]->device() + ids[i].second),
+              std::string::npos)
+        << log;
 }
 
 }  // namespace
