@@ -1,0 +1,112 @@
+// A production run as rilo-cli runs it: a receiver's firmware (128 pages) burned and
+// verified into four blank rilo-unit-sim receivers on pseudo-terminals at once,
+// against the same burn into one alone. Each unit has its own worker, port and clock,
+// so four should take no longer than one. Prints both wall times, their ratio (goal:
+// at most 1.05) and the CPU time rilo-cli spent on each run.
+#include <stdlib.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "core/testing/programs.h"
+#include "link/virtual_clock.h"
+#include "sim/product_line.h"
+#include "sim/simulated_port.h"
+#include "sim/unit.h"
+
+namespace {
+
+using namespace rilo;
+using testing::RunProgram;
+using testing::ScratchFolder;
+using testing::UnitSimProcess;
+
+// CPU time of the children waited for so far: rilo-cli once it has ended; the
+// simulated units are still running then and not counted.
+double ChildCpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The firmware of rilo-unit-sim's standard receiver, read in-process on the virtual clock.
+bool ReadFirmware(const std::string &file) {
+  std::string error;
+  const auto line = sim::ReadProductLine(sim::BesideProgram("product-line.txt"), &error);
+  const auto ventrix = LoadVentrixBesideProgram(&error);
+  if (!line || !ventrix) return false;
+  sim::Unit source(sim::StandardUnit(sim::Model::kReceiver16k, *line));
+  VirtualClock clock;
+  sim::SimulatedPort port(source, clock);
+  struct OneLine : UnitLines {
+    explicit OneLine(UnitLine unit) : only(unit) {}
+    UnitLine Line(size_t) override { return only; }
+    UnitLine only;
+  } lines({port, clock});
+  std::ostringstream said;
+  std::streambuf *const terminal = std::cerr.rdbuf(said.rdbuf());
+  const int exit = RunReadFirmware({"COM1", "--rx", "-o", file}, *ventrix, lines);
+  std::cerr.rdbuf(terminal);
+  return exit == kExitOk;
+}
+
+struct Figures {
+  double wallMs = 0, cpuMs = 0;
+};
+
+// Burns `firmware` into `count` blank receivers at once.
+bool Burn(size_t count, const std::string &firmware, const ScratchFolder &scratch, Figures &figures) {
+  std::vector<std::unique_ptr<UnitSimProcess>> units;
+  std::string ports;
+  for (size_t i = 0; i < count; ++i) {
+    units.push_back(std::make_unique<UnitSimProcess>(std::vector<std::string>{"--role", "rx", "--blank"}));
+    if (!units.back()->ok()) return false;
+    ports += (ports.empty() ? "" : ",") + units.back()->device();
+  }
+  const double cpuBefore = ChildCpuSeconds();
+  const auto start = std::chrono::steady_clock::now();
+  const auto r = RunProgram("rilo-cli",
+                            "write-firmware \"" + ports + "\" \"" + firmware +
+                                "\" --rx --id 12000777 --log \"" + scratch.Path("run.csv") + "\"",
+                            scratch);
+  figures.wallMs =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  figures.cpuMs = (ChildCpuSeconds() - cpuBefore) * 1000.0;
+  if (r.exit != 0) std::printf("  FAILED (exit %d):\n%s\n", r.exit, r.err.c_str());
+  return r.exit == 0;
+}
+
+void Print(const char *what, const Figures &f) {
+  std::printf("  %-20s wall %9.1f ms   rilo-cli CPU %7.1f ms = %.2f %% of wall\n", what, f.wallMs, f.cpuMs,
+              f.cpuMs / f.wallMs * 100.0);
+}
+
+}  // namespace
+
+int main() {
+  ScratchFolder scratch("production-bench");
+  setenv("XDG_CONFIG_HOME", scratch.Path("config").c_str(), 1);
+  const std::string firmware = scratch.Path("receiver.txt");
+  if (!ReadFirmware(firmware)) {
+    std::fprintf(stderr, "production_bench: the receiver's firmware could not be read in-process\n");
+    return 1;
+  }
+  std::printf("receiver burn, 128 pages, verified (rilo-cli write-firmware --rx --id)\n");
+  std::fflush(stdout);
+  Figures one, four;
+  if (!Burn(1, firmware, scratch, one)) return 1;
+  Print("one unit", one);
+  std::fflush(stdout);
+  if (!Burn(4, firmware, scratch, four)) return 1;
+  Print("four units at once", four);
+  std::printf("  four over one        %.3f   (goal: at most 1.05)\n", four.wallMs / one.wallMs);
+  return 0;
+}
