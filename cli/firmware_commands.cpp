@@ -3,7 +3,6 @@
 // window offers them only there), for scripts on a production bench. The exit status
 // is 0 only when every unit reached the command's own success message.
 #include <iostream>
-#include <set>
 #include <utility>
 
 #include "cli/commands.h"
@@ -107,10 +106,7 @@ int RunReadFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines 
   std::string error;
   plan.ports = SplitPortList(portList, &error);
   if (plan.ports.empty()) return UsageError(error);
-  std::set<std::string> files;
-  for (const auto &port : plan.ports)
-    if (!files.insert(ForPort(out, port)).second)
-      return UsageError("每個通信埠需有自己的檔案, 在 -o 的檔名中加上 {port}: " + out);
+  if (!EachPortHasItsOwnFile(plan.ports, out, &error)) return UsageError(error);
 
   const auto productLine = LoadProductLine();
   if (!productLine) return kExitFailed;

@@ -142,6 +142,17 @@ std::string ForPort(const std::string &pattern, const std::string &port) {
   return text;
 }
 
+bool EachPortHasItsOwnFile(const std::vector<std::string> &ports, const std::string &pattern,
+                           std::string *error) {
+  std::set<std::string> files;
+  for (const auto &port : ports) {
+    if (files.insert(ForPort(pattern, port)).second) continue;
+    *error = "每個通信埠需有自己的檔案, 在 -o 的檔名中加上 {port}: " + pattern;
+    return false;
+  }
+  return true;
+}
+
 int RunOnEveryPort(const RunPlan &plan, Preferences &stored, UnitLines &lines, const VentrixApi &ventrix,
                    const ProductLine &productLine, const UnitJob &job) {
   // The store, read once: each session gets its own copy of what it needs.

@@ -43,6 +43,11 @@ std::vector<std::string> SplitPortList(const std::string &list, std::string *err
 // (a device path's last part).
 std::string ForPort(const std::string &pattern, const std::string &port);
 
+// True when `pattern` gives every port a file of its own; otherwise false, with the
+// reason in *error, before any unit is touched.
+bool EachPortHasItsOwnFile(const std::vector<std::string> &ports, const std::string &pattern,
+                           std::string *error);
+
 // The product-line data beside the program; nothing, after saying why, when it is unusable.
 std::optional<ProductLine> LoadProductLine();
 

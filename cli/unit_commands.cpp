@@ -3,7 +3,6 @@
 // status is 0 only when every unit reached the command's own success message.
 #include <iostream>
 #include <optional>
-#include <set>
 
 #include "cli/commands.h"
 #include "cli/production_run.h"
@@ -45,11 +44,7 @@ int RunRead(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines) 
   std::string error;
   plan.ports = SplitPortList(portList, &error);
   if (plan.ports.empty()) return UsageError(error);
-  // Each unit's settings go to a file of their own.
-  std::set<std::string> files;
-  for (const auto &port : plan.ports)
-    if (!files.insert(ForPort(out, port)).second)
-      return UsageError("每個通信埠需有自己的檔案, 在 -o 的檔名中加上 {port}: " + out);
+  if (!EachPortHasItsOwnFile(plan.ports, out, &error)) return UsageError(error);
 
   const auto productLine = LoadProductLine();
   if (!productLine) return kExitFailed;
