@@ -16,9 +16,9 @@
 #include "core/operator.h"
 #include "core/preferences.h"
 #include "core/ventrix_api.h"
-#include "link/clock.h"
+#include "base/clock.h"
 #include "link/product_line.h"
-#include "link/serial_port.h"
+#include "base/serial_port.h"
 #include "workbench/workbench.h"
 
 namespace rilo {

@@ -4,7 +4,7 @@
 
 #include <QElapsedTimer>
 
-#include "link/clock.h"
+#include "base/clock.h"
 
 namespace rilo {
 

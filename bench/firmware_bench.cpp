@@ -13,7 +13,7 @@
 #include "core/testing/scripted_operator.h"
 #include "link/posix_serial_port.h"
 #include "link/steady_clock.h"
-#include "link/virtual_clock.h"
+#include "base/virtual_clock.h"
 #include "sim/product_line.h"
 #include "sim/simulated_port.h"
 #include "sim/unit.h"

@@ -16,7 +16,7 @@
 
 #include "cli/commands.h"
 #include "core/testing/programs.h"
-#include "link/virtual_clock.h"
+#include "base/virtual_clock.h"
 #include "sim/product_line.h"
 #include "sim/simulated_port.h"
 #include "sim/unit.h"

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/ventrix_api.h"
-#include "link/clock.h"
-#include "link/serial_port.h"
+#include "base/clock.h"
+#include "base/serial_port.h"
 
 namespace rilo {
 

@@ -3,7 +3,7 @@
 // costs one wake-up per batch, not one per poll.
 #pragma once
 
-#include "link/clock.h"
+#include "base/clock.h"
 
 namespace rilo {
 

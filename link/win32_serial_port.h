@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "link/serial_port.h"
+#include "base/serial_port.h"
 
 namespace rilo {
 

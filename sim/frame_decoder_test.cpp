@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "link/clock.h"
+#include "base/clock.h"
 #include "sim/sim_test_bench.h"
 
 namespace rilo::sim {

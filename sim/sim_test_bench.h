@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "link/virtual_clock.h"
+#include "base/virtual_clock.h"
 #include "sim/check_bytes.h"
 #include "sim/product_line.h"
 #include "sim/simulated_port.h"

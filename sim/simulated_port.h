@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "link/serial_port.h"
-#include "link/virtual_clock.h"
+#include "base/serial_port.h"
+#include "base/virtual_clock.h"
 #include "sim/unit.h"
 
 namespace rilo::sim {

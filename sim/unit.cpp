@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/clock.h"
+#include "base/clock.h"
 #include "sim/check_bytes.h"
 
 namespace rilo::sim {

@@ -9,7 +9,7 @@
 #include "core/testing/scripted_operator.h"
 #include "link/loader.h"
 #include "link/testing/loader_fixture.h"
-#include "link/virtual_clock.h"
+#include "base/virtual_clock.h"
 #include "sim/product_line.h"
 #include "sim/simulated_port.h"
 #include "sim/unit.h"

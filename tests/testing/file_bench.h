@@ -15,7 +15,7 @@
 #include "core/testing/scripted_operator.h"
 #include "core/testing/test_ventrix.h"
 #include "link/testing/recording_port.h"
-#include "link/virtual_clock.h"
+#include "base/virtual_clock.h"
 #include "workbench/testing/recording_preferences.h"
 #include "workbench/workbench.h"
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "link/testing/recording_port.h"
-#include "link/virtual_clock.h"
+#include "base/virtual_clock.h"
 #include "workbench/workbench.h"
 
 namespace rilo::testing {

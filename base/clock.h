@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "link/serial_port.h"
+#include "base/serial_port.h"
 
 namespace rilo {
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "link/clock.h"
+#include "base/clock.h"
 
 namespace rilo {
 
