@@ -142,6 +142,7 @@ TEST_F(CliTest, RefusesWithAClearMessageAndWritesNothing) {
       {"set \"" + file + "\" CBEWAction=0 CBR0Action=0 CBR0InchTime=1" + out, "CBR0InchTime 目前隱藏"},
       {"set \"" + file + "\" CBUDAction=one" + out, "CBUDAction=one"},
       {"set \"" + Path("missing.rilo") + "\" CBUDAction=1" + out, "無法讀取檔案"},
+      {"set \"" + scratch_.path().string() + "\" CBUDAction=1" + out, "是資料夾"},
       {"set \"" + Path("text.rilo") + "\" CBUDAction=1" + out, "不是設定檔"},
       {"set \"" + Path("cut.rilo") + "\" CBUDAction=1" + out, "格式錯誤"},
       {"set --raw \"" + Path("short.bin") + "\" CBUDAction=1" + out, "256"},

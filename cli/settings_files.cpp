@@ -1,11 +1,8 @@
 #include "cli/settings_files.h"
 
-#include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "core/file_system.h"
 #include "files/customer_record.h"
 #include "files/file_writers.h"
 
@@ -13,18 +10,10 @@ namespace rilo {
 namespace {
 
 std::optional<std::string> ReadWhole(const std::string &path, std::string *error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = "無法讀取檔案 " + path + ": " + std::strerror(errno);
-    return std::nullopt;
-  }
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (in.bad()) {
-    *error = "無法讀取檔案 " + path;
-    return std::nullopt;
-  }
-  return bytes.str();
+  std::error_code reason;
+  std::optional<std::string> bytes = SystemFileSystem().ReadFile(path, &reason);
+  if (!bytes) *error = "無法讀取檔案 " + path + ": " + reason.message();
+  return bytes;
 }
 
 std::string WithCrLf(std::string_view text) {
@@ -43,27 +32,10 @@ std::string WithCrLf(std::string_view text) {
   return out;
 }
 
-// Writes beside the target, then puts the whole file in its place.
 bool WriteWhole(const std::string &path, std::string_view bytes, std::string *error) {
-  const std::string partial = path + ".partial";
-  {
-    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-    if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out || !out.flush()) {
-      *error = "無法寫入檔案 " + path + ": " + std::strerror(errno);
-      std::error_code ignored;
-      std::filesystem::remove(partial, ignored);
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(partial, path, ec);
-  if (ec) {
-    *error = "無法寫入檔案 " + path + ": " + ec.message();
-    std::filesystem::remove(partial, ec);
-    return false;
-  }
-  return true;
+  const std::error_code reason = SystemFileSystem().WriteAtomically(path, bytes);
+  if (reason) *error = "無法寫入檔案 " + path + ": " + reason.message();
+  return !reason;
 }
 
 }  // namespace

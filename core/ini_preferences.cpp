@@ -2,8 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
@@ -46,13 +44,17 @@ bool Unquote(const std::string &line, size_t &pos, std::string *out) {
 
 }  // namespace
 
-IniPreferences::IniPreferences(std::string path) : path_(std::move(path)) {
+IniPreferences::IniPreferences(std::string path, FileSystem &files) : path_(std::move(path)), files_(files) {
   Load();
 }
 
-void IniPreferences::Load() {
+// Values in hand stay when the file is there but cannot be read.
+std::error_code IniPreferences::Load() {
+  std::error_code error;
+  const std::optional<std::string> content = files_.ReadFile(path_, &error);
+  if (!content && error != std::errc::no_such_file_or_directory) return error;
   values.clear();
-  std::ifstream in(path_, std::ios::binary);
+  std::istringstream in(content.value_or(""));
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -68,23 +70,27 @@ void IniPreferences::Load() {
       if (end != line.c_str() + pos + 6) values[name] = static_cast<int32_t>(static_cast<uint32_t>(v));
     }
   }
+  return {};
 }
 
 // Each write starts from the file as it is now, so a value another program stored
 // meanwhile (rilo-cli beside the window) is kept rather than overwritten from memory.
+// The value is kept in memory even when the file cannot take it.
 void IniPreferences::WriteInteger(const std::string &name, int32_t value) {
-  Load();
+  const std::error_code unread = Load();
   MemoryPreferences::WriteInteger(name, value);
-  Save();
+  Save(unread);
 }
 
 void IniPreferences::WriteString(const std::string &name, const std::string &value) {
-  Load();
+  const std::error_code unread = Load();
   MemoryPreferences::WriteString(name, value);
-  Save();
+  Save(unread);
 }
 
-void IniPreferences::Save() const {
+void IniPreferences::Save(std::error_code unread) const {
+  // Written over, a file that could not be read would lose the values it holds.
+  if (unread) throw std::runtime_error("無法讀取設定檔 " + path_ + ": " + unread.message());
   std::ostringstream out;
   out << kSection << "\n";
   for (const auto &[name, value] : values) {
@@ -97,18 +103,11 @@ void IniPreferences::Save() const {
       out << Quote(std::get<std::string>(value)) << "\n";
     }
   }
-  std::error_code ec;
-  std::filesystem::path target(path_);
-  if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), ec);
-  const std::string temp = path_ + ".new";
-  {
-    std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-    file << out.str();
-    file.close();
-    if (!file) throw std::runtime_error("無法寫入設定檔 " + temp);
-  }
-  std::filesystem::rename(temp, target, ec);
-  if (ec) throw std::runtime_error("無法寫入設定檔 " + path_ + ": " + ec.message());
+  const std::u8string folder = PathFromUtf8(path_).parent_path().u8string();
+  std::error_code error;
+  if (!folder.empty()) error = files_.CreateFolders(std::string(folder.begin(), folder.end()));
+  if (!error) error = files_.WriteAtomically(path_, out.str());
+  if (error) throw std::runtime_error("無法寫入設定檔 " + path_ + ": " + error.message());
 }
 
 std::string DefaultPreferencesPath() {

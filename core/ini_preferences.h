@@ -6,26 +6,30 @@
 #include <memory>
 #include <string>
 
+#include "core/file_system.h"
 #include "core/preferences.h"
 
 namespace rilo {
 
 class IniPreferences : public MemoryPreferences {
  public:
-  // Reads `path` if it exists; a missing file is an empty store.
-  explicit IniPreferences(std::string path);
+  // Reads `path` if it exists; a missing file, or one that cannot be read, is an empty
+  // store.
+  explicit IniPreferences(std::string path, FileSystem &files = SystemFileSystem());
 
-  // Every write goes to the file at once (through a temporary file and a rename, so a
-  // crash never leaves half a file); a failed write throws std::runtime_error.
+  // Every write goes to the file at once, whole or not at all, so a crash never leaves
+  // half a file. A failed write throws std::runtime_error, and so does a write while
+  // the file is there but cannot be read: writing it would lose the values it holds.
   void WriteInteger(const std::string &name, int32_t value) override;
   void WriteString(const std::string &name, const std::string &value) override;
 
   const std::string &path() const { return path_; }
 
  private:
-  void Load();
-  void Save() const;
+  std::error_code Load();
+  void Save(std::error_code unread) const;
   std::string path_;
+  FileSystem &files_;
 };
 
 // "$XDG_CONFIG_HOME/RILO1Q12/preferences.ini", or "~/.config/RILO1Q12/preferences.ini".

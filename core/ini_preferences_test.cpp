@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/testing/fake_file_system.h"
+
 namespace rilo {
 namespace {
 
@@ -69,6 +71,54 @@ TEST_F(IniPreferencesTest, UnwritableFolderThrows) {
   std::ofstream(dir_ / "sub") << "a file where the folder should be";
   IniPreferences store(path_);
   EXPECT_THROW(store.WriteInteger("Left", 1), std::runtime_error);
+}
+
+TEST(IniPreferencesOnAFailingDisk, ARefusedWriteThrowsNamingTheFileAndLeavesItAsItWas) {
+  const std::string path = "/config/RILO1Q12/preferences.ini";
+  const struct {
+    const char *fault;
+    bool testing::FakeFileSystem::*flag;
+    std::errc reason;
+  } cases[] = {
+      {"disk full", &testing::FakeFileSystem::diskFull, std::errc::no_space_on_device},
+      {"rename refused", &testing::FakeFileSystem::renameRefused, std::errc::permission_denied},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.fault);
+    testing::FakeFileSystem files;
+    IniPreferences store(path, files);
+    store.WriteInteger("Left", 1);
+    const auto before = files.files;
+    files.*c.flag = true;
+    try {
+      store.WriteInteger("Left", 2);
+      ADD_FAILURE() << "no exception";
+    } catch (const std::runtime_error &e) {
+      EXPECT_EQ(e.what(), "無法寫入設定檔 " + path + ": " + std::make_error_code(c.reason).message());
+    }
+    EXPECT_EQ(files.files, before);
+    EXPECT_EQ(store.ReadInteger("Left"), 2);  // the program runs on with the value in hand
+  }
+}
+
+TEST(IniPreferencesOnAFailingDisk, AFileThatCannotBeReadIsNeverWrittenOver) {
+  const std::string path = "/config/RILO1Q12/preferences.ini";
+  testing::FakeFileSystem files;
+  files.files[path] = "\"COM\"=\"COM3\"\r\n";
+  files.unreadable.insert(path);
+  IniPreferences store(path, files);
+  EXPECT_FALSE(store.ReadString("COM"));
+  try {
+    store.WriteInteger("Left", 1);
+    ADD_FAILURE() << "no exception";
+  } catch (const std::runtime_error &e) {
+    EXPECT_EQ(e.what(),
+              "無法讀取設定檔 " + path + ": " + std::make_error_code(std::errc::permission_denied).message());
+  }
+  EXPECT_EQ(files.files, (std::map<std::string, std::string>{{path, "\"COM\"=\"COM3\"\r\n"}}));
+
+  files.unreadable.clear();
+  EXPECT_EQ(IniPreferences(path, files).ReadString("COM"), "COM3");
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ TEST(ParserText, RefusesWhatIsNotATextFileOfOurSize) {
   EXPECT_EQ(ParserText(std::string(kMaxFileSize + 1, 'a')), std::nullopt);
 }
 
-struct AtomicWrite : ::testing::Test {
+struct InAFolder : ::testing::Test {
   fs::path folder = fs::temp_directory_path() / ("rilo-atomic-" + std::to_string(std::random_device{}()));
   void SetUp() override { fs::create_directories(folder); }
   void TearDown() override {
@@ -45,7 +45,7 @@ struct AtomicWrite : ::testing::Test {
   }
 };
 
-TEST_F(AtomicWrite, ReplacesTheFileAndLeavesNothingElse) {
+TEST_F(InAFolder, AWriteReplacesTheFileAndLeavesNothingElse) {
   const std::string path = (folder / "set.rilo").string();
   std::string reason;
   ASSERT_TRUE(WriteFileAtomically(path, "old", &reason)) << reason;
@@ -54,7 +54,7 @@ TEST_F(AtomicWrite, ReplacesTheFileAndLeavesNothingElse) {
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
 
-TEST_F(AtomicWrite, AFolderItCannotWriteKeepsTheOldFileAndSaysWhy) {
+TEST_F(InAFolder, AFolderItCannotWriteKeepsTheOldFileAndSaysWhy) {
   const std::string path = (folder / "set.rilo").string();
   std::string reason;
   ASSERT_TRUE(WriteFileAtomically(path, "old", &reason));
@@ -66,7 +66,7 @@ TEST_F(AtomicWrite, AFolderItCannotWriteKeepsTheOldFileAndSaysWhy) {
   EXPECT_EQ(Read(path), "old");
 }
 
-TEST_F(AtomicWrite, ATargetItCannotReplaceStaysAndNoTemporaryFileIsLeft) {
+TEST_F(InAFolder, ATargetItCannotReplaceStaysAndNoTemporaryFileIsLeft) {
   fs::create_directories(folder / "set.rilo" / "inside");
   std::string reason;
   EXPECT_FALSE(WriteFileAtomically((folder / "set.rilo").string(), "new", &reason));
@@ -78,10 +78,29 @@ TEST_F(AtomicWrite, ATargetItCannotReplaceStaysAndNoTemporaryFileIsLeft) {
   EXPECT_EQ(reason, std::make_error_code(std::errc::no_such_file_or_directory).message());
 }
 
-TEST(ReadFileBytes, AMissingFileGivesTheSystemsReason) {
+TEST_F(InAFolder, ReadFileBytesNamesWhatItCannotRead) {
+  const struct {
+    fs::path path;
+    std::string reason;
+  } cases[] = {
+      {folder / "missing", std::make_error_code(std::errc::no_such_file_or_directory).message()},
+      {folder, "是資料夾"},
+  };
+  for (const auto &c : cases) {
+    std::string reason;
+    EXPECT_EQ(ReadFileBytes(c.path.string(), &reason), std::nullopt) << c.path;
+    EXPECT_EQ(reason, c.reason);
+  }
+}
+
+// Too large for any format is the parsers' refusal, not a file that could not be read.
+TEST_F(InAFolder, AFileTooLargeForAnyFormatReadsAsBytesTheParsersRefuse) {
+  const std::string path = (folder / "huge.dat").string();
+  std::ofstream(path, std::ios::binary) << std::string(kMaxFileSize + 1, 'a');
   std::string reason;
-  EXPECT_EQ(ReadFileBytes((fs::temp_directory_path() / "rilo-no-such-file").string(), &reason), std::nullopt);
-  EXPECT_EQ(reason, std::make_error_code(std::errc::no_such_file_or_directory).message());
+  const std::optional<std::string> bytes = ReadFileBytes(path, &reason);
+  ASSERT_NE(bytes, std::nullopt) << reason;
+  EXPECT_EQ(ParserText(*bytes), std::nullopt);
 }
 
 }  // namespace
