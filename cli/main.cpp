@@ -15,6 +15,10 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include <cwchar>
 #endif
 
 namespace {
@@ -78,6 +82,29 @@ int Usage() {
   return rilo::kExitUsage;
 }
 
+// The command line as UTF-8, which is how its paths are taken. Windows hands argv over
+// in the system's code page, which cannot spell every file name, so there the words
+// come from the wide command line.
+rilo::Arguments CommandLine(int argc, char **argv) {
+#if defined(_WIN32)
+  int count = 0;
+  LPWSTR *words = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!words) return rilo::Arguments(argv, argv + argc);
+  rilo::Arguments args;
+  for (int i = 0; i < count; ++i) {
+    const int length = static_cast<int>(wcslen(words[i]));
+    const int size = WideCharToMultiByte(CP_UTF8, 0, words[i], length, nullptr, 0, nullptr, nullptr);
+    std::string word(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, words[i], length, word.data(), size, nullptr, nullptr);
+    args.push_back(std::move(word));
+  }
+  LocalFree(words);
+  return args;
+#else
+  return rilo::Arguments(argv, argv + argc);
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -85,8 +112,9 @@ int main(int argc, char **argv) {
   // The messages are UTF-8; a Windows console shows them as written only when told so.
   SetConsoleOutputCP(CP_UTF8);
 #endif
-  if (argc < 2) return Usage();
-  const std::string name = argv[1];
+  const rilo::Arguments args = CommandLine(argc, argv);
+  if (args.size() < 2) return Usage();
+  const std::string &name = args[1];
   if (name == "--help") {
     PrintUsage(std::cout);
     return rilo::kExitOk;
@@ -103,7 +131,7 @@ int main(int argc, char **argv) {
       std::cerr << error << "\n";
       return rilo::kExitFailed;
     }
-    return c.run(rilo::Arguments(argv + 2, argv + argc), *ventrix);
+    return c.run(rilo::Arguments(args.begin() + 2, args.end()), *ventrix);
   }
   std::cerr << "未知的指令: " << name << "\n";
   return Usage();
