@@ -9,14 +9,11 @@
 #include <vector>
 
 #include "bench/figures.h"
+#include "bench/floor_unit.h"
 #include "core/testing/programs.h"
 #include "core/testing/scripted_operator.h"
 #include "link/posix_serial_port.h"
 #include "link/steady_clock.h"
-#include "base/virtual_clock.h"
-#include "sim/product_line.h"
-#include "sim/simulated_port.h"
-#include "sim/unit.h"
 #include "workbench/workbench.h"
 
 namespace {
@@ -74,31 +71,15 @@ const Step kSteps[] = {
     {"receiver burn, 128 pages, not verified", [](FactoryWindow &w) { return w.Burn(false); }},
 };
 
-// The floor of each step: its time on the virtual clock against the same simulated
-// unit in-process, less the wire time of the tool's own frames, which a pseudo-terminal
-// carries at once. Waits, time-outs and reply pacing are the same.
+// The floor of each step, the steps run in order on one unit.
 std::optional<std::vector<double>> MeasureFloors(const VentrixApi &ventrix, const ProductLine &productLine) {
-  std::string error;
-  const auto line = sim::ReadProductLine(sim::BesideProgram("product-line.txt"), &error);
-  if (!line) return std::nullopt;
-  sim::UnitConfig config = sim::StandardUnit(sim::Model::kReceiver16k, *line);
-  config.entry = sim::Entry::kFirstSync;  // as rilo-unit-sim: a pseudo-terminal has no modem lines
-  sim::Unit unit(config);
-  VirtualClock clock;
-  sim::SimulatedPort port(unit, clock);
-  FactoryWindow window(port, clock, ventrix, productLine, "/dev/sim");
-
-  auto withoutRequestsMs = [&] {
-    uint64_t bytes = 0;
-    for (const auto &write : port.writes())
-      bytes += write.size();
-    return static_cast<double>(clock.NowMicros() - bytes * kByteMicros) / 1000.0;
-  };
+  bench::FloorUnit unit(productLine);
+  FactoryWindow window(unit.port(), unit.clock(), ventrix, productLine, "/dev/sim");
   std::vector<double> floors;
   for (const Step &step : kSteps) {
-    const double start = withoutRequestsMs();
-    if (!step.run(window)) return std::nullopt;
-    floors.push_back(withoutRequestsMs() - start);
+    const auto floor = unit.Time([&] { return step.run(window); });
+    if (!floor) return std::nullopt;
+    floors.push_back(*floor);
   }
   return floors;
 }

@@ -10,15 +10,12 @@
 #include <string>
 
 #include "bench/figures.h"
+#include "bench/floor_unit.h"
 #include "core/testing/programs.h"
 #include "core/testing/scripted_operator.h"
 #include "link/loader.h"
 #include "link/posix_serial_port.h"
 #include "link/steady_clock.h"
-#include "base/virtual_clock.h"
-#include "sim/product_line.h"
-#include "sim/simulated_port.h"
-#include "sim/unit.h"
 #include "workbench/workbench.h"
 
 namespace {
@@ -68,40 +65,18 @@ struct WindowCore {
   }
 };
 
-// The floor of a command: its time on the virtual clock against the same simulated
-// unit in-process, less the wire time of the tool's own frames, which a
-// pseudo-terminal carries at once. Waits, time-outs and reply pacing are the same, and
-// every frame the command sends (read-backs included) is in it.
+// The floors of the settings read and of the write after it.
 struct Floor {
   double readMs = 0, writeMs = 0;
 };
 
 std::optional<Floor> MeasureFloor(const rilo::VentrixApi &ventrix, const rilo::ProductLine &productLine) {
-  using namespace rilo;
-  std::string error;
-  const auto line = sim::ReadProductLine(sim::BesideProgram("product-line.txt"), &error);
-  if (!line) return std::nullopt;
-  sim::UnitConfig config = sim::StandardUnit(sim::Model::kReceiver16k, *line);
-  config.entry = sim::Entry::kFirstSync;  // as rilo-unit-sim: a pseudo-terminal has no modem lines
-  sim::Unit unit(config);
-  VirtualClock clock;
-  sim::SimulatedPort port(unit, clock);
-  WindowCore core(port, clock, ventrix, productLine, "/dev/sim");
-
-  auto withoutRequestsMs = [&] {
-    uint64_t bytes = 0;
-    for (const auto &write : port.writes())
-      bytes += write.size();
-    return static_cast<double>(clock.NowMicros() - bytes * kByteMicros) / 1000.0;
-  };
-  Floor floor;
-  double start = withoutRequestsMs();
-  if (!core.Read()) return std::nullopt;
-  floor.readMs = withoutRequestsMs() - start;
-  start = withoutRequestsMs();
-  if (!core.Write()) return std::nullopt;
-  floor.writeMs = withoutRequestsMs() - start;
-  return floor;
+  rilo::bench::FloorUnit unit(productLine);
+  WindowCore core(unit.port(), unit.clock(), ventrix, productLine, "/dev/sim");
+  const auto read = unit.Time([&] { return core.Read(); });
+  const auto write = read ? unit.Time([&] { return core.Write(); }) : std::nullopt;
+  if (!write) return std::nullopt;
+  return Floor{*read, *write};
 }
 
 }  // namespace

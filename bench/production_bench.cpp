@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "base/product_line.h"
+#include "base/virtual_clock.h"
 #include "cli/commands.h"
 #include "core/testing/programs.h"
-#include "base/virtual_clock.h"
-#include "sim/product_line.h"
 #include "sim/simulated_port.h"
 #include "sim/unit.h"
 
@@ -40,7 +40,7 @@ double ChildCpuSeconds() {
 // The firmware of rilo-unit-sim's standard receiver, read in-process on the virtual clock.
 bool ReadFirmware(const std::string &file) {
   std::string error;
-  const auto line = sim::ReadProductLine(sim::BesideProgram("product-line.txt"), &error);
+  const auto line = ReadProductLineBesideProgram(&error);
   const auto ventrix = LoadVentrixBesideProgram(&error);
   if (!line || !ventrix) return false;
   sim::Unit source(sim::StandardUnit(sim::Model::kReceiver16k, *line));

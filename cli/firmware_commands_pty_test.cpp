@@ -15,7 +15,6 @@
 #include "files/file_writers.h"
 #include "link/testing/wired_unit.h"
 #include "settings/testing/editor_bench.h"
-#include "sim/product_line.h"
 #include "sim/simulated_port.h"
 #include "sim/unit.h"
 
@@ -40,10 +39,7 @@ class FirmwareOverPseudoTerminal : public ::testing::Test {
 
 // The firmware of the simulator's standard transmitter, as a unit read would give it.
 sim::Unit StandardTransmitter() {
-  std::string error;
-  const auto line = sim::ReadProductLine(sim::BesideProgram("product-line.txt"), &error);
-  EXPECT_TRUE(line) << error;
-  return sim::Unit(sim::StandardUnit(sim::Model::kTransmitter, *line));
+  return sim::Unit(testing::Standard(sim::Model::kTransmitter));
 }
 
 TEST_F(FirmwareOverPseudoTerminal, ReadFirmware) {

@@ -4,10 +4,9 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
-#include <unistd.h>
 #endif
 
-#include <array>
+#include "base/program_folder.h"
 
 namespace rilo {
 namespace {
@@ -55,21 +54,6 @@ const char *VentrixFileName() {
   return "ventrix.dll";
 #else
   return "libventrix.so";
-#endif
-}
-
-std::string ProgramFolder() {
-#if defined(_WIN32)
-  std::array<char, MAX_PATH> buf{};
-  DWORD n = GetModuleFileNameA(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
-  std::string path(buf.data(), n);
-  return path.substr(0, path.find_last_of("\\/") + 1);
-#else
-  std::array<char, 4096> buf{};
-  ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);
-  if (n <= 0) return "./";
-  std::string path(buf.data(), static_cast<size_t>(n));
-  return path.substr(0, path.find_last_of('/') + 1);
 #endif
 }
 

@@ -22,9 +22,6 @@ struct VentrixApi {
 // File name of the library on this platform ("libventrix.so", "ventrix.dll").
 const char *VentrixFileName();
 
-// Folder of the running program, with a trailing separator.
-std::string ProgramFolder();
-
 // Loads the library from `path` and resolves the six names. On failure returns
 // nothing and puts a message naming the library or the missing export in *error.
 // The library stays loaded for the rest of the process.

@@ -1,36 +1,15 @@
-// Product-line data kept beside the program (product-line.txt): the three stored
-// loader passwords and the device code of the signature page. They are data of the
-// units in the field, not of the tool, so they live in a file and not in the code.
+// The product line as the tool holds it: the reader on the ground floor, its passwords
+// taken as the vector tables the loader compares them with.
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <optional>
-#include <string>
+#include <type_traits>
 
+#include "base/product_line.h"
 #include "firmware/firmware_image.h"
 
 namespace rilo {
 
-struct ProductLine {
-  VectorTable PasswordA{};  // 8 KB receiver
-  VectorTable PasswordB{};  // 16 KB receiver
-  VectorTable PasswordC{};  // transmitter
-  std::array<uint8_t, 34> SignatureCode{};
-};
-
-inline constexpr const char *kProductLineFileName = "product-line.txt";
-
-// Parses the file's text: "Name = hex bytes" lines, '#' comments, blank lines. Each of
-// the four names exactly once with its exact byte count. On failure answers nothing
-// and puts a message for the person in *error.
-std::optional<ProductLine> ParseProductLine(const std::string &text, const std::string &path,
-                                            std::string *error);
-
-// Reads and parses the file at `path`.
-std::optional<ProductLine> ReadProductLine(const std::string &path, std::string *error);
-
-// ReadProductLine on the copy beside the running program.
-std::optional<ProductLine> ReadProductLineBesideProgram(std::string *error);
+static_assert(std::is_same_v<decltype(ProductLine::PasswordA), VectorTable>,
+              "a password is sent and stored as a vector table");
 
 }  // namespace rilo

@@ -2,7 +2,7 @@
 // meets: every reply must be complete within the time the tool allows for it.
 #include <gtest/gtest.h>
 
-#include "sim/loader_patch.h"
+#include "base/loader_patch.h"
 #include "sim/sim_test_bench.h"
 
 namespace rilo::sim {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/loader_patch.h"
 #include "sim/check_bytes.h"
-#include "sim/loader_patch.h"
 
 namespace rilo::sim {
 namespace {
@@ -113,7 +113,7 @@ Loader::Outcome Loader::LoadProgramCounter(uint16_t address) {
   }
   // The patch calls into the 1.10 ROM; anywhere else, or on another version, the jump
   // leaves the loader (to the program, or to whatever the RAM holds).
-  if (address == kPatchAddress && version_ == kLoader110 && PatchInRam()) {
+  if (address == kLoaderPatchAddress && version_ == kLoader110 && PatchInRam()) {
     patch_running_ = true;
     return Reply(kAck);
   }
@@ -121,7 +121,7 @@ Loader::Outcome Loader::LoadProgramCounter(uint16_t address) {
 }
 
 bool Loader::PatchInRam() const {
-  const auto ram = memory_.Bytes(kPatchAddress, kLoaderPatch.size());
+  const auto ram = memory_.Bytes(kLoaderPatchAddress, kLoaderPatch.size());
   return std::equal(ram.begin(), ram.end(), kLoaderPatch.begin());
 }
 

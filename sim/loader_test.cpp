@@ -2,7 +2,7 @@
 // replies' layout, and each loader version's quirks.
 #include <gtest/gtest.h>
 
-#include "sim/loader_patch.h"
+#include "base/loader_patch.h"
 #include "sim/sim_test_bench.h"
 
 namespace rilo::sim {
@@ -56,10 +56,10 @@ TEST(Loader, OnlyTheVectorAreaUnlocks) {
   Bench bench(Receiver16k());
   bench.PatternA();
   bench.Exchange(kSync);
-  EXPECT_EQ(bench.Exchange(PasswordFrame(TestProductLine().password_a)), Bytes{kNak});
+  EXPECT_EQ(bench.Exchange(PasswordFrame(TestProductLine().PasswordA)), Bytes{kNak});
   EXPECT_EQ(bench.Exchange(PasswordFrame(Password{})), Bytes{kNak});
   EXPECT_FALSE(bench.unit.unlocked());
-  EXPECT_EQ(bench.Exchange(PasswordFrame(TestProductLine().password_b)), Bytes{kAck});
+  EXPECT_EQ(bench.Exchange(PasswordFrame(TestProductLine().PasswordB)), Bytes{kAck});
   EXPECT_TRUE(bench.unit.unlocked());
 }
 
@@ -232,9 +232,9 @@ TEST(StandardUnit, CarriesProgramPasswordIdentityAndSettings) {
     const Password &password;
   };
   const auto &line = TestProductLine();
-  const Case cases[] = {{Transmitter(), 0xF000, line.password_c},
-                        {Receiver8k(), 0xE000, line.password_a},
-                        {Receiver16k(), 0xC000, line.password_b}};
+  const Case cases[] = {{Transmitter(), 0xF000, line.PasswordC},
+                        {Receiver8k(), 0xE000, line.PasswordA},
+                        {Receiver16k(), 0xC000, line.PasswordB}};
   for (const auto &c : cases) {
     const Unit unit(c.config);
     const auto &memory = unit.memory();
@@ -257,7 +257,7 @@ TEST(StandardUnit, CarriesProgramPasswordIdentityAndSettings) {
     EXPECT_EQ((Bytes{block1[0], block1[1], block1[17], block1[20]}), (Bytes{0x0F, 0x33, 0xEE, 0xEF}));
     EXPECT_EQ(block1[8], block1[0] ^ block1[2] ^ block1[4] ^ block1[6]);
     EXPECT_EQ(block1[9], block1[1] ^ block1[3] ^ block1[5] ^ block1[7]);
-    EXPECT_EQ(memory.At(0xFC00), line.signature_code[0]);
+    EXPECT_EQ(memory.At(0xFC00), line.SignatureCode[0]);
   }
 }
 

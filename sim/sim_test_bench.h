@@ -26,7 +26,7 @@ using Bytes = std::vector<uint8_t>;
 inline const ProductLine &TestProductLine() {
   static const ProductLine line = [] {
     std::string error;
-    auto read = ReadProductLine(BesideProgram("product-line.txt"), &error);
+    auto read = ReadProductLineBesideProgram(&error);
     if (!read) ADD_FAILURE() << error;
     return read.value_or(ProductLine{});
   }();

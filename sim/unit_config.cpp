@@ -80,22 +80,22 @@ UnitConfig StandardUnit(Model model, const ProductLine &line) {
       config.chip = kChipF112;
       config.loader = kLoader161;
       config.program_start = 0xF000;
-      config.vectors = line.password_c;
+      config.vectors = line.PasswordC;
       break;
     case Model::kReceiver8k:
       config.chip = kChipF123;
       config.loader = kLoader202;
       config.program_start = 0xE000;
-      config.vectors = line.password_a;
+      config.vectors = line.PasswordA;
       break;
     case Model::kReceiver16k:
       config.chip = kChipF149;
       config.loader = kLoader110;
       config.program_start = 0xC000;
-      config.vectors = line.password_b;
+      config.vectors = line.PasswordB;
       break;
   }
-  config.signature_code = line.signature_code;
+  config.signature_code = line.SignatureCode;
   config.settings = StandardSettings();
   config.identity.serial_digits = {0, 0, 0, 1, 2, 3, 4, 5};
   config.identity.year = 24;

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "base/product_line.h"
 #include "sim/fault_option.h"
-#include "sim/product_line.h"
 #include "sim/pseudo_terminal.h"
 #include "sim/unit.h"
 
@@ -207,7 +207,7 @@ int main(int argc, char **argv) {
     return 0;
   }
   std::string error;
-  const auto line = ReadProductLine(BesideProgram("product-line.txt"), &error);
+  const auto line = rilo::ReadProductLineBesideProgram(&error);
   if (!line) {
     std::fprintf(stderr, "rilo-unit-sim: %s\n", error.c_str());
     return 1;

@@ -75,7 +75,7 @@ TEST(UnitSimProgram, ServesASimulatedReceiverOnAPseudoTerminal) {
   fd = OpenRaw(program.terminal());
   ASSERT_GE(fd, 0);
   EXPECT_EQ(Exchange(fd, kSync, 1), Bytes{kAck});
-  EXPECT_EQ(Exchange(fd, PasswordFrame(TestProductLine().password_b), 1), Bytes{kAck});
+  EXPECT_EQ(Exchange(fd, PasswordFrame(TestProductLine().PasswordB), 1), Bytes{kAck});
 
   // The settings block comes back paced at 9600 8E1.
   const auto start = Clock::now();

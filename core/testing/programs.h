@@ -20,7 +20,7 @@
 #include <cstring>
 #endif
 
-#include "core/ventrix_api.h"
+#include "base/program_folder.h"
 
 namespace rilo::testing {
 

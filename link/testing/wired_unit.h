@@ -6,11 +6,10 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/virtual_clock.h"
 #include "core/testing/scripted_operator.h"
 #include "link/loader.h"
 #include "link/testing/loader_fixture.h"
-#include "base/virtual_clock.h"
-#include "sim/product_line.h"
 #include "sim/simulated_port.h"
 #include "sim/unit.h"
 
@@ -27,10 +26,7 @@ inline const ProductLine &ToolProductLine() {
 }
 
 inline sim::UnitConfig Standard(sim::Model model) {
-  std::string error;
-  const auto line = sim::ReadProductLine(sim::BesideProgram("product-line.txt"), &error);
-  if (!line) throw std::runtime_error(error);
-  return sim::StandardUnit(model, *line);
+  return sim::StandardUnit(model, ToolProductLine());
 }
 
 inline const ShownMessage kModelError{"型號錯誤", "機器型號錯誤,請確認您的機器型號是否正確!!", Icon::Error,

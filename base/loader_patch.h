@@ -1,14 +1,14 @@
-// The chip maker's published RAM patch for loader 1.10, as a unit of that version
-// needs it at 0x0220 before it can program flash. The simulator only recognises it;
-// what the code does belongs to the real chip.
+// The chip maker's published RAM patch for loader version 1.10: a unit of that version
+// needs it in RAM before it can program flash. The tool sends it; the simulated unit
+// only recognises it, since what the code does belongs to the real chip.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
-namespace rilo::sim {
+namespace rilo {
 
-inline constexpr uint32_t kPatchAddress = 0x0220;
+inline constexpr uint16_t kLoaderPatchAddress = 0x0220;
 
 inline constexpr std::array<uint8_t, 194> kLoaderPatch = {
     0x31, 0x40, 0x1A, 0x02, 0x09, 0x43, 0xB0, 0x12, 0x2A, 0x0E, 0xB0, 0x12, 0xBA, 0x0D, 0x55, 0x42, 0x0B,
@@ -25,4 +25,4 @@ inline constexpr std::array<uint8_t, 194> kLoaderPatch = {
     0xB3, 0x08, 0x02, 0xBC, 0x23, 0x30, 0x41,
 };
 
-}  // namespace rilo::sim
+}  // namespace rilo

@@ -1,11 +1,11 @@
-#include "link/product_line.h"
+#include "base/product_line.h"
 
 #include <fstream>
 #include <iterator>
 #include <span>
 #include <sstream>
 
-#include "core/ventrix_api.h"
+#include "base/program_folder.h"
 
 namespace rilo {
 namespace {

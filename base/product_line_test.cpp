@@ -1,4 +1,4 @@
-#include "link/product_line.h"
+#include "base/product_line.h"
 
 #include <gtest/gtest.h>
 
@@ -12,19 +12,28 @@ std::string Hex(int count, const char *byte) {
   return s;
 }
 
+// The four values with Windows line ends, comments, blanks and indentation.
 std::string ValidText() {
   return "# comment\r\n\r\nPasswordA = " + Hex(32, "0a") + "\r\nPasswordB=" + Hex(32, "0B") +
          "  # trailing\r\n  PasswordC = " + Hex(32, "0C") + "\r\nSignatureCode = " + Hex(34, "5A") + "\r\n";
 }
 
+// The same values, one plain line each.
+std::string PlainText() {
+  return "PasswordA = " + Hex(32, "0A") + "\nPasswordB = " + Hex(32, "0B") +
+         "\nPasswordC = " + Hex(32, "0C") + "\nSignatureCode = " + Hex(34, "5A") + "\n";
+}
+
 TEST(ProductLine, ParsesTheFourValues) {
-  std::string error;
-  auto line = ParseProductLine(ValidText(), "p.txt", &error);
-  ASSERT_TRUE(line) << error;
-  EXPECT_EQ(line->PasswordA[31], 0x0A);
-  EXPECT_EQ(line->PasswordB[0], 0x0B);
-  EXPECT_EQ(line->PasswordC[31], 0x0C);
-  EXPECT_EQ(line->SignatureCode[33], 0x5A);
+  for (const std::string &text : {ValidText(), PlainText()}) {
+    std::string error;
+    auto line = ParseProductLine(text, "p.txt", &error);
+    ASSERT_TRUE(line) << error;
+    EXPECT_EQ(line->PasswordA[31], 0x0A);
+    EXPECT_EQ(line->PasswordB[0], 0x0B);
+    EXPECT_EQ(line->PasswordC[31], 0x0C);
+    EXPECT_EQ(line->SignatureCode[33], 0x5A);
+  }
 }
 
 TEST(ProductLine, TheShippedFileIsValid) {
@@ -35,6 +44,7 @@ TEST(ProductLine, TheShippedFileIsValid) {
   EXPECT_EQ(line->PasswordA[31], 0xE0);
   EXPECT_EQ(line->PasswordB[31], 0xC0);
   EXPECT_EQ(line->PasswordC[31], 0xF0);
+  EXPECT_EQ(line->SignatureCode[0], 0x30);
 }
 
 TEST(ProductLine, RefusesMalformedFilesWithAClearMessage) {
@@ -42,16 +52,22 @@ TEST(ProductLine, RefusesMalformedFilesWithAClearMessage) {
     std::string text;
     std::string message;
   };
-  const std::string valid = ValidText();
+  const std::string valid = ValidText(), plain = PlainText();
   const Case cases[] = {
       {valid + "PasswordA = " + Hex(32, "00") + "\n", "產品資料檔 p.txt 第 7 行格式錯誤"},
+      {plain + "PasswordA = 00\n", "產品資料檔 p.txt 第 5 行格式錯誤"},
       {"PasswordA = " + Hex(31, "00") + "\n", "產品資料檔 p.txt 第 1 行格式錯誤"},
       {"PasswordA = " + Hex(33, "00") + "\n", "產品資料檔 p.txt 第 1 行格式錯誤"},
+      {"PasswordA = 00 01\n" + plain, "產品資料檔 p.txt 第 1 行格式錯誤"},
       {"PasswordA = " + Hex(31, "00") + " 0G\n", "產品資料檔 p.txt 第 1 行格式錯誤"},
       {"PasswordA = " + Hex(31, "00") + " 000\n", "產品資料檔 p.txt 第 1 行格式錯誤"},
       {"Password = 00\n", "產品資料檔 p.txt 第 1 行格式錯誤"},
+      {"Colour = 00\n" + plain, "產品資料檔 p.txt 第 1 行格式錯誤"},
       {"just text\n", "產品資料檔 p.txt 第 1 行格式錯誤"},
+      {"PasswordA\n" + plain, "產品資料檔 p.txt 第 1 行格式錯誤"},
       {valid.substr(0, valid.find("SignatureCode")), "產品資料檔 p.txt 缺少 SignatureCode"},
+      {plain.substr(0, plain.find("PasswordC")) + plain.substr(plain.find("SignatureCode")),
+       "產品資料檔 p.txt 缺少 PasswordC"},
   };
   for (const auto &c : cases) {
     std::string error;
