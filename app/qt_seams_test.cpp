@@ -26,6 +26,7 @@
 #include "app/qt_operator.h"
 #include "app/qt_translations.h"
 #include "app/single_instance.h"
+#include "base/testing/stub_port.h"
 #include "core/ini_preferences.h"
 #include "core/testing/scripted_operator.h"
 
@@ -93,21 +94,6 @@ TEST(QtOperator, MessageBoxesCarryTheExactCaptionTextAndIcon) {
   EXPECT_EQ(seen[3].icon, QMessageBox::Critical);
 }
 
-// A port whose bytes arrive when the test says so.
-class TimedPort : public SerialPort {
- public:
-  size_t waiting = 0;
-  bool Open(const std::string &) override { return true; }
-  void Close() override {}
-  bool IsOpen() const override { return true; }
-  void PurgeInput() override { waiting = 0; }
-  void Write(const uint8_t *, size_t) override {}
-  size_t BytesWaiting() override { return waiting; }
-  size_t Read(uint8_t *, size_t) override { return 0; }
-  void SetDtr(bool) override {}
-  void SetRts(bool) override {}
-};
-
 TEST(QtClock, PauseKeepsTheWindowAliveForItsWholeLength) {
   QtClock clock;
   bool ran = false;
@@ -120,7 +106,7 @@ TEST(QtClock, PauseKeepsTheWindowAliveForItsWholeLength) {
 
 TEST(QtClock, WaitForBytesEndsWhenTheyArriveOrAtTheDeadline) {
   QtClock clock;
-  TimedPort port;
+  testing::StubPort port;  // its bytes arrive when the test says so
   QTimer::singleShot(20, [&] { port.waiting = 3; });
   uint32_t start = clock.Tick();
   clock.WaitForBytes(port, 3, 60000);

@@ -5,28 +5,12 @@
 #include <chrono>
 #include <functional>
 
+#include "base/testing/stub_port.h"
+
 namespace rilo {
 namespace {
 
-// Counts how often it was asked, and always has `waiting` bytes.
-class QueuePort : public SerialPort {
- public:
-  explicit QueuePort(size_t n) : waiting(n) {}
-  size_t waiting;
-  int asked = 0;
-  bool Open(const std::string &) override { return true; }
-  void Close() override {}
-  bool IsOpen() const override { return true; }
-  void PurgeInput() override {}
-  void Write(const uint8_t *, size_t) override {}
-  size_t BytesWaiting() override {
-    ++asked;
-    return waiting;
-  }
-  size_t Read(uint8_t *, size_t) override { return 0; }
-  void SetDtr(bool) override {}
-  void SetRts(bool) override {}
-};
+using testing::StubPort;
 
 double MillisOf(const std::function<void()> &f) {
   const auto start = std::chrono::steady_clock::now();
@@ -39,12 +23,13 @@ double MillisOf(const std::function<void()> &f) {
 TEST(SteadyClock, WaitsForBytesBySleepingTheirWireTimeWithinTheDeadline) {
   SteadyClock clock;
   // A thousand bytes would be 1.1 s on the line; they are there, so no sleep at all.
-  QueuePort ready(1000);
+  StubPort ready;
+  ready.waiting = 1000;
   EXPECT_LT(MillisOf([&] { clock.WaitForBytes(ready, 1000, 60000); }), 500.0) << "bytes there: no sleep";
 
   // A hundred bytes missing take 114.6 ms on the line: one sleep of that length, one
   // look at the port, well before the deadline.
-  QueuePort empty(0);
+  StubPort empty;
   const double slept = MillisOf([&] { clock.WaitForBytes(empty, 100, 60000); });
   EXPECT_GE(slept, 114.6);
   EXPECT_LT(slept, 30000.0);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/testing/stub_port.h"
 #include "core/testing/programs.h"
 #include "core/testing/scripted_operator.h"
 #include "files/file_writers.h"
@@ -33,52 +34,6 @@ const ShownMessage kTxWriteFailed{"寫入程式!", "寫入發射機程式失敗,
 const ShownMessage kRxWriteFailed{"寫入程式!", "寫入接收機程式失敗,請再試一次", Icon::Error, false};
 const ShownMessage kReceiverAttached{"錯誤", "您要燒的機器是接收機吧?按錯了喔~!", Icon::Error, false};
 const ShownMessage kTransmitterAttached{"錯誤", "您要燒的機器是發射機吧?按錯了喔~!", Icon::Error, false};
-
-// The serial cable between the tool's port and whichever unit sits on the bench. Pulled,
-// it carries nothing either way; the port itself stays open.
-class Cable : public SerialPort {
- public:
-  Cable(SerialPort &to, VirtualClock &clock) : to_(&to), clock_(clock) {}
-  void PlugInto(SerialPort &port) {
-    to_ = &port;
-    if (open_) to_->Open(device_);
-  }
-  void Pull() { pulled_ = true; }
-  void PlugBack() { pulled_ = false; }
-
-  bool Open(const std::string &device) override {
-    device_ = device;
-    open_ = to_->Open(device);
-    return open_;
-  }
-  void Close() override {
-    open_ = false;
-    to_->Close();
-  }
-  bool IsOpen() const override { return open_; }
-  void PurgeInput() override { to_->PurgeInput(); }
-  void Write(const uint8_t *data, size_t count) override {
-    if (pulled_)
-      clock_.AdvanceMicros(count * kByteMicros);
-    else
-      to_->Write(data, count);
-  }
-  size_t BytesWaiting() override { return pulled_ ? 0 : to_->BytesWaiting(); }
-  size_t Read(uint8_t *into, size_t count) override { return pulled_ ? 0 : to_->Read(into, count); }
-  void SetDtr(bool on) override {
-    if (!pulled_) to_->SetDtr(on);
-  }
-  void SetRts(bool on) override {
-    if (!pulled_) to_->SetRts(on);
-  }
-
- private:
-  SerialPort *to_;
-  VirtualClock &clock_;
-  std::string device_;
-  bool open_ = false;
-  bool pulled_ = false;
-};
 
 // The person at the screen, who may do something when the progress bar moves.
 struct Person : testing::ScriptedOperator {
@@ -147,7 +102,8 @@ struct Bench {
   VirtualClock clock;
   Station source;
   std::unique_ptr<Station> target;
-  Cable cable{source.port, clock};
+  // The cable moves from unit to unit; pulled, it carries nothing either way.
+  testing::StubPort cable{source.port, clock};
   Person person;
   MemoryPreferences store;
   Workbench bench{store, person, cable, clock, testing::Ventrix(), testing::ToolProductLine(), [] {
