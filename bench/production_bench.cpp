@@ -8,15 +8,14 @@
 
 #include <chrono>
 #include <cstdio>
-#include <iostream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "base/product_line.h"
 #include "base/virtual_clock.h"
 #include "cli/commands.h"
+#include "cli/testing/run_command.h"
 #include "core/testing/programs.h"
 #include "sim/simulated_port.h"
 #include "sim/unit.h"
@@ -46,16 +45,8 @@ bool ReadFirmware(const std::string &file) {
   sim::Unit source(sim::StandardUnit(sim::Model::kReceiver16k, *line));
   VirtualClock clock;
   sim::SimulatedPort port(source, clock);
-  struct OneLine : UnitLines {
-    explicit OneLine(UnitLine unit) : only(unit) {}
-    UnitLine Line(size_t) override { return only; }
-    UnitLine only;
-  } lines({port, clock});
-  std::ostringstream said;
-  std::streambuf *const terminal = std::cerr.rdbuf(said.rdbuf());
-  const int exit = RunReadFirmware({"COM1", "--rx", "-o", file}, *ventrix, lines);
-  std::cerr.rdbuf(terminal);
-  return exit == kExitOk;
+  testing::OneLine lines({port, clock});
+  return testing::RunCommand(RunReadFirmware, {"COM1", "--rx", "-o", file}, *ventrix, lines).exit == kExitOk;
 }
 
 struct Figures {

@@ -7,10 +7,9 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iostream>
-#include <sstream>
 
 #include "cli/commands.h"
+#include "cli/testing/run_command.h"
 #include "core/testing/programs.h"
 #include "files/file_writers.h"
 #include "link/testing/wired_unit.h"
@@ -102,16 +101,10 @@ TEST_F(FirmwareOverPseudoTerminal, FourUnitsBurnedAtOnce) {
     sim::Unit source(testing::Standard(sim::Model::kReceiver8k));
     VirtualClock clock;
     sim::SimulatedPort port(source, clock);
-    struct OneLine : UnitLines {
-      explicit OneLine(UnitLine unit) : only(unit) {}
-      UnitLine Line(size_t) override { return only; }
-      UnitLine only;
-    } line({port, clock});
-    std::ostringstream said;
-    std::streambuf *const terminal = std::cerr.rdbuf(said.rdbuf());
-    const int exit = RunReadFirmware({"COM1", "--rx", "-o", Path("rx.txt")}, Ventrix(), line);
-    std::cerr.rdbuf(terminal);
-    ASSERT_EQ(exit, 0) << said.str();
+    testing::OneLine line({port, clock});
+    const auto read =
+        testing::RunCommand(RunReadFirmware, {"COM1", "--rx", "-o", Path("rx.txt")}, Ventrix(), line);
+    ASSERT_EQ(read.exit, 0) << read.err;
   }
   std::vector<std::unique_ptr<testing::UnitSimProcess>> units;
   std::string ports;

@@ -6,10 +6,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
-#include <sstream>
 
 #include "cli/commands.h"
+#include "cli/testing/run_command.h"
 #include "core/testing/programs.h"
 #include "files/file_writers.h"
 #include "link/testing/wired_unit.h"
@@ -24,10 +23,7 @@ using testing::ReadWholeFile;
 using testing::Ventrix;
 using Bytes = std::vector<uint8_t>;
 
-struct Result {
-  int exit;
-  std::string err;
-};
+using Result = testing::CommandResult;
 
 // A unit with its own end of a cable and its own clock.
 struct Unit {
@@ -55,16 +51,8 @@ class FirmwareCommandsTest : public ::testing::Test {
 
   Result Run(int (*command)(const Arguments &, const VentrixApi &, UnitLines &), Unit &on,
              const Arguments &args) {
-    struct OneLine : UnitLines {
-      explicit OneLine(Unit &unit) : unit_(unit) {}
-      UnitLine Line(size_t) override { return {unit_.port, unit_.clock}; }
-      Unit &unit_;
-    } line(on);
-    std::ostringstream err;
-    std::streambuf *const terminal = std::cerr.rdbuf(err.rdbuf());
-    const int exit = command(args, Ventrix(), line);
-    std::cerr.rdbuf(terminal);
-    return {exit, err.str()};
+    testing::OneLine line({on.port, on.clock});
+    return testing::RunCommand(command, args, Ventrix(), line);
   }
 
   testing::ScratchFolder scratch_{"rilo-cli-firmware"};

@@ -7,12 +7,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <map>
 #include <memory>
 #include <sstream>
 
 #include "cli/commands.h"
+#include "cli/testing/run_command.h"
 #include "core/testing/programs.h"
 #include "link/testing/wired_unit.h"
 #include "sim/simulated_port.h"
@@ -58,10 +58,7 @@ const sim::UnitConfig kUnits[] = {
     Numbered(sim::Model::kReceiver16k, 4),
 };
 
-struct Result {
-  int exit;
-  std::string err;
-};
+using Result = testing::CommandResult;
 
 // One CSV line's fields; a quoted field may hold commas and doubled quotes.
 std::vector<std::string> Fields(const std::string &line) {
@@ -124,18 +121,10 @@ class ProductionRunTest : public ::testing::Test {
 
   Result Run(int (*command)(const Arguments &, const VentrixApi &, UnitLines &), const Arguments &args,
              SimulatedLines &lines) {
-    std::ostringstream err;
-    std::streambuf *const terminal = std::cerr.rdbuf(err.rdbuf());
-    const int exit = command(args, Ventrix(), lines);
-    std::cerr.rdbuf(terminal);
-    return {exit, err.str()};
+    return testing::RunCommand(command, args, Ventrix(), lines);
   }
   Result Run(int (*command)(const Arguments &, const VentrixApi &), const Arguments &args) {
-    std::ostringstream err;
-    std::streambuf *const terminal = std::cerr.rdbuf(err.rdbuf());
-    const int exit = command(args, Ventrix());
-    std::cerr.rdbuf(terminal);
-    return {exit, err.str()};
+    return testing::RunCommand(command, args, Ventrix());
   }
 
   // What a command does to a unit like `config` when it is the only one.

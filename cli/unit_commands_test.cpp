@@ -6,10 +6,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iostream>
-#include <sstream>
 
 #include "cli/commands.h"
+#include "cli/testing/run_command.h"
 #include "core/testing/programs.h"
 #include "files/file_writers.h"
 #include "link/testing/wired_unit.h"
@@ -23,10 +22,7 @@ namespace fs = std::filesystem;
 using testing::ReadWholeFile;
 using testing::Ventrix;
 
-struct Result {
-  int exit;
-  std::string err;
-};
+using Result = testing::CommandResult;
 
 SettingsImage Parse(const std::string &fileText) {
   SettingsImage image{};
@@ -34,13 +30,6 @@ SettingsImage Parse(const std::string &fileText) {
             fileText.c_str());
   return image;
 }
-
-// The one simulated unit behind a command's only port.
-struct OneLine : UnitLines {
-  explicit OneLine(UnitLine unit) : only(unit) {}
-  UnitLine Line(size_t) override { return only; }
-  UnitLine only;
-};
 
 class UnitCommandsTest : public ::testing::Test {
  protected:
@@ -53,20 +42,12 @@ class UnitCommandsTest : public ::testing::Test {
 
   // Runs one command on the simulated unit; what it says to the person is caught.
   Result Run(int (*command)(const Arguments &, const VentrixApi &, UnitLines &), const Arguments &args) {
-    std::ostringstream err;
-    std::streambuf *const terminal = std::cerr.rdbuf(err.rdbuf());
-    OneLine line({port_, clock_});
-    const int exit = command(args, Ventrix(), line);
-    std::cerr.rdbuf(terminal);
-    return {exit, err.str()};
+    testing::OneLine line({port_, clock_});
+    return testing::RunCommand(command, args, Ventrix(), line);
   }
   // A command that needs no unit.
   Result Run(int (*command)(const Arguments &, const VentrixApi &), const Arguments &args) {
-    std::ostringstream err;
-    std::streambuf *const terminal = std::cerr.rdbuf(err.rdbuf());
-    const int exit = command(args, Ventrix());
-    std::cerr.rdbuf(terminal);
-    return {exit, err.str()};
+    return testing::RunCommand(command, args, Ventrix());
   }
 
   SettingsImage UnitSettings() const {
