@@ -115,7 +115,7 @@ TFormMenu::TFormMenu(Preferences &store, const VentrixApi &ventrix, const Produc
   workbench_ = std::make_unique<Workbench>(store, *person_, *seams.port, *seams.clock, ventrix, productLine);
   binder_ = new Binder(this, workbench_->editor(),
                        [this](const std::function<void()> &handler) { Handle(handler); });
-  customerBinder_ = new CustomerBinder(this, workbench_->Customer);
+  customerBinder_ = new CustomerBinder(this, workbench_->customer());
   // The lists take their entries, and with them their widths, before the window's size is known.
   binder_->Mirror(workbench_->view());
 

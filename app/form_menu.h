@@ -12,13 +12,13 @@
 #include <memory>
 
 #include "app/binder.h"
+#include "base/clock.h"
+#include "base/serial_port.h"
 #include "core/file_dialogs.h"
 #include "core/operator.h"
 #include "core/preferences.h"
 #include "core/ventrix_api.h"
-#include "base/clock.h"
 #include "link/product_line.h"
-#include "base/serial_port.h"
 #include "workbench/workbench.h"
 
 namespace rilo {

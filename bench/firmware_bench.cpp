@@ -41,23 +41,17 @@ struct FactoryWindow {
   MemoryPreferences store;
   Workbench bench;
 
-  bool Read() {
-    bench.NLoadRxPrgClick();
-    return Done("讀取接收機程式完成!!");
-  }
+  bool Read() { return Done(bench.NLoadRxPrgClick()); }
   bool Burn(bool verify) {
-    bench.VerifyBurn = verify ? 1 : 0;
-    bench.editor().IdIncrement = 0;  // the same identity every time
-    bench.NWriteRxPrgClick();
-    return Done("寫入接收機程式完成!!");
+    bench.UseVerifyBurn(verify);
+    bench.editor().UseIdIncrement(false);  // the same identity every time
+    return Done(bench.NWriteRxPrgClick());
   }
-  bool Done(const std::string &text) {
-    const bool done = !person.shown.empty() && person.shown.back().text == text;
-    if (!done)
-      for (const auto &m : person.shown)
+  static bool Done(const Outcome &outcome) {
+    if (!outcome.done)
+      for (const auto &m : outcome.messages)
         std::printf("  message: %s\n", m.text.c_str());
-    person.shown.clear();
-    return done;
+    return outcome.done;
   }
 };
 

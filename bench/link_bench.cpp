@@ -48,20 +48,11 @@ struct WindowCore {
   rilo::Workbench bench;
 
   // A settings read, then one option changed and written back; false when either
-  // command missed its success message.
-  bool Read() {
-    bench.NLoadSetClick();
-    return Done("讀取設定完成!!");
-  }
+  // command did not end done.
+  bool Read() { return bench.NLoadSetClick().done; }
   bool Write() {
     bench.editor().Pick(*bench.editor().form.Find("CBTxEMSCont"), 5);
-    bench.NWriteSetClick();
-    return Done("寫入設定完成!!");
-  }
-  bool Done(const std::string &text) {
-    const bool done = !person.shown.empty() && person.shown.back().text == text;
-    person.shown.clear();
-    return done;
+    return bench.NWriteSetClick().done;
   }
 };
 
@@ -98,13 +89,9 @@ int main() {
 
   PosixSerialPort port;
   SteadyClock clock;
-  testing::ScriptedOperator person;
-  Link link(port, clock, person);
-  std::string machineType;
-  FeatureFlags flags;
-  Loader loader(link, person, *ventrix, *productLine, machineType, flags);
-  link.OpenPort(unit.device());
-  if (!link.PortOpen() || !loader.ConnectDevice()) {
+  Link link(port, clock);
+  Loader loader(link, *ventrix, *productLine);
+  if (!link.OpenPort(unit.device()) || !loader.ConnectDevice()) {
     std::fprintf(stderr, "link_bench: no handshake with the simulated unit\n");
     return 1;
   }
@@ -112,7 +99,7 @@ int main() {
   int failed = 0;
   const bool pagesRead = Measure("128 page reads", kPages * FloorMillisPerPage(), [&] {
     for (int i = 0; i < kPages; ++i)
-      if (!loader.ReadPage(static_cast<uint16_t>(kFirstPage + i * 128))) ++failed;
+      if (loader.ReadPageOutcome(static_cast<uint16_t>(kFirstPage + i * 128)) != ReadOutcome::Read) ++failed;
     return failed == 0;
   });
   if (failed) std::printf("  %d of %d page reads failed\n", failed, kPages);

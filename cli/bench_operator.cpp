@@ -39,7 +39,6 @@ void BenchOperator::Moved(PortView &v) {
 }
 
 void BenchOperator::Message(const std::string &caption, const std::string &text, Icon icon) {
-  shown_.emplace_back(caption, text);
   lastSaid_ = Where() + text;
   if (icon == Icon::Error && firstError_.empty()) firstError_ = lastSaid_;
   Say(caption + ": " + text);
@@ -70,11 +69,6 @@ void BenchOperator::StepProgress() {
     ++v.position;
     Moved(v);
   });
-}
-
-bool BenchOperator::Shown(std::string_view caption, std::string_view text) const {
-  return std::any_of(shown_.begin(), shown_.end(),
-                     [&](const auto &m) { return m.first == caption && m.second == text; });
 }
 
 void BenchOperator::SetPhase(std::string phase) {

@@ -1,6 +1,5 @@
 // The person at a production bench, one for each unit of a run. A question is
-// answered by the command line (OK only with --yes); every message is kept, so the
-// exit status follows the command's own success message rather than a guess. What the
+// answered by the command line (OK only with --yes). What the
 // unit's worker shows (messages, the step it is at, the progress bar, the outcome)
 // waits here for the run's display, which alone writes to the terminal; the worker and
 // the display meet only under this object's lock.
@@ -48,8 +47,6 @@ class BenchOperator : public Operator {
   void SetBusy(bool) override {}
 
   // ---- The worker's side -----------------------------------------------------------
-  // Whether this message has been shown.
-  bool Shown(std::string_view caption, std::string_view text) const;
   // The step the unit is at, named as the window names the command.
   void SetPhase(std::string phase);
   // A failure of the command's own, outside the window's messages (a file that cannot
@@ -77,7 +74,6 @@ class BenchOperator : public Operator {
   const bool progressLines_;
   RunSignal &changed_;
   // The worker's own.
-  std::vector<std::pair<std::string, std::string>> shown_;
   std::string firstError_, lastSaid_;
   int tenth_ = -1;  // of the last progress line
   // Shared with the display.

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/ventrix_api.h"
 #include "base/clock.h"
 #include "base/serial_port.h"
+#include "core/ventrix_api.h"
 
 namespace rilo {
 

@@ -1,13 +1,11 @@
 // read-firmware and write-firmware: the window's firmware read (then its save command)
 // and its open command and burn, run through its Workbench with the factory flag (the
 // window offers them only there), for scripts on a production bench. The exit status
-// is 0 only when every unit reached the command's own success message.
+// is 0 only when every unit's commands ended done.
 #include <iostream>
-#include <utility>
 
 #include "cli/commands.h"
 #include "cli/production_run.h"
-#include "core/file_dialogs.h"
 #include "core/ini_preferences.h"
 
 namespace rilo {
@@ -18,38 +16,13 @@ constexpr const char *kReadUsage =
 constexpr const char *kWriteUsage =
     "用法: rilo-cli write-firmware PORT[,PORT...] FILE.txt|FILE.dat --tx|--rx [--id CODE] [--serial SN] "
     "[--date YYYY/MM/DD] [--no-verify] [--log FILE.csv]";
-constexpr const char *kReadCaption = "讀取程式";
-constexpr const char *kSavedCaption = "儲存檔案";
-constexpr const char *kSaved = "儲存檔案完成!!";
-
 struct Texts {
   const char *read;  // the menu item, as a unit's step
-  const char *readDone;
   const char *write;
-  const char *writeCaption;
-  const char *writeDone;
-  const char *writeItem;  // the menu item the window would have to show
+  const char *kind;
 };
-constexpr Texts kTransmitter = {"讀取發射機", "讀取發射機程式完成!!", "寫入發射機",
-                                "寫入程式!",  "寫入發射機程式完成!!", "NWriteTxPrg"};
-constexpr Texts kReceiver = {"讀取接收機", "讀取接收機程式完成!!", "寫入接收機",
-                             "寫入程式",   "寫入接收機程式完成!!", "NWriteRxPrg"};
-
-// The save dialog of a script: the file named on the command line.
-class NamedFile : public FileDialogs {
- public:
-  explicit NamedFile(std::string path) : path_(std::move(path)) {}
-  std::optional<Chosen> ChooseFileToOpen(const std::string &, const std::string &) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> ChooseFileToSave(const std::string &, const std::string &,
-                                              const std::string &) override {
-    return path_;
-  }
-
- private:
-  std::string path_;
-};
+constexpr Texts kTransmitter = {"讀取發射機", "寫入發射機", "發射機"};
+constexpr Texts kReceiver = {"讀取接收機", "寫入接收機", "接收機"};
 
 bool AllOf(std::string_view text, bool (*keep)(char)) {
   for (char c : text)
@@ -114,15 +87,11 @@ int RunReadFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines 
   const Texts &texts = transmitter ? kTransmitter : kReceiver;
   return RunOnEveryPort(plan, *stored, lines, ventrix, *productLine, [&](size_t port, UnitSession &s) {
     s.person.SetPhase(texts.read);
-    Guarded(s.person, [&] {
-      transmitter ? s.bench.NLoadTxPrgClick() : s.bench.NLoadRxPrgClick();
-      if (!s.person.Shown(kReadCaption, texts.readDone)) return;
-      // The save command, as the read left it set up: a firmware text file.
-      s.person.SetPhase("儲存檔案");
-      NamedFile dialog(ForPort(out, plan.ports[port]));
-      s.bench.NSavefileClick(dialog);
-    });
-    return s.person.Shown(kSavedCaption, kSaved);
+    Outcome read = transmitter ? s.bench.NLoadTxPrgClick() : s.bench.NLoadRxPrgClick();
+    if (!read.done) return read;
+    // The save command, as the read left it set up: a firmware text file.
+    s.person.SetPhase("儲存檔案");
+    return s.bench.SaveFile(ForPort(out, plan.ports[port]));
   });
 }
 
@@ -185,24 +154,23 @@ int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines
   const auto stored = OpenPreferenceStore();
   const Texts &texts = transmitter ? kTransmitter : kReceiver;
   return RunOnEveryPort(plan, *stored, lines, ventrix, *productLine, [&](size_t port, UnitSession &s) {
-    s.bench.VerifyBurn = verify ? 1 : 0;
-    s.bench.editor().IdIncrement = 0;  // the run gives each unit its own ID code
+    s.bench.UseVerifyBurn(verify);
+    s.bench.editor().UseIdIncrement(false);  // the run gives each unit its own ID code
     s.person.SetPhase("開啟檔案");
-    Guarded(s.person, [&] {
-      if (!s.bench.OpenFirmwareFile(kind, file)) return;
-      // A text file holds one unit: the window shows only that kind's write command.
-      if (!s.bench.view().visible.at(texts.writeItem)) {
-        s.person.Fail(std::string("此檔案不是") + (transmitter ? "發射機" : "接收機") + "的韌體");
-        return;
-      }
-      auto &form = s.bench.editor().form;
-      if (!id.empty()) form.EEqupmentID.text = plan.assignsIds ? Consecutive(id, port) : id;
-      if (!serial.empty()) form.EEqupmentSN.text = plan.ports.size() > 1 ? Consecutive(serial, port) : serial;
-      if (!date.empty()) form.EEqupmentDate.text = date;
-      s.person.SetPhase(texts.write);
-      transmitter ? s.bench.NWriteTxPrgClick() : s.bench.NWriteRxPrgClick();
-    });
-    return s.person.Shown(texts.writeCaption, texts.writeDone);
+    Outcome opened = s.bench.OpenFirmwareFile(kind, file);
+    if (!opened.done) return opened;
+    // A text file holds one unit: the window offers only that kind's burn.
+    if (!s.bench.Burnable(transmitter))
+      return Refused(s.person, "開啟檔案", std::string("此檔案不是") + texts.kind + "的韌體");
+    s.bench.editor().TypeIdentity({.id = id.empty()        ? ""
+                                         : plan.assignsIds ? Consecutive(id, port)
+                                                           : id,
+                                   .serial = serial.empty()          ? ""
+                                             : plan.ports.size() > 1 ? Consecutive(serial, port)
+                                                                     : serial,
+                                   .date = date});
+    s.person.SetPhase(texts.write);
+    return transmitter ? s.bench.NWriteTxPrgClick() : s.bench.NWriteRxPrgClick();
   });
 }
 

@@ -46,12 +46,24 @@ std::string Filled(const std::string &text) {
 
 // The unit as the session left it: what was identified and the identity fields.
 void Describe(UnitSession &s, UnitRecord &record) {
-  record.kind = s.bench.loader().DeviceRole;
+  record.kind = s.bench.loader().UnitRole();
   record.loaderVersion = VersionText(s.bench.loader().LoaderVersion);
   const auto &form = s.bench.editor().form;
   record.id = Filled(form.EEqupmentID.text);
   record.serial = Filled(form.EEqupmentSN.text);
   record.date = Filled(form.EEqupmentDate.text);
+}
+
+// Where a failed outcome stopped and why, as its first error (else its last word) says
+// it: "寫入接收機 12/75: 寫入接收機程式失敗,請再試一次".
+std::string Placed(const Outcome &outcome) {
+  const Said *reason = outcome.Reason();
+  std::string where = outcome.step;
+  if (outcome.pages > 0) where += " " + std::to_string(outcome.page) + "/" + std::to_string(outcome.pages);
+  if (!reason) return where;
+  std::string text = reason->text;
+  if (reason->question) text += reason->answer ? " 確定" : " 取消";
+  return where.empty() ? text : where + ": " + text;
 }
 
 bool RunUnit(size_t port, const UnitJob &job, MemoryPreferences preferences, UnitLine line,
@@ -60,7 +72,11 @@ bool RunUnit(size_t port, const UnitJob &job, MemoryPreferences preferences, Uni
   bool succeeded = false;
   try {
     // A port that cannot be opened has been told to the person.
-    if (s.bench.link().PortOpen()) succeeded = job(port, s);
+    if (s.bench.link().PortOpen()) {
+      const Outcome outcome = job(port, s);
+      succeeded = outcome.done;
+      if (!succeeded && outcome.Reason()) run.record.failure = Placed(outcome);
+    }
   } catch (const std::exception &e) {
     run.person.Fail(e.what());
   }
@@ -79,7 +95,7 @@ void Work(size_t port, const UnitJob &job, MemoryPreferences preferences, UnitLi
     run.person.Fail(e.what());
   }
   run.record.succeeded = succeeded;
-  if (!succeeded) run.record.failure = run.person.FailureReason();
+  if (!succeeded && run.record.failure.empty()) run.record.failure = run.person.FailureReason();
   run.record.seconds = static_cast<uint32_t>(line.clock.Tick() - start) / 1000.0;
   run.record.time = UtcNow();
   run.person.Finish(succeeded);
@@ -104,6 +120,14 @@ void Summary(const RunPlan &plan, const std::vector<std::unique_ptr<PortRun>> &r
 }
 
 }  // namespace
+
+Outcome Refused(BenchOperator &person, const std::string &step, const std::string &text) {
+  person.Fail(text);
+  Outcome refused;
+  refused.step = step;
+  refused.messages.push_back({"", text, Icon::Error});
+  return refused;
+}
 
 std::optional<ProductLine> LoadProductLine() {
   std::string error;

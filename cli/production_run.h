@@ -15,6 +15,7 @@
 
 #include "cli/commands.h"
 #include "cli/unit_session.h"
+#include "core/outcome.h"
 #include "core/preferences.h"
 #include "core/ventrix_api.h"
 #include "link/product_line.h"
@@ -32,8 +33,13 @@ struct RunPlan {
 };
 
 // One unit's part of the command, run by its worker once the session's port is open:
-// answers whether the unit succeeded. `port` indexes the PORT list.
-using UnitJob = std::function<bool(size_t port, UnitSession &session)>;
+// answers the outcome of the unit's last command; the unit succeeded when it is done.
+// `port` indexes the PORT list.
+using UnitJob = std::function<Outcome(size_t port, UnitSession &session)>;
+
+// A unit's failure of the command line's own, outside the window's commands: told to
+// the person and answered as a failed outcome of `step`.
+Outcome Refused(BenchOperator &person, const std::string &step, const std::string &text);
 
 // The ports of a PORT argument ("COM3,COM4,/dev/ttyUSB0"), in order; nothing, with
 // the reason in *error, for an empty name.

@@ -1,6 +1,6 @@
 // read and write: the window's settings read and write, run through its Workbench on
 // each port of the command line at once, for scripts on a production bench. The exit
-// status is 0 only when every unit reached the command's own success message.
+// status is 0 only when every unit's commands ended done.
 #include <iostream>
 #include <optional>
 
@@ -8,20 +8,12 @@
 #include "cli/production_run.h"
 #include "cli/settings_files.h"
 #include "core/ini_preferences.h"
-#include "workbench/open_settings.h"
-#include "workbench/save_settings.h"
 
 namespace rilo {
 namespace {
 
 constexpr const char *kReadUsage = "用法: rilo-cli read PORT[,PORT...] -o FILE.rilo [--log FILE.csv]";
 constexpr const char *kWriteUsage = "用法: rilo-cli write PORT[,PORT...] FILE.rilo [--yes] [--log FILE.csv]";
-constexpr const char *kReadCaption = "讀取";
-constexpr const char *kReadDone = "讀取設定完成!!";
-constexpr const char *kWriteCaption = "寫入";
-constexpr const char *kWriteDone = "寫入設定完成!!";
-constexpr const char *kSavedCaption = "儲存檔案";
-constexpr const char *kSaved = "儲存檔案完成!!";
 
 }  // namespace
 
@@ -51,22 +43,11 @@ int RunRead(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines) 
   const auto stored = OpenPreferenceStore();
   return RunOnEveryPort(plan, *stored, lines, ventrix, *productLine, [&](size_t port, UnitSession &s) {
     s.person.SetPhase("讀取設定");
-    bool prepared = false;
-    Guarded(s.person, [&] {
-      s.bench.NLoadSetClick();
-      if (!s.person.Shown(kReadCaption, kReadDone)) return;
-      // The file the save command would write: the identity goes into block 1 first.
-      prepared = PrepareSettingsSave(s.bench.editor(), s.bench.flags(), ventrix, s.person);
-    });
-    if (!prepared) return false;
+    Outcome read = s.bench.NLoadSetClick();
+    if (!read.done) return read;
+    // The save command's settings file, the identity folded into block 1 first.
     s.person.SetPhase("儲存檔案");
-    std::string reason;
-    if (!WriteSettingsFile(ForPort(out, plan.ports[port]), s.bench.editor().Image, &reason)) {
-      s.person.Fail(reason);
-      return false;
-    }
-    s.person.Message(kSavedCaption, kSaved, Icon::Information);
-    return true;
+    return s.bench.SaveFile(ForPort(out, plan.ports[port]));
   });
 }
 
@@ -101,13 +82,10 @@ int RunWrite(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines)
   const auto stored = OpenPreferenceStore();
   return RunOnEveryPort(plan, *stored, lines, ventrix, *productLine, [&](size_t, UnitSession &s) {
     s.person.SetPhase("開啟檔案");
-    Guarded(s.person, [&] {
-      if (!OpenSettingsFile(s.bench.editor(), ventrix, s.person, *text)) return;
-      s.bench.LoadedSource = 1;
-      s.person.SetPhase("寫入設定");
-      s.bench.NWriteSetClick();
-    });
-    return s.person.Shown(kWriteCaption, kWriteDone);
+    Outcome opened = s.bench.OpenSettingsText(*text);
+    if (!opened.done) return opened;
+    s.person.SetPhase("寫入設定");
+    return s.bench.NWriteSetClick();
   });
 }
 

@@ -141,7 +141,8 @@ TEST_F(UnitCommandsTest, FailuresEndWithTheirMessageAndExitStatus1) {
        "無法讀取檔案 " + Path("missing.rilo") + ": No such file or directory\n"},
       {{"COM1", Path("text.rilo")}, "Open file Error: Open file format Error,please check your file!!\n"},
       {{"COM1", "-o", Path("no/such/folder.rilo")},
-       "讀取: 讀取設定完成!!\n無法寫入檔案 " + Path("no/such/folder.rilo") + ": No such file or directory\n"},
+       "讀取: 讀取設定完成!!\n儲存檔案: 無法儲存檔案 " + Path("no/such/folder.rilo") +
+           "\nNo such file or directory\n"},
   };
   for (const Case &c : cases) {
     const bool write = c.args.size() == 2;

@@ -4,8 +4,6 @@
 // closes with the session.
 #pragma once
 
-#include <exception>
-
 #include "cli/bench_operator.h"
 #include "cli/commands.h"
 #include "core/preferences.h"
@@ -26,16 +24,5 @@ struct UnitSession {
   MemoryPreferences preferences;
   Workbench bench;
 };
-
-// Runs the steps of a command as the window runs a handler: a runtime error ends them
-// with its message.
-template <class Steps>
-void Guarded(BenchOperator &person, Steps steps) {
-  try {
-    steps();
-  } catch (const std::exception &e) {
-    person.Message(kProgramTitle, e.what(), Icon::Error);
-  }
-}
 
 }  // namespace rilo

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 
-#include "core/conversion.h"
 #include "link/loader.h"
 #include "link/read_back.h"
 
@@ -12,52 +11,50 @@ namespace {
 
 constexpr std::array<uint16_t, 3> kTopPageAddresses = {0xFE00, 0xFE80, 0xFF00};
 constexpr uint32_t kPageWriteWaitMs = 100;
-constexpr int kIdentityUnchangedProgress = 512;
-
-constexpr const char *kRestoreErrorCaption = "寫入設定錯誤";
-constexpr const char *kRestoreErrorText = "寫入設定錯誤,請再試一次";
-// The restore belongs to a write: its read-back is told under the write's caption.
-constexpr const char *kReadBackCaption = "寫入";
 
 }  // namespace
 
-bool Loader::UpdateIdentityPage(uint16_t segment, std::string_view serialText, std::string_view dateText) {
+Loader::IdentityUpdate Loader::UpdateIdentityPage(uint16_t segment, const IdentityFields &fields) {
   IdentityUnchanged = 0;
   for (size_t i = 0; i < kTopPageAddresses.size(); ++i) {
-    if (!ReadPage(kTopPageAddresses[i])) return false;
+    if (ReadPageOutcome(kTopPageAddresses[i]) != ReadOutcome::Read) return IdentityUpdate::NotRead;
     SavedTopPages[i] = InfoPage;
   }
-  if (!ReadPage(kInfoPageAddress)) return false;
+  if (ReadPageOutcome(kInfoPageAddress) != ReadOutcome::Read) return IdentityUpdate::NotRead;
 
-  std::array<uint8_t, 8> serial;
-  const std::string_view serialDigits = TrimBlanks(serialText);
-  for (size_t i = 0; i < serial.size(); ++i)
-    serial[i] = ventrix_.DeHamming(static_cast<uint8_t>(HexDigit(Part(serialDigits, i, 1))));
-  const std::string_view date = TrimBlanks(dateText);
-  const std::array<uint8_t, 3> dateBytes = {static_cast<uint8_t>(Decimal(Part(date, 2, 2))),
-                                            static_cast<uint8_t>(Decimal(Part(date, 5, 2))),
-                                            static_cast<uint8_t>(Decimal(Part(date, 8, 2)))};
-
-  if (std::equal(serial.begin(), serial.end(), InfoPage.begin() + kSerialAt) &&
-      std::equal(dateBytes.begin(), dateBytes.end(), InfoPage.begin() + kDateAt)) {
-    person_.SetProgress(kIdentityUnchangedProgress);
+  if (std::equal(fields.serial.begin(), fields.serial.end(), InfoPage.begin() + kSerialAt) &&
+      std::equal(fields.date.begin(), fields.date.end(), InfoPage.begin() + kDateAt)) {
     IdentityUnchanged = 1;
-    return true;
+    return IdentityUpdate::Unchanged;
   }
-  std::copy(serial.begin(), serial.end(), InfoPage.begin() + kSerialAt);
-  std::copy(dateBytes.begin(), dateBytes.end(), InfoPage.begin() + kDateAt);
+  std::copy(fields.serial.begin(), fields.serial.end(), InfoPage.begin() + kSerialAt);
+  std::copy(fields.date.begin(), fields.date.end(), InfoPage.begin() + kDateAt);
   Seal(InfoPage.data(), InfoPage.size());
 
   // From the moment the erase goes out, the unit may be left without these pages.
   if (CurrentPassword != kErasedPassword)
     InterruptedUpdate = TopSegmentBackup{SavedTopPages, InfoPage, CurrentPassword};
   EnterLoader();
-  SendPassword();
-  return EraseSegment(segment);
+  // A refused password shows as a refused erase.
+  static_cast<void>(SendPassword());
+  return EraseSegment(segment) ? IdentityUpdate::Erased : IdentityUpdate::EraseRefused;
+}
+
+void Loader::OpenBlankLoader(bool startPatch) {
+  // The segment is blank: only the erased-device password opens the loader. Each step
+  // is tried and the flow moves on; what the unit did not take shows in the page
+  // replies and the read-back.
+  EnterLoader();
+  static_cast<void>(SendDefaultPassword());
+  if (!PatchNeeded) return;
+  static_cast<void>(StartRomLoader());
+  static_cast<void>(SendDefaultPassword());
+  static_cast<void>(SendLoaderPatch());
+  if (startPatch) static_cast<void>(StartPatch());
 }
 
 bool Loader::RestorePage(const PageFrame &page) {
-  if (PatchNeeded) StartPatch();
+  if (PatchNeeded) static_cast<void>(StartPatch());  // judged by the page's own answer
   link_.SendFrame(page.data(), page.size());
   link_.WaitReply(kPageWriteWaitMs, 1);
   if (!Accepted()) return false;
@@ -65,69 +62,46 @@ bool Loader::RestorePage(const PageFrame &page) {
   return Accepted();
 }
 
-bool Loader::RestoreTopPages() {
-  // The segment is blank now: only the erased-device password opens the loader.
-  EnterLoader();
-  SendDefaultPassword();
-  if (PatchNeeded) {
-    StartRomLoader();
-    SendDefaultPassword();
-    SendLoaderPatch();
-  }
+Written Loader::RestoreTopPages(uint8_t marker) {
+  OpenBlankLoader(false);
   PageFrame identity = InfoPage;
-  if (PageAddress(identity) == kInfoPageAddress) {
-    if (machineType_ == "12") identity[kMarkerAt] = 0xAA;
-    if (machineType_ == "10") identity[kMarkerAt] = 0xAC;
+  if (PageAddress(identity) == kInfoPageAddress && marker != 0) {
+    identity[kMarkerAt] = marker;
     Seal(identity.data(), identity.size());
   }
   const std::array<const PageFrame *, 4> pages = {&SavedTopPages[0], &SavedTopPages[1], &SavedTopPages[2],
                                                   &identity};
   // The first page the unit does not take ends the restore: the rest would land on
   // a loader that is no longer listening.
-  for (const PageFrame *page : pages) {
-    if (!RestorePage(*page)) {
-      person_.Message(kRestoreErrorCaption, kRestoreErrorText, Icon::Error);
-      return false;
-    }
-  }
+  for (const PageFrame *page : pages)
+    if (!RestorePage(*page)) return {Written::Ending::NotTaken};
   for (const PageFrame *page : pages) {
     std::array<uint8_t, 128> readBack;
-    if (ReadBack(PageAddress(*page), readBack) != ReadOutcome::Read) {
-      person_.Message(kRestoreErrorCaption, kRestoreErrorText, Icon::Error);
-      return false;
-    }
-    if (!MatchesReadBack(person_, kReadBackCaption, PageAddress(*page),
-                         std::span(*page).subspan(kPageData, readBack.size()), readBack))
-      return false;
+    if (ReadBack(PageAddress(*page), readBack) != ReadOutcome::Read) return {Written::Ending::NotTaken};
+    if (const auto at = FirstDifference(PageAddress(*page),
+                                        std::span(*page).subspan(kPageData, readBack.size()), readBack))
+      return {Written::Ending::Differs, *at};
   }
-  return true;
+  return {};
 }
 
-bool Loader::FinishInterruptedUpdate() {
-  if (!InterruptedUpdate || CurrentPassword != kErasedPassword) return true;
+Written Loader::FinishInterruptedUpdate(uint8_t marker) {
+  if (!InterruptedUpdate || CurrentPassword != kErasedPassword) return {};
   const TopSegmentBackup backup = *InterruptedUpdate;
   if (InfoPage[kMarkerAt] == 0xFF) {
     SavedTopPages = backup.pages;
     InfoPage = backup.identity;
-    if (!RestoreTopPages()) return false;
+    if (Written restored = RestoreTopPages(marker); !restored) return restored;
   }
   // The vectors go last; until they are back the unit would not start.
-  EnterLoader();
-  SendDefaultPassword();
-  if (PatchNeeded) {
-    StartRomLoader();
-    SendDefaultPassword();
-    SendLoaderPatch();
-    StartPatch();
-  }
+  OpenBlankLoader(true);
   CurrentPassword = backup.vectors;
   if (!WriteVectors()) {
     CurrentPassword = kErasedPassword;
-    person_.Message(kRestoreErrorCaption, kRestoreErrorText, Icon::Error);
-    return false;
+    return {Written::Ending::NotTaken};
   }
   InterruptedUpdate.reset();
-  return true;
+  return {};
 }
 
 }  // namespace rilo

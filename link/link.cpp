@@ -19,14 +19,10 @@ uint32_t WireMillis(size_t bytes) {
 
 }  // namespace
 
-void Link::OpenPort(const std::string &device) {
+bool Link::OpenPort(const std::string &device) {
   device_ = device;
-  if (port_.Open(device)) {
-    state_ = PortState::Open;
-    return;
-  }
-  state_ = PortState::Unusable;
-  person_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Information);
+  state_ = port_.Open(device) ? PortState::Open : PortState::Unusable;
+  return state_ == PortState::Open;
 }
 
 bool Link::Reopen() {

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <string>
 
-#include "core/operator.h"
 #include "base/clock.h"
 #include "base/serial_port.h"
 
@@ -24,16 +23,16 @@ enum class PortState { NeverOpened, Unusable, Open };
 
 class Link {
  public:
-  Link(SerialPort &port, Clock &clock, Operator &person) : port_(port), clock_(clock), person_(person) {}
+  Link(SerialPort &port, Clock &clock) : port_(port), clock_(clock) {}
 
-  // Opens and configures `device` (see DevicePath). On failure tells the person and
-  // leaves the link unusable until Reopen succeeds.
-  void OpenPort(const std::string &device);
+  // Opens and configures `device` (see DevicePath). False when it cannot: the link is
+  // then unusable until Reopen succeeds.
+  [[nodiscard]] bool OpenPort(const std::string &device);
   void ClosePort();
   // Opens the device of OpenPort again when the port is not open: it failed then, or
   // closed itself because its device went away. True when the port is open now, or was
-  // never opened at all (the loader entry tells of that); says nothing itself.
-  bool Reopen();
+  // never opened at all (the loader entry finds that out).
+  [[nodiscard]] bool Reopen();
   PortState State() const { return state_; }
   uint8_t PortOpen() const { return state_ == PortState::Open ? 1 : 0; }
 
@@ -66,15 +65,9 @@ class Link {
 
   SerialPort &port_;
   Clock &clock_;
-  Operator &person_;
   PortState state_ = PortState::NeverOpened;
   std::string device_;  // as opened at start-up; a port chosen later waits for the next start
   size_t replyLength_ = 0;
 };
-
-// The connection-failure message shared by the port and the loader entry.
-inline constexpr const char *kConnectFailedCaption = "連線失敗";
-inline constexpr const char *kConnectFailedText =
-    "連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;若通信埠錯誤,需於設定後重新啟動程式!";
 
 }  // namespace rilo

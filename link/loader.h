@@ -1,25 +1,20 @@
 // The unit's MSP430 bootstrap loader, spoken over the link: entry through the modem
 // lines, the password handshake, identification, and the block, erase and patch
-// commands every device command is built from. Operations answer true/false; the
-// messages they show themselves go to the person at the screen.
+// commands every device command is built from. Every operation answers what became of
+// it and shows nothing: the commands above decide what the person is told.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
-#include <string_view>
 
-#include "core/feature_flags.h"
-#include "core/operator.h"
 #include "core/ventrix_api.h"
 #include "firmware/firmware_image.h"
 #include "link/link.h"
 #include "link/loader_frames.h"
 #include "link/product_line.h"
-#include "settings/settings_image.h"
 
 namespace rilo {
 
@@ -27,16 +22,39 @@ namespace rilo {
 // length/header/check bytes (worth another try); or the unit refused (a one-byte answer).
 enum class ReadOutcome { Read, Missing, Refused };
 
+// Which stored password opened the unit at the last handshake.
+enum class OpenedWith { None, PasswordA, PasswordB, PasswordC, Erased };
+
+// How the handshake ended. Opened: a password was taken and the identity page read was
+// tried (its outcome says whether InfoPage holds the unit's page). NoPort: the port is
+// not there (never opened, or its device is gone and cannot be opened again).
+// NoAnswer: no password opened the loader.
+struct [[nodiscard]] Handshake {
+  enum class Ending { Opened, NoPort, NoAnswer };
+  Ending ending = Ending::NoAnswer;
+  ReadOutcome identityPage = ReadOutcome::Missing;
+  explicit operator bool() const { return ending == Ending::Opened; }
+};
+
+// What became of a write that is read back: done; not taken (refused, or no answer);
+// or taken but read back different from `differsAt` on.
+struct [[nodiscard]] Written {
+  enum class Ending { Done, NotTaken, Differs };
+  Ending ending = Ending::Done;
+  uint16_t differsAt = 0;
+  explicit operator bool() const { return ending == Ending::Done; }
+};
+
+// The serial number's eight codewords and the date (year after 2000, month, day) as
+// the identity page holds them.
+struct IdentityFields {
+  std::array<uint8_t, 8> serial{};
+  std::array<uint8_t, 3> date{};
+};
+
 class Loader {
  public:
-  // `machineType` ("", "10", "12") is shared with the settings editor: the handshake
-  // fills it from the unit's model marker and the block 1 write stamps it.
-  Loader(Link &link, Operator &person, const VentrixApi &ventrix, const ProductLine &productLine,
-         std::string &machineType, const FeatureFlags &flags);
-
-  // Fits the window to MachineType after a handshake has checked the model marker
-  // (the settings editor's MachineTypeChange). Unset where there is no window.
-  std::function<void()> MachineTypeChange;
+  Loader(Link &link, const VentrixApi &ventrix, const ProductLine &productLine);
 
   // Link state, kept for the whole run.
   uint8_t RtsInverted = 0;      // the unit started with the inverted RTS pattern; tried first from then on
@@ -45,66 +63,79 @@ class Loader {
   uint8_t DeviceConnected = 0;  // a handshake has succeeded; never reset
   std::string DeviceRole;       // "Tx", "Rx" or empty, from the last identification
   uint16_t LoaderVersion = 0;   // 0x0161 for 1.61, from the last identification; 0 unknown
+  OpenedWith Opened = OpenedWith::None;
   VectorTable CurrentPassword{};
-  PageFrame InfoPage;         // identity page 0xFF60 as a ready-to-send write frame
-  bool InfoPageRead = false;  // the last handshake read the identity page (else InfoPage is all 0xFF)
+  PageFrame InfoPage;  // identity page 0xFF60 as a ready-to-send write frame
 
   // Resets the unit into its loader through DTR and RTS; the reply buffer's first
-  // byte tells whether it answered the sync.
+  // byte tells whether it answered the sync. Nothing is sent on a port never opened.
   void EnterLoader();
   void SendSync();
-  // Unlocks the unit with the first stored password it accepts, identifies it and
-  // checks its model marker. False, after telling the person, when none fits.
-  bool ConnectDevice();
+  // A sync whose answer is looked at: true when the unit answered 0x90.
+  [[nodiscard]] bool SyncAccepted();
+  // True when the port is open now, opened again if its device went away.
+  [[nodiscard]] bool PortReady();
+  // Unlocks the unit with the first stored password it accepts (identifying it where
+  // the password does not tell its kind), then reads its identity page into InfoPage.
+  Handshake ConnectDevice();
   // Sets DeviceRole, PatchNeeded and ShortImage from the chip identity and loader version.
+  // Its password is tried and the flow moves on: an unanswered query leaves the role empty.
   void IdentifyDevice();
+  // The kind of unit the last handshake opened: the receivers' passwords tell it, the
+  // others go by the last identification. Empty when unknown.
+  std::string UnitRole() const;
 
   // True when the unit answered 0x90; an accepted command is followed by a sync.
   // MassErase enters the loader itself and is not followed by a sync.
-  bool MassErase();
-  bool SendDefaultPassword();
-  bool SendPassword();
-  bool WriteVectors();
-  bool SendLoaderPatch();
-  bool StartRomLoader();
-  bool StartPatch();
+  [[nodiscard]] bool MassErase();
+  [[nodiscard]] bool SendDefaultPassword();
+  [[nodiscard]] bool SendPassword();
+  [[nodiscard]] bool WriteVectors();
+  [[nodiscard]] bool SendLoaderPatch();
+  [[nodiscard]] bool StartRomLoader();
+  [[nodiscard]] bool StartPatch();
   // StartRomLoader, SendPassword, SendLoaderPatch, StartPatch, whatever each answers:
   // the settings commands' way into the patched loader.
   void PatchPreamble();
 
+  // Sends a 138-byte page frame as it is and waits `waitMs` for the unit's verdict; no
+  // sync follows. True when the unit answered 0x90.
+  [[nodiscard]] bool SendPage(const PageFrame &page, uint32_t waitMs);
+
   // Erases the flash segment at `address` (the top segment 0xFE00 around an identity
   // change). Needs an unlocked loader.
-  bool EraseSegment(uint16_t address);
+  [[nodiscard]] bool EraseSegment(uint16_t address);
   // True when the unit accepted the erase; a sync follows whatever came.
-  bool EraseSettingsBlock(int block);
-  // Block 1 is stamped first (model code from MachineType, markers, check word) in
-  // `image` itself, and carries the check-word routine on the wire instead of its
-  // bytes 104..121. False, after a message, when MachineType names no model.
-  bool WriteSettingsBlock(int block, SettingsImage &image);
-  // Copies the block into `deviceSettings` on a checked data reply.
-  bool ReadSettingsBlock(int block, SettingsImage &deviceSettings);
+  [[nodiscard]] bool EraseSettingsBlock(int block);
+  // Writes the 128 bytes as settings block `block` (0 at 0x1000, 1 at 0x1080), exactly as
+  // given. True when the unit acknowledged the block; only its read-back proves it.
+  [[nodiscard]] bool WriteSettingsBlock(int block, std::span<const uint8_t, 128> data);
+  // Reads settings block `block` into `into` on a checked data reply; `into` is left
+  // alone otherwise.
+  [[nodiscard]] ReadOutcome ReadSettingsBlock(int block, std::span<uint8_t, 128> into);
   // Reads the 128 bytes at `address` into InfoPage as a page frame with fresh check
   // bytes; InfoPage stays all 0xFF unless the reply passed its checks.
-  ReadOutcome ReadPageOutcome(uint16_t address);
-  bool ReadPage(uint16_t address) { return ReadPageOutcome(address) == ReadOutcome::Read; }
+  [[nodiscard]] ReadOutcome ReadPageOutcome(uint16_t address);
   // Reads the 128 bytes at `address` into `data` from a loader still open after a write:
   // no entry, no password, no sync, so a read-back costs one frame and its reply.
   // `data` is left alone unless Read.
-  ReadOutcome ReadBack(uint16_t address, std::span<uint8_t, 128> data);
+  [[nodiscard]] ReadOutcome ReadBack(uint16_t address, std::span<uint8_t, 128> data);
 
   // ---- The identity page (0xFF60) in the top flash segment -----------------------------
   // Pages 0xFE00, 0xFE80, 0xFF00 as read before the top segment is erased.
   std::array<PageFrame, 3> SavedTopPages{};
   uint8_t IdentityUnchanged = 0;  // the last update found serial number and date in place
 
-  // Puts `serialText` and `dateText` (20YY/MM/DD) into the identity page, erasing the
-  // segment at `segment` only when they differ; the other top pages are saved first.
-  // A text that is not a number throws ConversionError before anything is erased.
-  bool UpdateIdentityPage(uint16_t segment, std::string_view serialText, std::string_view dateText);
-  // Writes the saved pages and the identity page back after that erase, with the model
-  // marker of MachineType, and reads them back. False, after telling the person, at the
-  // first page refused or read back different.
-  bool RestoreTopPages();
+  // How an identity update ended: the pages could not be read (nothing erased), the
+  // fields were in place (nothing erased), the segment is erased, or its erase was refused.
+  enum class [[nodiscard]] IdentityUpdate{NotRead, Unchanged, Erased, EraseRefused};
+  // Puts `fields` into the identity page, erasing the segment at `segment` only when they
+  // differ; the other top pages are saved first.
+  IdentityUpdate UpdateIdentityPage(uint16_t segment, const IdentityFields &fields);
+  // Writes the saved pages and the identity page back after that erase, the identity
+  // page with `marker` (0xAA Q12, 0xAC Q10; 0 keeps its own), and reads them back. Ends
+  // at the first page not taken or read back different.
+  Written RestoreTopPages(uint8_t marker);
 
   // What an identity update whose top-segment erase went out must put back, held until
   // the command that sent the erase ends well: a unit cut off in between (cable pulled,
@@ -119,9 +150,8 @@ class Loader {
   std::optional<TopSegmentBackup> InterruptedUpdate;
   // After a handshake: when a backup is held and the unit opened only with the erased-
   // device password, writes back its top pages (if its identity page is blank) and its
-  // vectors. True when there was nothing to finish or it is finished; false, after the
-  // restore's own message, when the unit did not take it.
-  bool FinishInterruptedUpdate();
+  // vectors. Done when there was nothing to finish or it is finished.
+  Written FinishInterruptedUpdate(uint8_t marker);
 
  private:
   bool Accepted() const { return link_.ReplyBuffer[0] == kAccepted; }
@@ -133,7 +163,11 @@ class Loader {
   // Sends a frame, waits for one byte, and syncs when the unit accepted it.
   bool Command(const uint8_t *frame, size_t count, uint32_t timeoutMs);
   bool Password(const VectorTable &password);
+  bool TryPassword(const VectorTable &password);
   void RunEntryPattern(bool rtsInverted);
+  // The way into the loader of a unit whose top segment is blank: the erased-device
+  // password, and on loader 1.10 the patch (started when `startPatch`).
+  void OpenBlankLoader(bool startPatch);
   // Sends a saved page frame as it is (after StartPatch with the patch) and syncs;
   // true when the unit accepted the page and answered the sync.
   bool RestorePage(const PageFrame &page);
@@ -143,11 +177,8 @@ class Loader {
   void Seal(uint8_t *frame, size_t count) const;
 
   Link &link_;
-  Operator &person_;
   const VentrixApi &ventrix_;
   const ProductLine &productLine_;
-  std::string &machineType_;
-  const FeatureFlags &flags_;
 };
 
 }  // namespace rilo

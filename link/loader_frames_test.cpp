@@ -2,7 +2,9 @@
 // wait, the 50 ms pause after it and the sync that follows an accepted command.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
+#include <span>
 
 #include "link/loader_frames.h"
 #include "link/testing/loader_fixture.h"
@@ -15,36 +17,26 @@ using testing::Concat;
 using testing::PortEvent;
 using testing::Sealed;
 
-SettingsImage Numbered() {
-  SettingsImage image;
+using Settings = std::array<uint8_t, 256>;
+
+Settings Numbered() {
+  Settings image;
   for (size_t i = 0; i < image.size(); ++i)
     image[i] = static_cast<uint8_t>(i * 7 + 3);
   return image;
 }
 
-Bytes Block(const SettingsImage &image, int block) {
+Bytes Block(const Settings &image, int block) {
   return Bytes(image.begin() + block * 128, image.begin() + block * 128 + 128);
 }
 
-// Block 1 as it must go out for MachineType "12": model code, markers, check word,
-// and the check-word routine in place of bytes 104..121.
-Bytes StampedBlock1ForQ12() {
-  Bytes data = Block(Numbered(), 1);
-  data[0] = 0x0F;
-  data[1] = 0x33;
-  data[17] = 0xEE;
-  data[20] = 0xEF;
-  data[8] = data[0] ^ data[2] ^ data[4] ^ data[6];
-  data[9] = data[1] ^ data[3] ^ data[5] ^ data[7];
-  const Bytes routine = {0x15, 0x42, 0x80, 0x10, 0x15, 0xE2, 0x82, 0x10, 0x15,
-                         0xE2, 0x84, 0x10, 0x15, 0xE2, 0x86, 0x10, 0x30, 0x41};
-  std::copy(routine.begin(), routine.end(), data.begin() + 104);
-  return data;
+std::span<uint8_t, 128> BlockOf(Settings &image, int block) {
+  return std::span<uint8_t, 128>(image.data() + block * 128, 128);
 }
 
 struct FrameCase {
   const char *name;
-  std::function<bool(Loader &, Link &, SettingsImage &)> run;
+  std::function<bool(Loader &, Link &, Settings &)> run;
   Bytes frame;
   uint32_t waitMs;
   size_t replyLength;
@@ -60,10 +52,10 @@ const Bytes kB(32, 0xB2);
 const Bytes kC(32, 0xC3);
 
 std::vector<FrameCase> Cases() {
-  SettingsImage image = Numbered();
+  Settings image = Numbered();
   return {
       {"SendSync",
-       [](Loader &l, Link &k, SettingsImage &) {
+       [](Loader &l, Link &k, Settings &) {
          l.SendSync();
          return k.ReplyBuffer[0] == 0x90;
        },
@@ -74,30 +66,30 @@ std::vector<FrameCase> Cases() {
        false,
        false},
       {"MassErase",
-       [](Loader &l, Link &, SettingsImage &) { return l.MassErase(); },
+       [](Loader &l, Link &, Settings &) { return l.MassErase(); },
        {0x80, 0x18, 0x04, 0x04, 0x00, 0x00, 0x00, 0x00, 0x7B, 0xE3},
        500,
        1,
        false,
        false,
        false},
-      {"SendDefaultPassword", [](Loader &l, Link &, SettingsImage &) { return l.SendDefaultPassword(); },
+      {"SendDefaultPassword", [](Loader &l, Link &, Settings &) { return l.SendDefaultPassword(); },
        Sealed(Concat({{0x80, 0x10, 0x24, 0x24, 0xE0, 0xFF, 0x20, 0x00}, kErased})), 10, 1, true, false,
        false},
       {"SendPassword",
-       [](Loader &l, Link &, SettingsImage &) {
+       [](Loader &l, Link &, Settings &) {
          l.CurrentPassword.fill(0xB2);
          return l.SendPassword();
        },
        Sealed(Concat({{0x80, 0x10, 0x24, 0x24, 0xE0, 0xFF, 0x20, 0x00}, kB})), 10, 1, true, false, false},
       {"WriteVectors",
-       [](Loader &l, Link &, SettingsImage &) {
+       [](Loader &l, Link &, Settings &) {
          l.CurrentPassword.fill(0xC3);
          return l.WriteVectors();
        },
        Sealed(Concat({{0x80, 0x12, 0x2A, 0x2A, 0xE0, 0xFF, 0x20, 0x00}, kC})), 10, 1, true, false, false},
       {"EraseSettingsBlock1",
-       [](Loader &l, Link &, SettingsImage &) { return l.EraseSettingsBlock(1); },
+       [](Loader &l, Link &, Settings &) { return l.EraseSettingsBlock(1); },
        {0x80, 0x16, 0x04, 0x04, 0x80, 0x10, 0x02, 0xA5, 0xF9, 0x58},
        50,
        1,
@@ -105,20 +97,20 @@ std::vector<FrameCase> Cases() {
        true,
        false},
       {"EraseSettingsBlock0",
-       [](Loader &l, Link &, SettingsImage &) { return l.EraseSettingsBlock(0); },
+       [](Loader &l, Link &, Settings &) { return l.EraseSettingsBlock(0); },
        {0x80, 0x16, 0x04, 0x04, 0x00, 0x10, 0x02, 0xA5, 0x79, 0x58},
        50,
        1,
        true,
        true,
        false},
-      {"EraseSegment", [](Loader &l, Link &, SettingsImage &) { return l.EraseSegment(0xFE00); },
+      {"EraseSegment", [](Loader &l, Link &, Settings &) { return l.EraseSegment(0xFE00); },
        Sealed({0x80, 0x16, 0x04, 0x04, 0x00, 0xFE, 0x02, 0xA5}), 50, 1, true, false, false},
-      {"SendLoaderPatch", [](Loader &l, Link &, SettingsImage &) { return l.SendLoaderPatch(); },
+      {"SendLoaderPatch", [](Loader &l, Link &, Settings &) { return l.SendLoaderPatch(); },
        Sealed(Concat({{0x80, 0x12, 0xC6, 0xC6, 0x20, 0x02, 0xC2, 0x00}, testing::PublishedPatch()})), 100, 1,
        true, false, false},
       {"StartRomLoader",
-       [](Loader &l, Link &, SettingsImage &) { return l.StartRomLoader(); },
+       [](Loader &l, Link &, Settings &) { return l.StartRomLoader(); },
        {0x80, 0x1A, 0x04, 0x04, 0x22, 0x0C, 0x00, 0x00, 0x59, 0xED},
        10,
        1,
@@ -126,25 +118,29 @@ std::vector<FrameCase> Cases() {
        false,
        false},
       {"StartPatch",
-       [](Loader &l, Link &, SettingsImage &) { return l.StartPatch(); },
+       [](Loader &l, Link &, Settings &) { return l.StartPatch(); },
        {0x80, 0x1A, 0x04, 0x04, 0x20, 0x02, 0x00, 0x00, 0x5B, 0xE3},
        10,
        1,
        true,
        false,
        false},
-      {"WriteSettingsBlock0", [](Loader &l, Link &, SettingsImage &i) { return l.WriteSettingsBlock(0, i); },
+      {"WriteSettingsBlock0",
+       [](Loader &l, Link &, Settings &i) { return l.WriteSettingsBlock(0, BlockOf(i, 0)); },
        Sealed(Concat({{0x80, 0x12, 0x8A, 0x8A, 0x00, 0x10, 0x80, 0x00}, Block(image, 0)})), 200, 1, true,
        false, false},
       {"WriteSettingsBlock0Patched",
-       [](Loader &l, Link &, SettingsImage &i) { return l.WriteSettingsBlock(0, i); },
+       [](Loader &l, Link &, Settings &i) { return l.WriteSettingsBlock(0, BlockOf(i, 0)); },
        Sealed(Concat({{0x80, 0x12, 0x8A, 0x8A, 0x00, 0x10, 0x80, 0x00}, Block(image, 0)})), 100, 1, true,
        false, false, 1},
-      {"WriteSettingsBlock1", [](Loader &l, Link &, SettingsImage &i) { return l.WriteSettingsBlock(1, i); },
-       Sealed(Concat({{0x80, 0x12, 0x8A, 0x8A, 0x80, 0x10, 0x80, 0x00}, StampedBlock1ForQ12()})), 200, 1,
-       true, false, false},
+      {"WriteSettingsBlock1",
+       [](Loader &l, Link &, Settings &i) { return l.WriteSettingsBlock(1, BlockOf(i, 1)); },
+       Sealed(Concat({{0x80, 0x12, 0x8A, 0x8A, 0x80, 0x10, 0x80, 0x00}, Block(image, 1)})), 200, 1, true,
+       false, false},
       {"ReadSettingsBlock1",
-       [](Loader &l, Link &, SettingsImage &i) { return l.ReadSettingsBlock(1, i); },
+       [](Loader &l, Link &, Settings &i) {
+         return l.ReadSettingsBlock(1, BlockOf(i, 1)) == ReadOutcome::Read;
+       },
        {0x80, 0x14, 0x04, 0x04, 0x80, 0x10, 0x80, 0x00, 0x7B, 0xFF},
        100,
        134,
@@ -152,14 +148,17 @@ std::vector<FrameCase> Cases() {
        false,
        false},
       {"ReadSettingsBlock0",
-       [](Loader &l, Link &, SettingsImage &i) { return l.ReadSettingsBlock(0, i); },
+       [](Loader &l, Link &, Settings &i) {
+         return l.ReadSettingsBlock(0, BlockOf(i, 0)) == ReadOutcome::Read;
+       },
        {0x80, 0x14, 0x04, 0x04, 0x00, 0x10, 0x80, 0x00, 0xFB, 0xFF},
        100,
        134,
        true,
        false,
        false},
-      {"ReadPage", [](Loader &l, Link &, SettingsImage &) { return l.ReadPage(0xFF60); },
+      {"ReadPage",
+       [](Loader &l, Link &, Settings &) { return l.ReadPageOutcome(0xFF60) == ReadOutcome::Read; },
        Sealed({0x80, 0x14, 0x04, 0x04, 0x60, 0xFF, 0x80, 0x00}), 200, 134, false, false, false},
   };
 }
@@ -169,14 +168,13 @@ class FrameTest : public testing::LoaderFixture, public ::testing::WithParamInte
   // Runs the case against a unit that accepts everything but `silentTo`, which it
   // leaves unanswered. Answers the op's result and the writes from the command on.
   bool Run(const FrameCase &c, bool answerCommand) {
-    machineType = "12";
     loader.PatchNeeded = c.patchNeeded;
     port.answer = [&](const Bytes &frame) -> testing::Answer {
       if (!answerCommand && frame == c.frame) return {};
       if (frame.size() > 1 && frame[1] == 0x14) return {testing::DataReply(std::vector<uint8_t>(128, 0x5A))};
       return {{0x90}};
     };
-    SettingsImage image = Numbered();
+    Settings image = Numbered();
     const bool result = c.run(loader, link, image);
     for (size_t i = port.events.size(); i-- > 0;) {
       const PortEvent &e = port.events[i];
@@ -208,7 +206,6 @@ TEST_P(FrameTest, AcceptedCommandIsFollowedByItsSyncAfterThePause) {
     EXPECT_TRUE(after.empty());
     EXPECT_NEAR(static_cast<double>(clock.NowMicros()), static_cast<double>(replied), 100.0);
   }
-  EXPECT_TRUE(person.shown.empty());
 }
 
 TEST_P(FrameTest, UnansweredCommandWaitsItsTimeoutAfterThePause) {

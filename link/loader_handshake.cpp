@@ -35,19 +35,10 @@ std::string RoleOf(uint8_t high, uint8_t low) {
   return {};
 }
 
-constexpr const char *kModelErrorCaption = "型號錯誤";
-constexpr const char *kModelErrorText = "機器型號錯誤,請確認您的機器型號是否正確!!";
-
 }  // namespace
 
-Loader::Loader(Link &link, Operator &person, const VentrixApi &ventrix, const ProductLine &productLine,
-               std::string &machineType, const FeatureFlags &flags)
-    : link_(link),
-      person_(person),
-      ventrix_(ventrix),
-      productLine_(productLine),
-      machineType_(machineType),
-      flags_(flags) {
+Loader::Loader(Link &link, const VentrixApi &ventrix, const ProductLine &productLine)
+    : link_(link), ventrix_(ventrix), productLine_(productLine) {
   InfoPage.fill(0xFF);
 }
 
@@ -64,10 +55,7 @@ void Loader::RunEntryPattern(bool rtsInverted) {
 }
 
 void Loader::EnterLoader() {
-  if (link_.State() == PortState::NeverOpened) {
-    person_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Error);
-    return;
-  }
+  if (link_.State() == PortState::NeverOpened) return;
   if (!RtsInverted) {
     RunEntryPattern(false);
     if (Accepted()) return;
@@ -81,72 +69,73 @@ void Loader::SendSync() {
   link_.WaitReply(kSyncWaitMs, 1);
 }
 
-bool Loader::ConnectDevice() {
-  InfoPageRead = false;
+bool Loader::SyncAccepted() {
+  SendSync();
+  return Accepted();
+}
+
+bool Loader::PortReady() {
+  return link_.State() != PortState::NeverOpened && link_.Reopen() && link_.State() == PortState::Open;
+}
+
+// One try of the handshake's password order: a fresh entry, then the password.
+bool Loader::TryPassword(const VectorTable &password) {
+  EnterLoader();
+  CurrentPassword = password;
+  return SendPassword();
+}
+
+Handshake Loader::ConnectDevice() {
+  Opened = OpenedWith::None;
   // A port that went away with its device (a USB adapter pulled and plugged in again)
   // is opened afresh rather than left dead until the next start.
-  if (!link_.Reopen()) {
-    person_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Information);
-    return false;
-  }
-  bool unlocked = false;
-  EnterLoader();
-  CurrentPassword = productLine_.PasswordA;
-  if (SendPassword()) {
+  // A port never opened sends nothing, so nothing answers.
+  if (link_.State() == PortState::NeverOpened) return {Handshake::Ending::NoAnswer};
+  if (!link_.Reopen()) return {Handshake::Ending::NoPort};
+  if (TryPassword(productLine_.PasswordA)) {
+    Opened = OpenedWith::PasswordA;
     PatchNeeded = 0;
     ShortImage = 1;
-    unlocked = true;
-  }
-  if (!unlocked) {
+  } else if (TryPassword(productLine_.PasswordB)) {
+    Opened = OpenedWith::PasswordB;
+    PatchNeeded = 1;
+    ShortImage = 0;
+  } else if (TryPassword(productLine_.PasswordC)) {
+    Opened = OpenedWith::PasswordC;
+    IdentifyDevice();
+    ShortImage = 0;
+  } else {
     EnterLoader();
-    CurrentPassword = productLine_.PasswordB;
-    if (SendPassword()) {
-      PatchNeeded = 1;
-      ShortImage = 0;
-      unlocked = true;
-    }
-  }
-  if (!unlocked) {
-    EnterLoader();
-    CurrentPassword = productLine_.PasswordC;
-    if (SendPassword()) {
-      IdentifyDevice();
-      ShortImage = 0;
-      unlocked = true;
-    }
-  }
-  if (!unlocked) {
-    EnterLoader();
-    if (!SendDefaultPassword()) {
-      person_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Error);
-      return false;
-    }
+    if (!SendDefaultPassword()) return {Handshake::Ending::NoAnswer};
+    Opened = OpenedWith::Erased;
     CurrentPassword = kErasedPassword;
     IdentifyDevice();
   }
-
-  InfoPageRead = ReadPage(kInfoPageAddress);  // a failed read leaves the marker 0xFF
-  if (flags_.Factory == 1) {
-    DeviceConnected = 1;
-    return true;
-  }
-  const uint8_t marker = InfoPage[kMarkerAt];
-  if (marker != 0xAA && marker != 0xAC) {
-    // The person's unsaved work stays: the command fails instead of the tool ending.
-    person_.Message(kModelErrorCaption, kModelErrorText, Icon::Error);
-    return false;
-  }
-  if (machineType_.empty()) machineType_ = marker == 0xAA ? "12" : "10";
   DeviceConnected = 1;
-  if (MachineTypeChange) MachineTypeChange();
-  return true;
+  // A failed read leaves the marker 0xFF; the caller decides what that means.
+  return {Handshake::Ending::Opened, ReadPageOutcome(kInfoPageAddress)};
+}
+
+std::string Loader::UnitRole() const {
+  switch (Opened) {
+    case OpenedWith::PasswordA:
+    case OpenedWith::PasswordB:
+      return "Rx";
+    case OpenedWith::PasswordC:
+      return DeviceRole.empty() ? "Tx" : DeviceRole;
+    case OpenedWith::Erased:
+    case OpenedWith::None:
+      break;
+  }
+  return DeviceRole;
 }
 
 void Loader::IdentifyDevice() {
   DeviceRole.clear();
   LoaderVersion = 0;
+  // The password is tried and the flow moves on: a refusal shows as an unanswered query.
   EnterLoader();
-  SendPassword();
+  static_cast<void>(SendPassword());
   IdentityReply reply = Identify(kVersionQueryFrame);
   DeviceRole = RoleOf(reply[4], reply[5]);
   LoaderVersion = static_cast<uint16_t>(reply[14] << 8 | reply[15]);
@@ -163,7 +152,7 @@ void Loader::IdentifyDevice() {
 
   // Loader 1.10 does not answer the version query: read its version from 0x0FF0.
   EnterLoader();
-  SendPassword();
+  static_cast<void>(SendPassword());
   reply = Identify(kChipReadFrame);
   DeviceRole = RoleOf(reply[4], reply[5]);
   LoaderVersion = static_cast<uint16_t>(reply[14] << 8 | reply[15]);

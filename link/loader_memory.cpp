@@ -20,9 +20,6 @@ constexpr std::array<uint8_t, 4> kDataReplyHeader = {kDataReply, 0x00, 0x80, 0x8
 constexpr int kReplyData = 4;  // offset of the 128 data bytes in a data reply
 constexpr int kBlockSize = 128;
 
-constexpr const char *kWriteErrorCaption = "寫入錯誤";
-constexpr const char *kWriteErrorText = "寫入錯誤,請確定要寫入的機型!!";
-
 uint16_t SettingsAddress(int block) {
   return block == 0 ? 0x1000 : 0x1080;
 }
@@ -51,9 +48,15 @@ bool Loader::Command(const uint8_t *frame, size_t count, uint32_t timeoutMs) {
   return true;
 }
 
+bool Loader::SendPage(const PageFrame &page, uint32_t waitMs) {
+  link_.SendFrame(page.data(), page.size());
+  link_.WaitReply(waitMs, 1);
+  return Accepted();
+}
+
 bool Loader::MassErase() {
   // The firmware write starts here, before its handshake: the port must be there too.
-  link_.Reopen();
+  if (!link_.Reopen()) return false;
   EnterLoader();
   link_.SendFrame(kMassEraseFrame.data(), kMassEraseFrame.size());
   link_.WaitReply(kMassEraseWaitMs, 1);
@@ -85,10 +88,12 @@ bool Loader::StartPatch() {
 }
 
 void Loader::PatchPreamble() {
-  StartRomLoader();
-  SendPassword();
-  SendLoaderPatch();
-  StartPatch();
+  // Each step is tried and the flow moves on: what the unit did not take shows in the
+  // checked data reply of a read, or in the read-back of a write.
+  static_cast<void>(StartRomLoader());
+  static_cast<void>(SendPassword());
+  static_cast<void>(SendLoaderPatch());
+  static_cast<void>(StartPatch());
 }
 
 bool Loader::EraseSegment(uint16_t address) {
@@ -108,23 +113,17 @@ bool Loader::EraseSettingsBlock(int block) {
   return erased;
 }
 
-bool Loader::WriteSettingsBlock(int block, SettingsImage &image) {
+bool Loader::WriteSettingsBlock(int block, std::span<const uint8_t, 128> data) {
   PageFrame frame;
   frame.fill(0xFF);
   SetPageHeader(frame, SettingsAddress(block));
-  if (block != 0 && !StampBlock1(image, machineType_)) {
-    person_.Message(kWriteErrorCaption, kWriteErrorText, Icon::Error);
-    return false;
-  }
-  const auto source = image.begin() + (block == 0 ? 0 : kBlock1);
-  std::copy(source, source + kBlockSize, frame.begin() + kPageData);
-  if (block != 0)
-    std::copy(kCheckWordRoutine.begin(), kCheckWordRoutine.end(),
-              frame.begin() + kPageData + kCheckWordRoutineOffset);
+  std::copy(data.begin(), data.end(), frame.begin() + kPageData);
   Seal(frame.data(), frame.size());
 
+  // A refused password or patch step leaves the block frame refused, or its bytes
+  // different when read back: the caller reads back every block it writes.
   EnterLoader();
-  SendPassword();
+  static_cast<void>(SendPassword());
   if (PatchNeeded) PatchPreamble();
   link_.SendFrame(frame.data(), frame.size());
   link_.WaitReply(PatchNeeded ? kPatchedWriteWaitMs : kRomWriteWaitMs, 1);
@@ -147,18 +146,20 @@ ReadOutcome Loader::DataReplyOutcome() const {
   return std::equal(sealed.begin(), sealed.end(), reply.begin()) ? ReadOutcome::Read : ReadOutcome::Missing;
 }
 
-bool Loader::ReadSettingsBlock(int block, SettingsImage &deviceSettings) {
+ReadOutcome Loader::ReadSettingsBlock(int block, std::span<uint8_t, 128> into) {
+  // The password and the patch are tried and the read moves on: a refusal shows in the
+  // reply, which is checked whole.
   EnterLoader();
-  SendPassword();
+  static_cast<void>(SendPassword());
   if (PatchNeeded) PatchPreamble();
   const Frame10 &frame = kReadSettingsFrames[block == 0 ? 0 : 1];
   link_.SendFrame(frame.data(), frame.size());
   link_.WaitReply(kSettingsReadWaitMs, kDataReplyLength);
-  if (DataReplyOutcome() != ReadOutcome::Read) return false;
-  std::copy_n(link_.ReplyBuffer.begin() + kReplyData, kBlockSize,
-              deviceSettings.begin() + (block == 0 ? 0 : kBlock1));
+  const ReadOutcome outcome = DataReplyOutcome();
+  if (outcome != ReadOutcome::Read) return outcome;
+  std::copy_n(link_.ReplyBuffer.begin() + kReplyData, kBlockSize, into.begin());
   SendSync();
-  return true;
+  return ReadOutcome::Read;
 }
 
 ReadOutcome Loader::ReadBack(uint16_t address, std::span<uint8_t, 128> data) {
@@ -175,7 +176,7 @@ ReadOutcome Loader::ReadPageOutcome(uint16_t address) {
   InfoPage.fill(0xFF);
   const Frame10 frame = ReadFrame(address);
   EnterLoader();
-  SendPassword();
+  static_cast<void>(SendPassword());  // a refusal shows in the checked reply
   link_.SendFrame(frame.data(), frame.size());
   link_.WaitReply(kPageReadWaitMs, kDataReplyLength);
   const ReadOutcome outcome = DataReplyOutcome();

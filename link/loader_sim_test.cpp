@@ -3,9 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <span>
 #include <string>
 
-#include "core/testing/scripted_operator.h"
 #include "link/loader.h"
 #include "link/testing/loader_fixture.h"
 #include "link/testing/wired_unit.h"
@@ -13,9 +14,12 @@
 namespace rilo {
 namespace {
 
-using testing::kConnectFailed;
-using testing::kModelError;
-using testing::ShownMessage;
+using Settings = std::array<uint8_t, 256>;
+
+std::span<uint8_t, 128> BlockOf(Settings &settings, int block) {
+  return std::span<uint8_t, 128>(settings.data() + 128 * block, 128);
+}
+
 using testing::Standard;
 using testing::ToolProductLine;
 using testing::Wired;
@@ -28,28 +32,23 @@ TEST(LoaderOnSimulatedUnit, ReadsAndWritesTheSettingsOfALoader110ReceiverThrough
   EXPECT_EQ(w.loader.DeviceRole, "Rx");
   EXPECT_EQ(w.loader.PatchNeeded, 1);
   EXPECT_EQ(w.loader.ShortImage, 0);
-  EXPECT_EQ(w.machineType, "12");
-  EXPECT_EQ(w.typeChanges, 1);
+  EXPECT_EQ(w.loader.InfoPage[kMarkerAt], 0xAA);
 
-  SettingsImage read{};
-  ASSERT_TRUE(w.loader.ReadSettingsBlock(1, read));
-  ASSERT_TRUE(w.loader.ReadSettingsBlock(0, read));
-  EXPECT_EQ(read, w.DeviceSettings());
+  Settings read{};
+  ASSERT_EQ(w.loader.ReadSettingsBlock(1, BlockOf(read, 1)), ReadOutcome::Read);
+  ASSERT_EQ(w.loader.ReadSettingsBlock(0, BlockOf(read, 0)), ReadOutcome::Read);
+  EXPECT_EQ(read, w.UnitSettings());
 
-  SettingsImage changed = read;
+  Settings changed = read;
   for (int i = 30; i < 60; ++i)
-    B1(changed, i) = static_cast<uint8_t>(i);
+    changed[128 + i] = static_cast<uint8_t>(i);
   changed[5] = 0x42;
   EXPECT_TRUE(w.loader.EraseSettingsBlock(1));
   EXPECT_TRUE(w.loader.EraseSettingsBlock(0));
-  ASSERT_TRUE(w.loader.WriteSettingsBlock(1, changed));
-  ASSERT_TRUE(w.loader.WriteSettingsBlock(0, changed));
-
-  // The unit holds the stamped image, with the check-word routine in block 1 bytes 104..121.
-  SettingsImage expected = changed;
-  std::copy(kCheckWordRoutine.begin(), kCheckWordRoutine.end(), expected.begin() + 128 + 104);
-  EXPECT_EQ(w.DeviceSettings(), expected);
-  EXPECT_TRUE(w.person.shown.empty());
+  ASSERT_TRUE(w.loader.WriteSettingsBlock(1, BlockOf(changed, 1)));
+  ASSERT_TRUE(w.loader.WriteSettingsBlock(0, BlockOf(changed, 0)));
+  // The unit holds the blocks exactly as sent.
+  EXPECT_EQ(w.UnitSettings(), changed);
 }
 
 struct UnitCase {
@@ -76,11 +75,12 @@ TEST_P(Units, HandshakeAndIdentificationSetTheLinkState) {
   EXPECT_EQ(w.loader.ShortImage, c.shortImage);
   EXPECT_EQ(w.loader.DeviceConnected, 1);
   EXPECT_EQ(w.loader.InfoPage[132], 0xAA);
+  EXPECT_EQ(w.loader.UnitRole(), c.role);
 
-  SettingsImage read{};
-  ASSERT_TRUE(w.loader.ReadSettingsBlock(1, read));
-  ASSERT_TRUE(w.loader.ReadSettingsBlock(0, read));
-  EXPECT_EQ(read, w.DeviceSettings());
+  Settings read{};
+  ASSERT_EQ(w.loader.ReadSettingsBlock(1, BlockOf(read, 1)), ReadOutcome::Read);
+  ASSERT_EQ(w.loader.ReadSettingsBlock(0, BlockOf(read, 0)), ReadOutcome::Read);
+  EXPECT_EQ(read, w.UnitSettings());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -105,69 +105,61 @@ TEST(LoaderOnSimulatedUnit, LearnsInvertedRtsOnce) {
   EXPECT_LT(second, first);
 }
 
-struct MarkerCase {
-  const char *name;
-  uint8_t marker;
-  uint8_t factory;
-  bool connected;
-  const char *machineType;
-  friend void PrintTo(const MarkerCase &c, std::ostream *os) { *os << c.name; }
-};
-
-class Markers : public ::testing::TestWithParam<MarkerCase> {};
-
-TEST_P(Markers, DecideTheConnection) {
-  const MarkerCase &c = GetParam();
-  sim::UnitConfig config = Standard(sim::Model::kReceiver8k);
-  config.identity.marker = c.marker;
-  Wired w(config);
-  w.flags.Factory = c.factory;
-  EXPECT_EQ(w.loader.ConnectDevice(), c.connected);
-  EXPECT_EQ(w.machineType, c.machineType);
-  const bool refused = !c.connected;
-  EXPECT_EQ(w.person.shown, refused ? std::vector<ShownMessage>{kModelError} : std::vector<ShownMessage>{});
+// The loader reports the identity page whatever it holds: what a marker means is the
+// commands' to decide.
+TEST(LoaderOnSimulatedUnit, TheHandshakeHandsOverTheIdentityPageWhateverItsMarker) {
+  for (const uint8_t marker : {0xAA, 0xAC, 0x5A}) {
+    sim::UnitConfig config = Standard(sim::Model::kReceiver8k);
+    config.identity.marker = marker;
+    Wired w(config);
+    const Handshake handshake = w.loader.ConnectDevice();
+    ASSERT_TRUE(handshake);
+    EXPECT_EQ(handshake.identityPage, ReadOutcome::Read);
+    EXPECT_EQ(w.loader.InfoPage[kMarkerAt], marker);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, Markers,
-                         ::testing::Values(MarkerCase{"Q12", 0xAA, 0, true, "12"},
-                                           MarkerCase{"Q10", 0xAC, 0, true, "10"},
-                                           MarkerCase{"Unknown", 0x5A, 0, false, ""},
-                                           MarkerCase{"UnknownInTheFactory", 0x5A, 1, true, ""}),
-                         [](const auto &p) { return std::string(p.param.name); });
 
 TEST(LoaderOnSimulatedUnit, AnErasedUnitOpensOnlyWithTheErasedPassword) {
   Wired w(Standard(sim::Model::kReceiver16k));
-  w.loader.MassErase();
-  w.flags.Factory = 1;
-  ASSERT_TRUE(w.loader.ConnectDevice());
+  ASSERT_TRUE(w.loader.MassErase());
+  const Handshake handshake = w.loader.ConnectDevice();
+  ASSERT_TRUE(handshake);
+  EXPECT_EQ(w.loader.Opened, OpenedWith::Erased);
   EXPECT_EQ(w.loader.CurrentPassword, testing::Table(0xFF));
   EXPECT_EQ(w.loader.PatchNeeded, 1);
-
-  // Outside the factory the blank identity page has no model marker.
-  w.flags.Factory = 0;
-  EXPECT_FALSE(w.loader.ConnectDevice());
-  EXPECT_EQ(w.person.shown, std::vector<ShownMessage>{kModelError});
+  EXPECT_EQ(w.loader.UnitRole(), "Rx");
+  // The blank identity page arrives whole: it has no model marker.
+  EXPECT_EQ(handshake.identityPage, ReadOutcome::Read);
+  EXPECT_EQ(w.loader.InfoPage[kMarkerAt], 0xFF);
 }
 
-TEST(LoaderOnSimulatedUnit, NoiseInPlaceOfTheIdentityPageIsDroppedAndTheHandshakeFails) {
+TEST(LoaderOnSimulatedUnit, ARefusedMassEraseIsReported) {
+  Wired w(Standard(sim::Model::kReceiver8k));
+  w.unit.AddFault({.kind = sim::FaultKind::kRefuse, .request = 0x18});
+  EXPECT_FALSE(w.loader.MassErase());
+  EXPECT_TRUE(w.loader.ConnectDevice());
+  EXPECT_EQ(w.loader.Opened, OpenedWith::PasswordA);  // the unit keeps its program
+}
+
+TEST(LoaderOnSimulatedUnit, NoiseInPlaceOfTheIdentityPageIsDroppedAndReportedAsMissing) {
   Wired w(Standard(sim::Model::kReceiver8k));
   w.unit.AddFault({sim::FaultKind::kNoise, 0x14, 0, 1, 0, 300});
-  EXPECT_FALSE(w.loader.ConnectDevice());
-  EXPECT_EQ(w.person.shown, std::vector<ShownMessage>{kModelError});
-  // The tool goes on, and the next handshake succeeds.
-  w.person.shown.clear();
-  EXPECT_TRUE(w.loader.ConnectDevice());
-  EXPECT_TRUE(w.person.shown.empty());
+  const Handshake first = w.loader.ConnectDevice();
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first.identityPage, ReadOutcome::Missing);
+  EXPECT_EQ(w.loader.InfoPage[kMarkerAt], 0xFF);
+  // The tool goes on, and the next handshake reads the page.
+  EXPECT_EQ(w.loader.ConnectDevice().identityPage, ReadOutcome::Read);
 }
 
 TEST(LoaderOnSimulatedUnit, RefusedLateOrGarbledRepliesFailTheOperation) {
   for (const auto kind : {sim::FaultKind::kRefuse, sim::FaultKind::kLate, sim::FaultKind::kGarble}) {
     Wired w(Standard(sim::Model::kReceiver8k));
     ASSERT_TRUE(w.loader.ConnectDevice());
-    SettingsImage read{};
+    Settings read{};
     w.unit.AddFault({kind, 0x14, 0, 1, 300'000, 300});
-    EXPECT_FALSE(w.loader.ReadSettingsBlock(1, read)) << static_cast<int>(kind);
-    EXPECT_TRUE(w.loader.ReadSettingsBlock(1, read)) << static_cast<int>(kind);
+    EXPECT_NE(w.loader.ReadSettingsBlock(1, BlockOf(read, 1)), ReadOutcome::Read) << static_cast<int>(kind);
+    EXPECT_EQ(w.loader.ReadSettingsBlock(1, BlockOf(read, 1)), ReadOutcome::Read) << static_cast<int>(kind);
   }
 }
 
@@ -195,15 +187,14 @@ TEST(LoaderOnSimulatedUnit, DataRepliesAreJudgedByLengthHeaderAndCheckBytes) {
     w.unit.AddFault({.kind = c.kind, .request = 0x14, .times = 2});
     EXPECT_EQ(w.loader.ReadPageOutcome(0xF000), c.outcome);
     EXPECT_EQ(w.loader.InfoPage, blank);
-    SettingsImage read{};
-    EXPECT_FALSE(w.loader.ReadSettingsBlock(1, read));
-    EXPECT_EQ(read, SettingsImage{});
+    Settings read{};
+    EXPECT_EQ(w.loader.ReadSettingsBlock(1, BlockOf(read, 1)), c.outcome);
+    EXPECT_EQ(read, Settings{});
 
     EXPECT_EQ(w.loader.ReadPageOutcome(0xF000), ReadOutcome::Read);
     const auto flash = w.unit.memory().Bytes(0xF000, 128);
     EXPECT_TRUE(std::equal(flash.begin(), flash.end(), w.loader.InfoPage.begin() + 8));
-    EXPECT_TRUE(w.loader.ReadSettingsBlock(1, read));
-    EXPECT_TRUE(w.person.shown.empty());
+    EXPECT_EQ(w.loader.ReadSettingsBlock(1, BlockOf(read, 1)), ReadOutcome::Read);
   }
 }
 
@@ -230,11 +221,10 @@ TEST(LoaderOnSimulatedUnit, ARefusedSettingsEraseFails) {
   EXPECT_TRUE(w.loader.EraseSettingsBlock(1));
 }
 
-TEST(LoaderOnSimulatedUnit, APulledCableFailsTheHandshakeWithTheConnectionMessage) {
+TEST(LoaderOnSimulatedUnit, APulledCableFailsTheHandshake) {
   Wired w(Standard(sim::Model::kReceiver8k));
   w.unit.PullCableAfter(0);
-  EXPECT_FALSE(w.loader.ConnectDevice());
-  EXPECT_EQ(w.person.shown, std::vector<ShownMessage>{kConnectFailed});
+  EXPECT_EQ(w.loader.ConnectDevice().ending, Handshake::Ending::NoAnswer);
   EXPECT_EQ(w.loader.DeviceConnected, 0);
 }
 

@@ -3,17 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
-#include <string>
-
-#include "core/operator.h"
 
 namespace rilo {
 
-// True when `readBack` holds exactly `written`. Otherwise tells the person, under
-// `caption` with the error icon, the device address of the first byte that differs
-// (`address` is that of written[0]) and answers false.
-bool MatchesReadBack(Operator &person, const std::string &caption, uint16_t address,
-                     std::span<const uint8_t> written, std::span<const uint8_t> readBack);
+// The device address of the first byte where `readBack` differs from `written`
+// (`address` is that of written[0]); nothing when it holds exactly `written`. Only data
+// that arrived whole is compared: a lost reply is the caller's to tell apart.
+[[nodiscard]] std::optional<uint16_t> FirstDifference(uint16_t address, std::span<const uint8_t> written,
+                                                      std::span<const uint8_t> readBack);
 
 }  // namespace rilo

@@ -69,6 +69,16 @@ class Editor {
   void MakeCompleteCode();
   // After a successful receiver firmware write: the ID code plus one, when IdIncrement is 1.
   void IncrementIdCode();
+  // The ID increment for this run only, as a script chooses it (no message).
+  void UseIdIncrement(bool on) { IdIncrement = on ? 1 : 0; }
+  // Identity texts as a script gives them, each whole (ID code with its model digits,
+  // serial number, date 20YY/MM/DD); an empty text leaves its field as it is.
+  struct TypedIdentity {
+    std::string id;
+    std::string serial;
+    std::string date;
+  };
+  void TypeIdentity(const TypedIdentity &typed);
   // ShowValue's identity step: the fields from Image and the identity page.
   void FillIdentity();
 

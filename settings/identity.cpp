@@ -196,4 +196,10 @@ void Editor::FillIdentity() {
   SetText(form.EEqupmentSN, MachineType + hexDigits(&infoPage_[122]));
 }
 
+void Editor::TypeIdentity(const TypedIdentity &typed) {
+  if (!typed.id.empty()) form.EEqupmentID.text = typed.id;
+  if (!typed.serial.empty()) form.EEqupmentSN.text = typed.serial;
+  if (!typed.date.empty()) form.EEqupmentDate.text = typed.date;
+}
+
 }  // namespace rilo

@@ -110,9 +110,9 @@ TEST_F(Files, ASettingsFileFillsTheSettingsTheIdentityAndTheCustomerPage) {
 
   EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kOpened});
   EXPECT_EQ(dialogs.shown, (std::vector<ShownDialog>{{false, kDesignOpenFilter, "", ""}}));
-  EXPECT_EQ(bench.LoadedSource, 1);
-  EXPECT_EQ(bench.LastFileName, path);
-  EXPECT_EQ(bench.Customer.texts, SampleCustomer().texts);
+  EXPECT_EQ(bench.loadedSource(), LoadedSource::SettingsFile);
+  EXPECT_EQ(bench.lastFileName(), path);
+  EXPECT_EQ(bench.customer().texts, SampleCustomer().texts);
   EXPECT_EQ(b.editor().MachineType, "12");
   EXPECT_EQ(b.editor().form.Caption, "RILO1-Q12 設定程式");
   EXPECT_EQ(b.editor().form.EEqupmentID.text, "12300415");
@@ -261,18 +261,18 @@ TEST_F(Files, AFirmwareTextFileFromAnotherToolOpens) {
   Open(Path("linker.txt"), 2);
   EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kOpened});
   EXPECT_EQ(b.editor().LoadedImage, settings);
-  const FirmwareImage &image = *bench.firmware.SingleImage;
+  const FirmwareImage &image = *bench.firmware().SingleImage;
   EXPECT_EQ(PageAddress(image[0]), 0xC000);
   EXPECT_EQ(PageAddress(image[1]), 0xC080);
   EXPECT_EQ(PageAddress(image[2]), 0xC100);
   EXPECT_EQ(image[2][kPageData + 43], testing::SampleByte(0xC000 + 299, 9));
   EXPECT_EQ(image[2][kPageData + 44], 0xFF);
   EXPECT_FALSE(IsUsed(image[3]));
-  EXPECT_EQ(bench.firmware.SingleVectors[31], testing::SampleByte(0xFFFF, 9));
+  EXPECT_EQ(bench.firmware().SingleVectors[31], testing::SampleByte(0xFFFF, 9));
 
   Save(Path("ours.txt"));
   Open(Path("ours.txt"), 2);
-  EXPECT_EQ(*bench.firmware.SingleImage, image);
+  EXPECT_EQ(*bench.firmware().SingleImage, image);
 }
 
 TEST_F(Files, TheFormatQuestionAndTheOverwriteQuestionBothWays) {
@@ -304,7 +304,7 @@ TEST_F(Files, TheFormatQuestionAndTheOverwriteQuestionBothWays) {
   Save(opened, {false, true});
   EXPECT_EQ(b.Shown(), (std::vector<ShownMessage>{kFormatQuestion, kOverwrite, kSaved}));
   EXPECT_TRUE(ReadBytes(opened).starts_with("Setup\r\n"));
-  EXPECT_EQ(bench.LastFileName, opened);  // saving never changes it
+  EXPECT_EQ(bench.lastFileName(), opened);  // saving never changes it
 }
 
 TEST_F(Files, CancelledSaveWritesNothingButKeepsTheFoldedIdentity) {
@@ -375,9 +375,9 @@ TEST_F(FilesNoFactory, OnlySettingsFilesThatNameAModel) {
   EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kOpened});
   EXPECT_EQ(dialogs.shown.front().filter, "Rilo File (*.rilo)|*.rilo|");
   EXPECT_EQ(dialogs.shown.back().filter, "RILO Format [*.rilo]");
-  EXPECT_EQ(bench.LoadedSource, 1);
-  EXPECT_EQ(bench.LastFileName, path);
-  EXPECT_EQ(bench.Customer.texts, SampleCustomer().texts);
+  EXPECT_EQ(bench.loadedSource(), LoadedSource::SettingsFile);
+  EXPECT_EQ(bench.lastFileName(), path);
+  EXPECT_EQ(bench.customer().texts, SampleCustomer().texts);
   EXPECT_EQ(b.editor().form.EEqupmentDate.text, "2026/01/31");
   EXPECT_EQ(b.editor().IdentityShown, 1);
 

@@ -62,24 +62,24 @@ struct OpenFirmware : ::testing::Test {
 
 TEST_F(OpenFirmware, ATransmitterTextFileFillsAllThreeImagesAndShowsTheTransmitterControls) {
   const std::string path = TextFile("tx.txt", 0xF0);
-  ASSERT_TRUE(bench.OpenFirmwareFile(FirmwareFile::Text, path));
+  ASSERT_TRUE(bench.OpenFirmwareFile(FirmwareFile::Text, path).done);
 
   EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kOpened});
   const auto expected = RunImage(0xF000, 0xFF60, 3);
   for (int i = 0; i < kImagePages; ++i) {
-    const PageFrame &page = (*bench.firmware.SingleImage)[i];
+    const PageFrame &page = (*bench.firmware().SingleImage)[i];
     ASSERT_EQ(std::vector<uint8_t>(page.begin(), page.begin() + 136),
               std::vector<uint8_t>((*expected)[i].begin(), (*expected)[i].begin() + 136))
         << "page " << i;
   }
-  EXPECT_EQ(*bench.firmware.TxImage, *bench.firmware.SingleImage);
-  EXPECT_EQ(*bench.firmware.RxImage, *bench.firmware.SingleImage);
-  EXPECT_EQ(bench.firmware.SingleVectors, Vectors(0xF0));
-  EXPECT_EQ(bench.firmware.TxVectors, Vectors(0xF0));
-  EXPECT_EQ(bench.firmware.RxVectors, Vectors(0xF0));
+  EXPECT_EQ(*bench.firmware().TxImage, *bench.firmware().SingleImage);
+  EXPECT_EQ(*bench.firmware().RxImage, *bench.firmware().SingleImage);
+  EXPECT_EQ(bench.firmware().SingleVectors, Vectors(0xF0));
+  EXPECT_EQ(bench.firmware().TxVectors, Vectors(0xF0));
+  EXPECT_EQ(bench.firmware().RxVectors, Vectors(0xF0));
   EXPECT_EQ(bench.editor().LoadedImage, Q12Settings(5));
-  EXPECT_EQ(bench.LoadedSource, 2);
-  EXPECT_EQ(bench.LastFileName, path);
+  EXPECT_EQ(bench.loadedSource(), LoadedSource::FirmwareTextFile);
+  EXPECT_EQ(bench.lastFileName(), path);
   EXPECT_EQ(bench.editor().MachineType, "12");
   EXPECT_EQ(bench.editor().form.Caption, "RILO1-Q12 設定程式");
   EXPECT_EQ(bench.editor().form.EEqupmentSN.text, "12012345");
@@ -94,7 +94,7 @@ TEST_F(OpenFirmware, ATransmitterTextFileFillsAllThreeImagesAndShowsTheTransmitt
 }
 
 TEST_F(OpenFirmware, AnyOtherResetVectorIsAReceiverFile) {
-  ASSERT_TRUE(bench.OpenFirmwareFile(FirmwareFile::Text, TextFile("rx.txt", 0xF1, 0xE000)));
+  ASSERT_TRUE(bench.OpenFirmwareFile(FirmwareFile::Text, TextFile("rx.txt", 0xF1, 0xE000)).done);
   EXPECT_FALSE(bench.view().visible.at("NWriteTxPrg"));
   EXPECT_FALSE(bench.view().visible.at("BWriteTx"));
   EXPECT_TRUE(bench.view().visible.at("NWriteRxPrg"));
@@ -103,18 +103,18 @@ TEST_F(OpenFirmware, AnyOtherResetVectorIsAReceiverFile) {
 
 TEST_F(OpenFirmware, ADataFileFillsBothUnitsAndShowsAllWriteControls) {
   const std::string path = DataFile("both.dat");
-  ASSERT_TRUE(bench.OpenFirmwareFile(FirmwareFile::Data, path));
+  ASSERT_TRUE(bench.OpenFirmwareFile(FirmwareFile::Data, path).done);
 
   EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kOpened});
-  EXPECT_EQ(PageAddress((*bench.firmware.TxImage)[0]), 0xF000);
-  EXPECT_EQ(PageAddress((*bench.firmware.TxImage)[31]), 0xFF60);
-  EXPECT_EQ(PageAddress((*bench.firmware.RxImage)[0]), 0xE000);
-  EXPECT_EQ(PageAddress((*bench.firmware.RxImage)[63]), 0xFF60);
-  EXPECT_FALSE(IsUsed((*bench.firmware.SingleImage)[0]));
-  EXPECT_EQ(bench.firmware.TxVectors, Vectors(0xF0));
-  EXPECT_EQ(bench.firmware.RxVectors, Vectors(0xE0));
+  EXPECT_EQ(PageAddress((*bench.firmware().TxImage)[0]), 0xF000);
+  EXPECT_EQ(PageAddress((*bench.firmware().TxImage)[31]), 0xFF60);
+  EXPECT_EQ(PageAddress((*bench.firmware().RxImage)[0]), 0xE000);
+  EXPECT_EQ(PageAddress((*bench.firmware().RxImage)[63]), 0xFF60);
+  EXPECT_FALSE(IsUsed((*bench.firmware().SingleImage)[0]));
+  EXPECT_EQ(bench.firmware().TxVectors, Vectors(0xF0));
+  EXPECT_EQ(bench.firmware().RxVectors, Vectors(0xE0));
   EXPECT_EQ(bench.editor().LoadedImage, Q12Settings(7));
-  EXPECT_EQ(bench.LoadedSource, 3);
+  EXPECT_EQ(bench.loadedSource(), LoadedSource::FirmwareDataFile);
   for (const char *control : {"BWriteTx", "BWriteRx", "NWriteRxPrg", "NWriteTxPrg"})
     EXPECT_TRUE(bench.view().visible.at(control)) << control;
   EXPECT_EQ(bench.view().saveDefaultExt, "dat");
@@ -122,7 +122,7 @@ TEST_F(OpenFirmware, ADataFileFillsBothUnitsAndShowsAllWriteControls) {
 }
 
 TEST_F(OpenFirmware, ARefusedFileChangesNothing) {
-  ASSERT_TRUE(bench.OpenFirmwareFile(FirmwareFile::Data, DataFile("both.dat")));
+  ASSERT_TRUE(bench.OpenFirmwareFile(FirmwareFile::Data, DataFile("both.dat")).done);
   b.Shown();
   const testing::Snapshot before(bench);
 
@@ -144,17 +144,44 @@ TEST_F(OpenFirmware, ARefusedFileChangesNothing) {
     SCOPED_TRACE(c.what);
     const std::string path = b.folder.Path("refused");
     testing::WriteBytes(path, c.bytes);
-    EXPECT_FALSE(bench.OpenFirmwareFile(c.kind, path));
+    EXPECT_FALSE(bench.OpenFirmwareFile(c.kind, path).done);
     EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kNotTheFormat});
     EXPECT_TRUE(testing::Snapshot(bench) == before);
   }
 
-  EXPECT_FALSE(bench.OpenFirmwareFile(FirmwareFile::Text, b.folder.Path("missing.txt")));
+  EXPECT_FALSE(bench.OpenFirmwareFile(FirmwareFile::Text, b.folder.Path("missing.txt")).done);
   const auto shown = b.Shown();
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].icon, Icon::Error);
   EXPECT_NE(shown[0].text.find(b.folder.Path("missing.txt")), std::string::npos);
   EXPECT_TRUE(testing::Snapshot(bench) == before);
+}
+
+// The version display of an opened firmware file: the identity page's bytes 126 and 127,
+// of each unit for a data file; a file without the page has none.
+TEST_F(OpenFirmware, ShowsTheVersionOfTheOpenedFile) {
+  auto version = [](const PageFrame &page) {
+    return std::to_string(page[134]) + "." + std::to_string(page[135]);
+  };
+  ASSERT_TRUE(bench.OpenFirmwareFile(FirmwareFile::Text, TextFile("tx.txt", 0xF0)).done);
+  b.person.shown.clear();
+  const PageFrame *single = FindPage(*bench.firmware().SingleImage, 0xFF60);
+  ASSERT_TRUE(single);
+  EXPECT_TRUE(bench.NFirmwareVerClick().done);
+  EXPECT_EQ(b.person.Texts(), std::vector<std::string>{"韌體版本：" + version(*single)});
+
+  const auto tx = RunImage(0xF000, 0xFF60, 1);
+  const auto rx = RunImage(0xE000, 0xFF60, 2);
+  const std::string path = b.folder.Path("both.dat");
+  testing::WriteBytes(
+      path, JoinCrLf(FirmwareDataFileLines(Vectors(0xF0), Vectors(0xE0), Q12Settings(7), *tx, *rx)));
+  ASSERT_TRUE(bench.OpenFirmwareFile(FirmwareFile::Data, path).done);
+  b.person.shown.clear();
+  EXPECT_TRUE(bench.NFirmwareVerClick().done);
+  EXPECT_EQ(b.person.Texts(),
+            std::vector<std::string>{"..... Tx Firmware Version：" + version(*FindPage(*tx, 0xFF60)) +
+                                     " .....\r\n..... Rx Firmware Version：" +
+                                     version(*FindPage(*rx, 0xFF60)) + " ....."});
 }
 
 }  // namespace

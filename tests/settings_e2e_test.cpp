@@ -44,9 +44,9 @@ TEST(ReadSettings, AQ12ReceiverFillsTheWindow) {
   EXPECT_EQ(b.List("CBR34Action").index, 4);  // magnet on / off
   EXPECT_EQ(b.List("CBTxEMSCont").index, 1);  // 10 times
   EXPECT_EQ(b.List("CBPassEMSTime").index, 2);
-  EXPECT_EQ(b.bench.LoadedSource, 4);
+  EXPECT_EQ(b.bench.loadedSource(), LoadedSource::UnitSettings);
   EXPECT_EQ(b.editor().IdentityShown, 0);
-  EXPECT_EQ(b.bench.DeviceSettings, b.editor().LoadedImage);
+  EXPECT_EQ(b.bench.deviceSettings(), b.editor().LoadedImage);
   EXPECT_EQ(b.person.progressTrail, (std::vector<int>{0, 1, 2, 3, 4, 500}));
   EXPECT_FALSE(b.person.busy);
   EXPECT_EQ(b.bench.view().saveDefaultExt, "rilo");
@@ -160,8 +160,7 @@ TEST(WriteSettings, ASettingsFileKeepsTheUnitsBlock0) {
   std::copy(unitBlocks.begin() + 128, unitBlocks.end(), fileImage.begin() + 128);
   B1(fileImage, 16) = 0x81;  // the start key latches in the file
   const std::string text = JoinCrLf(SettingsFileLines(fileImage, CustomerRecord{}));
-  ASSERT_TRUE(OpenSettingsFile(b.editor(), testing::Ventrix(), b.person, text));
-  b.bench.LoadedSource = 1;
+  ASSERT_TRUE(b.bench.OpenSettingsText(text).done);
   b.Shown();
 
   b.bench.NWriteSetClick();
@@ -329,12 +328,13 @@ TEST(SettingsCommands, OneCommandAtATime) {
   // A click that arrives while a command waits on the unit (the window's event pump
   // runs during waits) must not start a second exchange.
   int nested = 0;
-  b.bench.loader().MachineTypeChange = [&] {
-    b.bench.NWriteSetClick();
-    b.bench.NLoadSetClick();
+  b.person.onProgress = [&](int position) {
+    if (position != 1) return;
+    EXPECT_FALSE(b.bench.NWriteSetClick().done);
+    EXPECT_FALSE(b.bench.NLoadSetClick().done);
     ++nested;
   };
-  b.bench.NLoadSetClick();
+  EXPECT_TRUE(b.bench.NLoadSetClick().done);
   EXPECT_EQ(nested, 1);
   EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kReadDone});
 }
@@ -351,23 +351,6 @@ TEST(FirmwareVersion, ShownFromTheLastSource) {
   b.bench.NFirmwareVerClick();
   EXPECT_EQ(b.Shown(), (std::vector<ShownMessage>{{"RILO1Q12", "韌體版本：3.12", Icon::None, false}}));
   EXPECT_EQ(b.unit.requests().size(), exchanges);
-
-  b.bench.LoadedSource = 2;  // a firmware text file without an identity page
-  b.bench.NFirmwareVerClick();
-  EXPECT_EQ(b.Shown().back().text, "韌體版本:0.00");
-
-  FirmwareImage &tx = *b.bench.firmware.TxImage;
-  FirmwareImage &rx = *b.bench.firmware.RxImage;
-  SetPageHeader(tx[31], 0xFF60);
-  tx[31][134] = 2;
-  tx[31][135] = 5;
-  SetPageHeader(rx[63], 0xFF60);
-  rx[63][134] = 10;
-  rx[63][135] = 0;
-  b.bench.LoadedSource = 3;
-  b.bench.NFirmwareVerClick();
-  EXPECT_EQ(b.Shown().back().text,
-            "..... Tx Firmware Version：2.5 .....\r\n..... Rx Firmware Version：10.0 .....");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "files/file_writers.h"
 #include "tests/testing/settings_bench.h"
 
 namespace rilo {
@@ -206,7 +207,9 @@ TEST(UnitVersion, AUnitThatDoesNotAnswerHasNoVersionToShow) {
   Bench b(Standard(sim::Model::kReceiver8k), Factory());
   b.bench.NLoadSetClick();  // a unit with version 3.12 was read before
   b.Shown();
-  b.bench.LoadedSource = 1;  // a settings file opened since
+  // A settings file opened since.
+  ASSERT_TRUE(b.bench.OpenSettingsText(JoinCrLf(SettingsFileLines(b.editor().Image, CustomerRecord{}))).done);
+  b.Shown();
   b.unit.PullCableAfter(0);
   b.bench.NFirmwareVerClick();
   EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{testing::kConnectFailed});

@@ -1,6 +1,10 @@
-// One device command at a time, with the busy look while it runs. The look is put
-// back on every way out, early returns and conversion errors included.
+// One command at a time, with the busy look while it runs, and the command's outcome.
+// The look is put back on every way out, early returns and runtime errors included.
 #pragma once
+
+#include <exception>
+#include <optional>
+#include <string>
 
 #include "workbench/workbench.h"
 
@@ -34,5 +38,33 @@ class Workbench::CommandScope {
   bool busyLook_;
   bool owner_ = false;
 };
+
+template <class Steps>
+Outcome Workbench::Run(const char *step, bool busyLook, Steps steps) {
+  std::optional<std::string> error;
+  bool done = false;
+  {
+    CommandScope scope(*this, busyLook);
+    if (!scope.Started()) {
+      Outcome refused;
+      refused.step = step;
+      return refused;
+    }
+    op_.Begin(step);
+    try {
+      done = steps();
+    } catch (const std::exception &e) {
+      error = e.what();
+    }
+    // What the handshake read stays the identity page the editor and the version show.
+    identityPage_ = loader_.InfoPage;
+  }
+  // Told as the window's exception box tells it: once the busy look is gone.
+  if (error) {
+    op_.Message(kProgramTitle, *error, Icon::Error);
+    done = false;
+  }
+  return op_.End(done);
+}
 
 }  // namespace rilo

@@ -36,66 +36,76 @@ void Workbench::RememberFolder(const std::string &path) {
   KeepPreferences([&] { store_.WriteString(kLastFolder, std::string(folder.begin(), folder.end())); });
 }
 
-void Workbench::NOpenfileClick(FileDialogs &dialogs) {
-  CommandScope scope(*this, false);
-  if (!scope.Started()) return;
-  const auto chosen = dialogs.ChooseFileToOpen(view_.openFilter, store_.ReadString(kLastFolder).value_or(""));
-  if (!chosen) return;
-  if (flags_.Factory != 1) {
-    // The form's filter offered the settings file by its design name; from now on
-    // the dialog names it as the save dialog does.
-    view_.openFilter = "RILO Format [*.rilo]";
-    OpenSettingsNoFactory(chosen->path);
-    return;
-  }
-  switch (chosen->filterIndex) {
-    case 1:
-      OpenSettingsFactory(chosen->path);
-      break;
-    case 2:
-      OpenFirmwareFile(FirmwareFile::Text, chosen->path);
-      break;
-    case 3:
-      OpenFirmwareFile(FirmwareFile::Data, chosen->path);
-      break;
-    default:  // the dialog offers these three kinds only
-      break;
-  }
+Outcome Workbench::NOpenfileClick(FileDialogs &dialogs) {
+  return Run("開啟檔案", false, [&] {
+    const auto chosen =
+        dialogs.ChooseFileToOpen(view_.openFilter, store_.ReadString(kLastFolder).value_or(""));
+    if (!chosen) return false;
+    if (flags_.Factory != 1) {
+      // The form's filter offered the settings file by its design name; from now on
+      // the dialog names it as the save dialog does.
+      view_.openFilter = "RILO Format [*.rilo]";
+      return OpenSettingsNoFactory(chosen->path);
+    }
+    switch (chosen->filterIndex) {
+      case 1:
+        return OpenSettingsFactory(chosen->path);
+      case 2:
+        return OpenFirmware(FirmwareFile::Text, chosen->path);
+      case 3:
+        return OpenFirmware(FirmwareFile::Data, chosen->path);
+      default:  // the dialog offers these three kinds only
+        return false;
+    }
+  });
 }
 
-void Workbench::OpenSettingsFactory(const std::string &path) {
+bool Workbench::OpenSettingsFactory(const std::string &path) {
   const std::optional<std::string> text = ReadParserText(path);
-  if (!text) return;
+  if (!text) return false;
   const std::optional<SettingsFileContent> file = ParseSettingsFile(ventrix_, *text);
   if (!file) {
     op_.Message(kFormatCaption, kFormatText, Icon::Error);
-    return;
+    return false;
   }
-  LastFileName = path;
+  lastFileName_ = path;
   editor_.LoadedImage = file->image;
   editor_.Image = file->image;
   editor_.ShowValue();
-  Customer = ReadCustomerBlock(file->customerText);
-  LoadedSource = 1;
+  customer_ = ReadCustomerBlock(file->customerText);
+  loadedSource_ = LoadedSource::SettingsFile;
   view_.saveDefaultExt = "rilo";
   view_.saveFilter = "RILO Format [*.rilo]";
   ShowOpenedFile();
+  return true;
 }
 
-void Workbench::OpenSettingsNoFactory(const std::string &path) {
+bool Workbench::OpenSettingsNoFactory(const std::string &path) {
   const std::optional<std::string> text = ReadParserText(path);
-  if (!text || !OpenSettingsFile(editor_, ventrix_, op_, *text, &Customer)) return;
-  LastFileName = path;
-  LoadedSource = 1;
+  if (!text || !AdoptSettingsText(*text)) return false;
+  lastFileName_ = path;
+  return true;
+}
+
+Outcome Workbench::OpenSettingsText(const std::string &text) {
+  return Run("開啟檔案", false, [&] { return AdoptSettingsText(text); });
+}
+
+bool Workbench::AdoptSettingsText(const std::string &text) {
+  if (!OpenSettingsFile(editor_, ventrix_, op_, text, &customer_)) return false;
+  loadedSource_ = LoadedSource::SettingsFile;
   view_.saveDefaultExt = "rilo";
   view_.saveFilter = "RILO Format [*.rilo]";
+  return true;
 }
 
-void Workbench::NSavefileClick(FileDialogs &dialogs) {
-  CommandScope scope(*this, false);
-  if (!scope.Started()) return;
+Outcome Workbench::NSavefileClick(FileDialogs &dialogs) {
+  return Run("儲存檔案", false, [&] { return Save(dialogs); });
+}
+
+bool Workbench::Save(FileDialogs &dialogs) {
   // The folded identity stays in the working image whatever happens next.
-  if (!PrepareSettingsSave(editor_, flags_, ventrix_, op_)) return;
+  if (!PrepareSettingsSave(editor_, flags_, ventrix_, op_)) return false;
   const bool factory = flags_.Factory == 1;
   if (factory && view_.saveDefaultExt == "dat") {
     const bool program = op_.Ask(kSaveCaption, kFormatQuestion, Icon::None);
@@ -103,34 +113,45 @@ void Workbench::NSavefileClick(FileDialogs &dialogs) {
     view_.saveFilter = program ? "DAT Format [*.dat]" : "RILO Format [*.rilo]";
   }
   const std::string proposed =
-      LastFileName.empty() ? store_.ReadString(kLastFolder).value_or("") : LastFileName;
+      lastFileName_.empty() ? store_.ReadString(kLastFolder).value_or("") : lastFileName_;
   const std::optional<std::string> path =
       dialogs.ChooseFileToSave(view_.saveFilter, view_.saveDefaultExt, proposed);
-  if (!path) return;
+  if (!path) return false;
   // Only the file last opened is asked about: any other file is written over as chosen.
-  if (*path == LastFileName && !op_.Ask(kSaveCaption, kOverwriteQuestion, Icon::Information)) return;
+  if (*path == lastFileName_ && !op_.Ask(kSaveCaption, kOverwriteQuestion, Icon::Information)) return false;
+  return WriteFile(*path, factory ? view_.saveDefaultExt : "rilo");
+}
 
-  const std::string kind = factory ? view_.saveDefaultExt : "rilo";
+Outcome Workbench::SaveFile(const std::string &path) {
+  return Run("儲存檔案", false, [&] {
+    if (!PrepareSettingsSave(editor_, flags_, ventrix_, op_)) return false;
+    return WriteFile(path, flags_.Factory == 1 ? view_.saveDefaultExt : "rilo");
+  });
+}
+
+// The file of `kind` ("txt", "dat", else a settings file) written whole to `path`.
+bool Workbench::WriteFile(const std::string &path, const std::string &kind) {
   TextLines lines;
   if (kind == "txt") {
-    lines = FirmwareTextFileLines(firmware.SingleVectors, editor_.Image, *firmware.SingleImage);
+    lines = FirmwareTextFileLines(firmware_.SingleVectors, editor_.Image, *firmware_.SingleImage);
   } else if (kind == "dat") {
-    if (!FitsDataFile(*firmware.TxImage) || !FitsDataFile(*firmware.RxImage)) {
+    if (!FitsDataFile(*firmware_.TxImage) || !FitsDataFile(*firmware_.RxImage)) {
       op_.Message(kErrorCaption, kNotARun, Icon::Error);
-      return;
+      return false;
     }
-    lines = FirmwareDataFileLines(firmware.TxVectors, firmware.RxVectors, editor_.Image, *firmware.TxImage,
-                                  *firmware.RxImage);
+    lines = FirmwareDataFileLines(firmware_.TxVectors, firmware_.RxVectors, editor_.Image, *firmware_.TxImage,
+                                  *firmware_.RxImage);
   } else {
-    lines = SettingsFileLines(editor_.Image, Customer);
+    lines = SettingsFileLines(editor_.Image, customer_);
   }
   std::string reason;
-  if (!WriteFileAtomically(*path, JoinCrLf(lines), &reason)) {
-    op_.Message(kSaveFileCaption, "無法儲存檔案 " + *path + "\n" + reason, Icon::Error);
-    return;
+  if (!WriteFileAtomically(path, JoinCrLf(lines), &reason)) {
+    op_.Message(kSaveFileCaption, "無法儲存檔案 " + path + "\n" + reason, Icon::Error);
+    return false;
   }
-  RememberFolder(*path);
+  RememberFolder(path);
   op_.Message(kSaveFileCaption, kSaved, Icon::Information);
+  return true;
 }
 
 }  // namespace rilo

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "workbench/command_scope.h"
+#include "workbench/unit_messages.h"
 
 namespace rilo {
 namespace {
@@ -22,54 +23,58 @@ void Workbench::ShowVersion(const PageFrame &identityPage) {
 // The version of the unit on the line, read by a handshake of its own. A unit that
 // does not answer, or whose identity page did not come, has no version to show: the
 // last unit's, or the 255.255 of an unread page, would pass for its own.
-void Workbench::ShowUnitVersion() {
-  if (!loader_.ConnectDevice()) return;
-  if (!loader_.InfoPageRead) {
+bool Workbench::ShowUnitVersion() {
+  if (!Connect(flags_.Factory == 1)) return false;
+  if (!identityRead_) {
     op_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Error);
-    return;
+    return false;
   }
   ShowVersion(loader_.InfoPage);
+  return true;
 }
 
-void Workbench::NFirmwareVerClick() {
-  CommandScope scope(*this, LoadedSource == 1);
-  if (!scope.Started()) return;
-  switch (LoadedSource) {
-    case 1:
-      ShowUnitVersion();
-      return;
-    case 2:
-      if (const PageFrame *page = FindPage(*firmware.SingleImage, kInfoPageAddress)) {
+bool Workbench::ShowFirmwareVersion() {
+  switch (loadedSource_) {
+    case LoadedSource::SettingsFile:
+      return ShowUnitVersion();
+    case LoadedSource::FirmwareTextFile:
+      if (const PageFrame *page = FindPage(*firmware_.SingleImage, kInfoPageAddress)) {
         ShowVersion(*page);
-        return;
+        return true;
       }
       break;
-    case 3: {
-      const PageFrame *tx = FindPage(*firmware.TxImage, kInfoPageAddress);
-      const PageFrame *rx = FindPage(*firmware.RxImage, kInfoPageAddress);
+    case LoadedSource::FirmwareDataFile: {
+      const PageFrame *tx = FindPage(*firmware_.TxImage, kInfoPageAddress);
+      const PageFrame *rx = FindPage(*firmware_.RxImage, kInfoPageAddress);
       if (tx && rx) {
         op_.Message(kProgramTitle,
                     "..... Tx Firmware Version：" + Version(*tx) + " .....\r\n..... Rx Firmware Version：" +
                         Version(*rx) + " .....",
                     Icon::None);
-        return;
+        return true;
       }
       break;
     }
-    case 4:
-    case 5:
-    case 6:
-      ShowVersion(loader_.InfoPage);
-      return;
+    case LoadedSource::UnitSettings:
+    case LoadedSource::ReceiverFirmware:
+    case LoadedSource::TransmitterFirmware:
+      ShowVersion(identityPage_);
+      return true;
+    case LoadedSource::Nothing:
+      break;
   }
   // Nothing loaded, or loaded firmware without an identity page.
   op_.Message(kProgramTitle, kNoVersion, Icon::None);
+  return true;
 }
 
-void Workbench::NOnlineTestClick() {
-  CommandScope scope(*this, true);
-  if (!scope.Started()) return;
-  ShowUnitVersion();
+Outcome Workbench::NFirmwareVerClick() {
+  return Run("韌體程式版本", loadedSource_ == LoadedSource::SettingsFile,
+             [this] { return ShowFirmwareVersion(); });
+}
+
+Outcome Workbench::NOnlineTestClick() {
+  return Run("連線測試", true, [this] { return ShowUnitVersion(); });
 }
 
 }  // namespace rilo

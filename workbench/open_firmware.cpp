@@ -2,9 +2,9 @@
 // only for a file the parser took, the copies into the window's buffers.
 #include "workbench/open_firmware.h"
 
+#include "workbench/command_scope.h"
 #include "workbench/file_identity.h"
 #include "workbench/file_messages.h"
-#include "workbench/workbench.h"
 
 namespace rilo {
 namespace {
@@ -46,40 +46,44 @@ std::optional<FirmwareFileContent> ParseFirmwareFile(const VentrixApi &ventrix, 
   return file;
 }
 
-bool Workbench::OpenFirmwareFile(FirmwareFile kind, const std::string &path) {
+Outcome Workbench::OpenFirmwareFile(FirmwareFile kind, const std::string &path) {
+  return Run("開啟檔案", false, [&] { return OpenFirmware(kind, path); });
+}
+
+bool Workbench::OpenFirmware(FirmwareFile kind, const std::string &path) {
   const std::optional<std::string> text = ReadParserText(path);
   if (!text) return false;
   FirmwareFileContent before;
-  before.single.vectors = firmware.SingleVectors;
-  before.tx.vectors = firmware.TxVectors;
-  before.rx.vectors = firmware.RxVectors;
+  before.single.vectors = firmware_.SingleVectors;
+  before.tx.vectors = firmware_.TxVectors;
+  before.rx.vectors = firmware_.RxVectors;
   const std::optional<FirmwareFileContent> file = ParseFirmwareFile(ventrix_, kind, *text, before);
   if (!file) {
     op_.Message(kFormatCaption, kFormatText, Icon::Error);
     return false;
   }
 
-  LastFileName = path;
+  lastFileName_ = path;
   ResetImages();
   if (kind == FirmwareFile::Text) {
-    *firmware.SingleImage = *file->single.image;
-    *firmware.TxImage = *file->single.image;
-    *firmware.RxImage = *file->single.image;
-    firmware.SingleVectors = file->single.vectors;
-    firmware.TxVectors = file->single.vectors;
-    firmware.RxVectors = file->single.vectors;
-    const bool transmitter = IsTransmitterFirmware(firmware.SingleVectors);
+    *firmware_.SingleImage = *file->single.image;
+    *firmware_.TxImage = *file->single.image;
+    *firmware_.RxImage = *file->single.image;
+    firmware_.SingleVectors = file->single.vectors;
+    firmware_.TxVectors = file->single.vectors;
+    firmware_.RxVectors = file->single.vectors;
+    const bool transmitter = IsTransmitterFirmware(firmware_.SingleVectors);
     view_.visible["NWriteTxPrg"] = view_.visible["BWriteTx"] = transmitter;
     view_.visible["NWriteRxPrg"] = view_.visible["BWriteRx"] = !transmitter;
-    LoadedSource = 2;
+    loadedSource_ = LoadedSource::FirmwareTextFile;
   } else {
-    *firmware.TxImage = *file->tx.image;
-    *firmware.RxImage = *file->rx.image;
-    firmware.TxVectors = file->tx.vectors;
-    firmware.RxVectors = file->rx.vectors;
+    *firmware_.TxImage = *file->tx.image;
+    *firmware_.RxImage = *file->rx.image;
+    firmware_.TxVectors = file->tx.vectors;
+    firmware_.RxVectors = file->rx.vectors;
     for (const char *control : {"BWriteTx", "BWriteRx", "NWriteRxPrg", "NWriteTxPrg"})
       view_.visible[control] = true;
-    LoadedSource = 3;
+    loadedSource_ = LoadedSource::FirmwareDataFile;
   }
   editor_.LoadedImage = file->settings;
   editor_.Image = file->settings;

@@ -6,6 +6,7 @@
 #include "core/conversion.h"
 #include "link/read_back.h"
 #include "workbench/command_scope.h"
+#include "workbench/unit_messages.h"
 
 namespace rilo {
 namespace {
@@ -20,9 +21,11 @@ constexpr const char *kWriteFailed = "寫入設定失敗!!";
 constexpr const char *kWrongModel = "寫入失敗,請確認您的機型!!";
 constexpr const char *kWriteErrorCaption = "寫入錯誤";
 constexpr const char *kNoDate = "請先讀取設定或載入檔案!!";
+constexpr const char *kNoModel = "寫入錯誤,請確定要寫入的機型!!";
 constexpr const char *kOverwriteId = "ID-CODE與原先不符,是否要覆蓋原有的ID-CODE?";
 constexpr const char *kEmptyDate = "20  /  /";
 constexpr int kFailedProgress = 7;
+constexpr int kIdentityUnchangedProgress = 512;
 constexpr uint16_t kTopSegment = 0xFE00;
 constexpr uint16_t kSettingsBlock0 = 0x1000;
 constexpr uint16_t kSettingsBlock1 = 0x1080;
@@ -34,28 +37,34 @@ std::string_view TypeOfMarker(uint8_t marker) {
   return {};
 }
 
+std::span<uint8_t, 128> BlockOf(SettingsImage &image, int block) {
+  return std::span<uint8_t, 128>(image.data() + block * kBlock1, 128);
+}
+
 }  // namespace
 
-void Workbench::NLoadSetClick() {
-  CommandScope scope(*this, true);
-  if (!scope.Started()) return;
+Outcome Workbench::NLoadSetClick() {
+  return Run("讀取設定", true, [this] { return ReadSettings(); });
+}
+
+bool Workbench::ReadSettings() {
   op_.SetProgress(0);
   op_.SetProgressMax(4);
-  bool read = loader_.ConnectDevice();
+  bool read = Connect(flags_.Factory == 1);
   if (read) {
     loader_.IdentifyDevice();
     op_.StepProgress();
-    read = loader_.ReadSettingsBlock(1, DeviceSettings);
+    read = loader_.ReadSettingsBlock(1, BlockOf(deviceSettings_, 1)) == ReadOutcome::Read;
     if (read) op_.StepProgress();
-    read = read && loader_.ReadSettingsBlock(0, DeviceSettings);
+    read = read && loader_.ReadSettingsBlock(0, BlockOf(deviceSettings_, 0)) == ReadOutcome::Read;
   }
   if (read) {
     op_.StepProgress();
-    editor_.LoadedImage = DeviceSettings;
-    editor_.Image = DeviceSettings;
+    editor_.LoadedImage = deviceSettings_;
+    editor_.Image = deviceSettings_;
     op_.StepProgress();
     op_.Message(kReadCaption, kReadDone, Icon::Information);
-    LoadedSource = 4;
+    loadedSource_ = LoadedSource::UnitSettings;
     editor_.ShowValue();
     editor_.MachineType = MachineTypeOf(editor_.LoadedImage);
     if (!editor_.MachineType.empty()) editor_.MachineTypeChange();
@@ -65,16 +74,17 @@ void Workbench::NLoadSetClick() {
   }
   view_.saveDefaultExt = "rilo";
   view_.saveFilter = "RILO Format [*.rilo]";
+  return read;
 }
 
-void Workbench::NWriteSetClick() {
-  CommandScope scope(*this, true);
-  if (!scope.Started()) return;
-  op_.SetProgress(0);
-  op_.SetProgressMax(13);
-  if (WriteSettings()) {
+Outcome Workbench::NWriteSetClick() {
+  return Run("寫入設定", true, [this] {
+    op_.SetProgress(0);
+    op_.SetProgressMax(13);
+    if (!WriteSettings()) return false;
     op_.Message(kWriteCaption, kWriteDone, Icon::Information);
-  }
+    return true;
+  });
 }
 
 // The steps of a settings write up to its last exchange. False when the command ends
@@ -85,12 +95,16 @@ bool Workbench::WriteSettings() {
     op_.Message(kWriteCaption, kWriteFailed, Icon::Error);
     return false;
   };
-  if (!loader_.ConnectDevice()) return failed();
+  if (!Connect(flags_.Factory == 1)) return failed();
   loader_.IdentifyDevice();
   op_.StepProgress();
-  if (!loader_.FinishInterruptedUpdate()) return failed();
+  if (!Restored(loader_.FinishInterruptedUpdate(MarkerOfType()))) return failed();
 
-  loader_.ReadPage(kInfoPageAddress);
+  // A page lost on the line is no verdict on the unit's model.
+  if (loader_.ReadPageOutcome(kInfoPageAddress) != ReadOutcome::Read) {
+    op_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Error);
+    return failed();
+  }
   const std::string_view markerType = TypeOfMarker(loader_.InfoPage[kMarkerAt]);
   if (markerType.empty() || markerType != editor_.MachineType) {
     op_.SetProgress(kFailedProgress);
@@ -112,26 +126,36 @@ bool Workbench::WriteSettings() {
   StoreIdCode(idText);
 
   if (factory) {
+    const IdentityFields fields = IdentityFieldsOf(serialText, editor_.form.EEqupmentDate.text);
     if (!EraseAndWriteBlocks()) return failed();
-    const std::string dateText = editor_.form.EEqupmentDate.text;
-    if (!loader_.UpdateIdentityPage(kTopSegment, serialText, dateText)) return failed();
-    if (!loader_.IdentityUnchanged) {
-      op_.StepProgress();
-      if (!loader_.RestoreTopPages()) return failed();
-      // The erase took the vector area too, and with it the unit's reset vector: put
-      // back the vectors it opened with (its password), or it would no longer start.
-      if (loader_.PatchNeeded) loader_.StartPatch();
-      if (!loader_.WriteVectors()) return failed();
-      loader_.InterruptedUpdate.reset();
-      op_.StepProgress();
+    const Loader::IdentityUpdate update = loader_.UpdateIdentityPage(kTopSegment, fields);
+    if (update == Loader::IdentityUpdate::Unchanged) {
+      op_.SetProgress(kIdentityUnchangedProgress);
+      return true;
     }
+    if (update != Loader::IdentityUpdate::Erased) return failed();
+    op_.StepProgress();
+    if (!Restored(loader_.RestoreTopPages(MarkerOfType()))) return failed();
+    // The erase took the vector area too, and with it the unit's reset vector: put
+    // back the vectors it opened with (its password), or it would no longer start.
+    // The vectors' own answer is the verdict on the patch start.
+    if (loader_.PatchNeeded) static_cast<void>(loader_.StartPatch());
+    if (!loader_.WriteVectors()) return failed();
+    loader_.InterruptedUpdate.reset();
+    op_.StepProgress();
     return true;
   }
 
   if (flags_.IDCODE == 0) {
-    loader_.ReadSettingsBlock(1, DeviceSettings);
+    // The question guards the unit's identity: without the unit's own block 1 there is
+    // nothing to compare with, and the write must not go on.
+    if (loader_.ReadSettingsBlock(1, BlockOf(deviceSettings_, 1)) != ReadOutcome::Read) {
+      op_.SetProgress(kFailedProgress);
+      op_.Message(kReadErrorCaption, kReadError, Icon::Error);
+      return false;
+    }
     const auto mine = editor_.Image.begin() + kBlock1;
-    const auto theirs = DeviceSettings.begin() + kBlock1;
+    const auto theirs = deviceSettings_.begin() + kBlock1;
     if (!std::equal(mine, mine + 8, theirs) && !op_.Ask(kWriteCaption, kOverwriteId, Icon::Information))
       return false;
   }
@@ -146,19 +170,34 @@ bool Workbench::WriteSettings() {
 bool Workbench::EraseAndWriteBlocks() {
   // Block 0 belongs to the unit. A settings file does not carry it (and nothing loaded
   // holds zeros there): keep the unit's own rather than wipe it.
-  if (LoadedSource <= 1) {
-    if (!loader_.ReadSettingsBlock(0, DeviceSettings)) return false;
-    std::copy_n(DeviceSettings.begin(), kBlock1, editor_.Image.begin());
+  if (loadedSource_ == LoadedSource::Nothing || loadedSource_ == LoadedSource::SettingsFile) {
+    if (loader_.ReadSettingsBlock(0, BlockOf(deviceSettings_, 0)) != ReadOutcome::Read) return false;
+    std::copy_n(deviceSettings_.begin(), kBlock1, editor_.Image.begin());
   }
   if (!loader_.EraseSettingsBlock(1)) return false;
   op_.StepProgress();
   if (!loader_.EraseSettingsBlock(0)) return false;
   op_.StepProgress();
-  if (!loader_.WriteSettingsBlock(1, editor_.Image)) return false;
+  if (!WriteBlock(1)) return false;
   op_.StepProgress();
-  if (!loader_.WriteSettingsBlock(0, editor_.Image)) return false;
+  if (!WriteBlock(0)) return false;
   op_.StepProgress();
   return BlocksTook();
+}
+
+// Block 1 is stamped first (model code from MachineType, markers, check word) in the
+// working image itself, and carries the check-word routine on the wire instead of its
+// bytes 104..121.
+bool Workbench::WriteBlock(int block) {
+  if (block == 1 && !StampBlock1(editor_.Image, editor_.MachineType)) {
+    op_.Message(kWriteErrorCaption, kNoModel, Icon::Error);
+    return false;
+  }
+  std::array<uint8_t, 128> data;
+  std::copy_n(editor_.Image.begin() + block * kBlock1, data.size(), data.begin());
+  if (block == 1)
+    std::copy(kCheckWordRoutine.begin(), kCheckWordRoutine.end(), data.begin() + kCheckWordRoutineOffset);
+  return loader_.WriteSettingsBlock(block, data);
 }
 
 // Both blocks read back and compared with what went out, block 1 with the check-word
@@ -166,14 +205,18 @@ bool Workbench::EraseAndWriteBlocks() {
 bool Workbench::BlocksTook() {
   SettingsImage readBack{};
   for (int block : {1, 0}) {
-    const std::span<uint8_t, 128> data(readBack.data() + block * kBlock1, 128);
-    if (loader_.ReadBack(block == 0 ? kSettingsBlock0 : kSettingsBlock1, data) != ReadOutcome::Read)
+    if (loader_.ReadBack(block == 0 ? kSettingsBlock0 : kSettingsBlock1, BlockOf(readBack, block)) !=
+        ReadOutcome::Read)
       return false;
   }
   SettingsImage sent = editor_.Image;
   std::copy(kCheckWordRoutine.begin(), kCheckWordRoutine.end(),
             sent.begin() + kBlock1 + kCheckWordRoutineOffset);
-  return MatchesReadBack(op_, kWriteCaption, kSettingsBlock0, sent, readBack);
+  if (const auto at = FirstDifference(kSettingsBlock0, sent, readBack)) {
+    TellDifference(kWriteCaption, *at);
+    return false;
+  }
+  return true;
 }
 
 // The six ID digits after the model code, as codewords into block 1 bytes 2..7.

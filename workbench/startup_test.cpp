@@ -6,6 +6,7 @@
 #include "link/port_names.h"
 #include "workbench/testing/recording_preferences.h"
 #include "workbench/testing/test_workbench.h"
+#include "workbench/unit_messages.h"
 #include "workbench/workbench.h"
 
 namespace rilo {

@@ -6,6 +6,7 @@
 #include "link/port_names.h"
 #include "settings/short_date.h"
 #include "workbench/access_codes.h"
+#include "workbench/unit_messages.h"
 
 namespace rilo {
 namespace {
@@ -54,19 +55,19 @@ Workbench::Workbench(Preferences &store, Operator &op, SerialPort &port, Clock &
       op_(op),
       ventrix_(ventrix),
       productLine_(productLine),
-      link_(port, clock, op),
-      editor_(flags_, op, ventrix_, loader_.InfoPage, std::move(today)),
-      loader_(link_, op, ventrix_, productLine_, editor_.MachineType, flags_) {
-  loader_.MachineTypeChange = [this] { editor_.MachineTypeChange(); };
+      link_(port, clock),
+      loader_(link_, ventrix_, productLine_),
+      editor_(flags_, op_, ventrix_, identityPage_, std::move(today)) {
   ResetImages();
 }
 
 void Workbench::ResetImages() {
-  firmware.ResetImages();
+  firmware_.ResetImages();
   editor_.Image.fill(0);
   editor_.LoadedImage.fill(0);
-  DeviceSettings.fill(0);
+  deviceSettings_.fill(0);
   loader_.InfoPage.fill(0xFF);
+  identityPage_.fill(0xFF);
 }
 
 bool Workbench::ReadStoredPreferences(WindowGeometry &geometry) {
@@ -121,9 +122,9 @@ WindowGeometry Workbench::FormMenuCreate(WindowGeometry current) {
     }
   }
   // Not one of the start-up set: a store from before it existed keeps its values.
-  VerifyBurn = store_.ReadInteger("VerifyBurn").value_or(1) != 0 ? 1 : 0;
-  view_.verifyBurn = VerifyBurn == 1;
-  link_.OpenPort(DevicePath(portName_, store_));
+  UseVerifyBurn(store_.ReadInteger("VerifyBurn").value_or(1) != 0);
+  if (!link_.OpenPort(DevicePath(portName_, store_)))
+    op_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Information);
   // Told once the port is open: the run goes on with the defaults in memory, only they
   // are not kept for the next start.
   if (refused) TellRefusal();

@@ -12,21 +12,23 @@
 #include <string_view>
 #include <vector>
 
+#include "base/clock.h"
+#include "base/serial_port.h"
 #include "core/feature_flags.h"
 #include "core/file_dialogs.h"
 #include "core/operator.h"
+#include "core/outcome.h"
 #include "core/preferences.h"
 #include "core/ventrix_api.h"
 #include "files/customer_record.h"
 #include "firmware/firmware_buffers.h"
-#include "base/clock.h"
 #include "link/link.h"
 #include "link/loader.h"
 #include "link/product_line.h"
-#include "base/serial_port.h"
 #include "settings/editor.h"
 #include "settings/short_date.h"
 #include "workbench/open_firmware.h"
+#include "workbench/outcome_recorder.h"
 #include "workbench/shell_view.h"
 
 namespace rilo {
@@ -36,6 +38,21 @@ namespace rilo {
 inline constexpr const char *kPreferencesRefusedCaption = "偏好設定";
 inline constexpr const char *kPreferencesRefusedText =
     "無法儲存偏好設定,程式仍可使用,但變更不會保留到下次開啟程式!";
+
+// What filled the buffers last. The values are those the earlier releases used.
+enum class LoadedSource : uint8_t {
+  Nothing = 0,
+  SettingsFile = 1,
+  FirmwareTextFile = 2,
+  FirmwareDataFile = 3,
+  UnitSettings = 4,
+  ReceiverFirmware = 5,
+  TransmitterFirmware = 6,
+};
+
+// The kind of the last firmware read whose save was prepared: a read of the other kind
+// after it offers the data file that holds both.
+enum class FirmwareRead : uint8_t { None = 0, Transmitter = 1, Receiver = 2 };
 
 // Outer window position and size in screen pixels, as the preference store keeps them.
 struct WindowGeometry {
@@ -82,31 +99,34 @@ class Workbench {
   // the person the outcome, and answers true when the program must now quit.
   bool BPasswordOKClick(std::string_view typed);
 
-  // ---- Device commands ----------------------------------------------------------------
-  // Each runs to its end inside the click and tells the outcome in one message. While
-  // one runs (its waits keep the window alive) every other command returns at once:
-  // two interleaved exchanges would corrupt a unit.
-  void NLoadSetClick();
-  void NWriteSetClick();
-  void NFirmwareVerClick();
-  void NOnlineTestClick();
+  // ---- Commands -----------------------------------------------------------------------
+  // Each runs to its end inside the call, shows its messages to the person as they come
+  // and answers its outcome. While one runs (its waits keep the window alive) every
+  // other returns at once, failed and silent: two interleaved exchanges would corrupt a
+  // unit. A runtime error (a field that is not a number) ends a command with its message.
+  Outcome NLoadSetClick();
+  Outcome NWriteSetClick();
+  Outcome NFirmwareVerClick();
+  Outcome NOnlineTestClick();
   // Firmware: the whole program area of a unit into TxImage or RxImage, or TxImage or
-  // RxImage burned into a unit (erased first), read back when VerifyBurn is 1.
-  void NLoadTxPrgClick();
-  void NLoadRxPrgClick();
-  void NWriteTxPrgClick();
-  void NWriteRxPrgClick();
+  // RxImage burned into a unit (erased first), read back when VerifyBurn is on.
+  Outcome NLoadTxPrgClick();
+  Outcome NLoadRxPrgClick();
+  Outcome NWriteTxPrgClick();
+  Outcome NWriteRxPrgClick();
   // The checkable menu item "燒錄後驗證": switches VerifyBurn and keeps it.
   void NVerifyBurnClick();
+  // VerifyBurn for this run only, as a script chooses it.
+  void UseVerifyBurn(bool verify);
+  bool verifyBurn() const { return verifyBurn_; }
   bool CommandRunning() const { return commandRunning_; }
 
-  // ---- File commands ------------------------------------------------------------------
   // The open command. The dialog starts in the folder last used for a file (kept in
   // the store as LastFolder). With the factory flag its filter index chooses the kind
   // (1 settings, 2 firmware text, 3 firmware data file); without it only settings
   // files open, and only those that name a model. A file that cannot be read or that
   // its parser refuses is told to the person and changes nothing.
-  void NOpenfileClick(FileDialogs &dialogs);
+  Outcome NOpenfileClick(FileDialogs &dialogs);
 
   // The save command. The identity fields are folded into block 1 first; the save
   // dialog proposes the last file name; the default extension left by the last open
@@ -114,65 +134,99 @@ class Workbench {
   // file), "dat" after asking whether the program or the settings are wanted. Saving
   // over the file last opened asks first. The file is written whole or not at all; a
   // failure names the path and the system's reason.
-  void NSavefileClick(FileDialogs &dialogs);
+  Outcome NSavefileClick(FileDialogs &dialogs);
 
-  // The customer page: filled from an opened settings file, saved into a saved one.
-  CustomerRecord Customer;
+  // The save command's file for a script that names it: what the last open or read
+  // prepared (as the save dialog would offer it), written to `path` without questions.
+  Outcome SaveFile(const std::string &path);
+
+  // The open command's way with a settings file whose text is in hand, as without the
+  // factory flag: the file must name a model; it becomes the loaded settings.
+  Outcome OpenSettingsText(const std::string &text);
 
   // The open command's way with a firmware file once it is chosen (the factory flow):
   // a text file's image and vectors go to SingleImage, TxImage and RxImage and their
   // tables, and its vector at 0xFFFE shows the transmitter's or the receiver's write
   // controls; a data file fills TxImage and RxImage and shows both. Every buffer is
   // reset first, the file's settings blocks become the loaded and working image, the
-  // model, serial number and date are shown from block 1, LoadedSource becomes 2 or 3,
-  // the save dialog is set to the same kind, and the person is told the file is open.
-  // A file that cannot be read, is not text, or that the parser refuses is told to the
-  // person and changes nothing; false then.
-  bool OpenFirmwareFile(FirmwareFile kind, const std::string &path);
-  std::string LastFileName;  // the path last opened; a save to it asks first
+  // model, serial number and date are shown from block 1, the save dialog is set to the
+  // same kind, and the person is told the file is open. A file that cannot be read, is
+  // not text, or that the parser refuses is told to the person and changes nothing.
+  Outcome OpenFirmwareFile(FirmwareFile kind, const std::string &path);
+  // Whether the loaded firmware offers the transmitter's (or the receiver's) burn.
+  bool Burnable(bool transmitter) const;
 
   // Start-up state of every buffer: firmware pages unused, settings images zero, the
   // identity page 0xFF. Vector tables keep their content.
   void ResetImages();
 
-  // What filled the buffers last: 0 nothing, 1 settings file, 2 firmware text file,
-  // 3 firmware data file, 4 settings read from a unit, 5 receiver and 6 transmitter
-  // firmware read.
-  uint8_t LoadedSource = 0;
-  SettingsImage DeviceSettings{};  // both blocks as last read from a unit
-  FirmwareBuffers firmware;
-  // 0 at start; 1 after the save choice of a transmitter read, 2 after a receiver's.
-  uint8_t LastFirmwareRead = 0;
-  // 1: a burn reads back what it wrote (the preference "VerifyBurn", 1 when missing).
-  uint8_t VerifyBurn = 1;
-
+  // The customer page: filled from an opened settings file, saved into a saved one.
+  CustomerRecord &customer() { return customer_; }
+  const std::string &lastFileName() const { return lastFileName_; }  // a save to it asks first
+  LoadedSource loadedSource() const { return loadedSource_; }
+  const SettingsImage &deviceSettings() const { return deviceSettings_; }  // as last read from a unit
+  FirmwareBuffers &firmware() { return firmware_; }
   const FeatureFlags &flags() const { return flags_; }
   const std::array<uint8_t, 5> &specialGroupFlags() const { return specialGroupFlags_; }
   const std::string &portName() const { return portName_; }
   const ShellView &view() const { return view_; }
   Editor &editor() { return editor_; }
   const Link &link() const { return link_; }
+  const Loader &loader() const { return loader_; }
+  // The link state of the run (what a cut identity update left to put back, say).
   Loader &loader() { return loader_; }
 
  private:
   class CommandScope;
+  // Runs `steps` as the command `step`: one at a time, with the busy look when asked,
+  // its runtime error told after the look is put back, its outcome recorded.
+  template <class Steps>
+  Outcome Run(const char *step, bool busyLook, Steps steps);
+
+  // ---- Steps every device command shares --------------------------------------------
+  // The handshake as the person sees it: a port that is gone, a unit that answers no
+  // password, or (unless `factory`) an identity page lost on the line or of no known
+  // model ends it with its message. The unit's model becomes MachineType when none is set.
+  bool Connect(bool factory);
+  // The serial number and date texts as the identity page holds them; throws
+  // ConversionError for a text that is not a number.
+  IdentityFields IdentityFieldsOf(std::string_view serialText, std::string_view dateText) const;
+  // The model marker MachineType stands for on the identity page; 0 for none.
+  uint8_t MarkerOfType() const;
+  // Tells the person a write read back different at `address`, under `caption`.
+  void TellDifference(const char *caption, uint16_t address);
+  // An identity update's restore (or its finish) as the person sees it.
+  bool Restored(Written written);
+
+  bool ReadSettings();
   bool WriteSettings();
   bool EraseAndWriteBlocks();
+  bool WriteBlock(int block);
   bool BlocksTook();
   void StoreIdCode(std::string_view idText);
   void ShowVersion(const PageFrame &identityPage);
-  void ShowUnitVersion();
+  bool ShowUnitVersion();
+  bool ShowFirmwareVersion();
   void ShowOpenedFile();
   std::optional<std::string> ReadParserText(const std::string &path);
   void RememberFolder(const std::string &path);
-  void OpenSettingsFactory(const std::string &path);
-  void OpenSettingsNoFactory(const std::string &path);
+  bool OpenSettingsFactory(const std::string &path);
+  bool OpenSettingsNoFactory(const std::string &path);
+  bool OpenFirmware(FirmwareFile kind, const std::string &path);
+  bool AdoptSettingsText(const std::string &text);
+  bool Save(FileDialogs &dialogs);
+  bool WriteFile(const std::string &path, const std::string &kind);
 
-  void ReadFirmware(bool transmitter);
+  bool ReadFirmware(bool transmitter);
   bool ReadFirmwareRange(uint16_t start);
+  bool WrongReadKind(bool transmitter);
   void PrepareFirmwareSave(bool transmitter);
-  void WriteFirmware(bool transmitter);
+  bool WriteFirmware(bool transmitter);
   bool BurnFirmware(bool transmitter);
+  enum class Erasure { Erased, WrongDevice, Failed };
+  Erasure EraseForBurn(bool transmitter);
+  bool BurnPages(std::vector<int16_t> &plan);
+  bool BurnUnitData(bool transmitter, const IdentityFields &identity, std::vector<int16_t> &plan);
   bool WrongDevice(bool transmitter);
   bool ProbeRole();
   void SealPageFrame();
@@ -187,7 +241,7 @@ class Workbench {
   void WriteDefaults(const WindowGeometry &geometry);
 
   Preferences &store_;
-  Operator &op_;
+  OutcomeRecorder op_;  // the person, through whom every command's outcome is kept
   const VentrixApi ventrix_;
   const ProductLine productLine_;
   FeatureFlags flags_;
@@ -195,10 +249,19 @@ class Workbench {
   std::string portName_;
   ShellView view_;
   Link link_;
-  // The editor reads the identity page the loader fills, and the loader stamps the
-  // machine type the editor keeps: each holds a reference into the other.
-  Editor editor_;
   Loader loader_;
+  // The unit's identity page as the last handshake read it, shown by the editor's
+  // identity fields and the version display.
+  PageFrame identityPage_{};
+  bool identityRead_ = false;  // the last handshake read the identity page whole
+  Editor editor_;
+  CustomerRecord customer_;
+  std::string lastFileName_;  // the path last opened
+  LoadedSource loadedSource_ = LoadedSource::Nothing;
+  SettingsImage deviceSettings_{};
+  FirmwareBuffers firmware_;
+  FirmwareRead lastFirmwareRead_ = FirmwareRead::None;
+  bool verifyBurn_ = true;  // a burn reads back what it wrote (preference "VerifyBurn")
   bool commandRunning_ = false;
   bool refusalTold_ = false;  // the store's refusal has been told this run
 };

@@ -7,6 +7,7 @@
 #include "core/conversion.h"
 #include "link/read_back.h"
 #include "workbench/command_scope.h"
+#include "workbench/unit_messages.h"
 
 namespace rilo {
 namespace {
@@ -26,18 +27,20 @@ constexpr uint32_t kSignatureWaitMs = 100;
 constexpr int kProgressSteps = 11;
 constexpr int kTransmitterFailedProgress = 516;
 constexpr int kVerifyRetries = 5;
+constexpr int kIdentityUnchangedProgress = 512;
 
 struct WriteTexts {
+  const char *step;
   const char *doneCaption;
   const char *done;
   const char *failed;
   const char *wrongDevice;
 };
-constexpr WriteTexts kTransmitterTexts = {"寫入程式!", "寫入發射機程式完成!!",
+constexpr WriteTexts kTransmitterTexts = {"寫入發射機", "寫入程式!", "寫入發射機程式完成!!",
                                           "寫入發射機程式失敗,請再試一次!!",
                                           "您要燒的機器是接收機吧?按錯了喔~!"};
-constexpr WriteTexts kReceiverTexts = {"寫入程式", "寫入接收機程式完成!!", "寫入接收機程式失敗,請再試一次",
-                                       "您要燒的機器是發射機吧?按錯了喔~!"};
+constexpr WriteTexts kReceiverTexts = {"寫入接收機", "寫入程式", "寫入接收機程式完成!!",
+                                       "寫入接收機程式失敗,請再試一次", "您要燒的機器是發射機吧?按錯了喔~!"};
 constexpr const char *kFailedCaption = "寫入程式!";
 
 bool StartsInTransmitterArea(const FirmwareImage &image) {
@@ -65,24 +68,31 @@ void PlanPage(FlashPlan &plan, const PageFrame &frame) {
 
 }  // namespace
 
-void Workbench::NWriteTxPrgClick() {
-  WriteFirmware(true);
+Outcome Workbench::NWriteTxPrgClick() {
+  return Run(kTransmitterTexts.step, true, [this] { return WriteFirmware(true); });
 }
 
-void Workbench::NWriteRxPrgClick() {
-  WriteFirmware(false);
+Outcome Workbench::NWriteRxPrgClick() {
+  return Run(kReceiverTexts.step, true, [this] { return WriteFirmware(false); });
 }
 
 void Workbench::NVerifyBurnClick() {
-  VerifyBurn = VerifyBurn == 1 ? 0 : 1;
-  view_.verifyBurn = VerifyBurn == 1;
-  store_.WriteInteger("VerifyBurn", VerifyBurn);
+  UseVerifyBurn(!verifyBurn_);
+  store_.WriteInteger("VerifyBurn", verifyBurn_ ? 1 : 0);
 }
 
-void Workbench::WriteFirmware(bool transmitter) {
-  CommandScope scope(*this, true);
-  if (!scope.Started()) return;
-  const FirmwareImage &image = transmitter ? *firmware.TxImage : *firmware.RxImage;
+void Workbench::UseVerifyBurn(bool verify) {
+  verifyBurn_ = verify;
+  view_.verifyBurn = verify;
+}
+
+bool Workbench::Burnable(bool transmitter) const {
+  const auto shown = view_.visible.find(transmitter ? "NWriteTxPrg" : "NWriteRxPrg");
+  return shown != view_.visible.end() && shown->second;
+}
+
+bool Workbench::WriteFirmware(bool transmitter) {
+  const FirmwareImage &image = transmitter ? *firmware_.TxImage : *firmware_.RxImage;
   int pages = 0;
   while (pages < kImagePages) {
     const uint16_t address = PageAddress(image[pages]);
@@ -91,18 +101,19 @@ void Workbench::WriteFirmware(bool transmitter) {
   }
   op_.SetProgress(0);
   op_.SetProgressMax(pages + kProgressSteps);
-  if (!BurnFirmware(transmitter)) return;
+  if (!BurnFirmware(transmitter)) return false;
   const WriteTexts &texts = transmitter ? kTransmitterTexts : kReceiverTexts;
   op_.Message(texts.doneCaption, texts.done, Icon::Information);
   if (transmitter)
     view_.visible["BWriteTx"] = true;
   else
     editor_.IncrementIdCode();
+  return true;
 }
 
 // True when the identified unit is not the kind the command burns; the person is told.
 bool Workbench::WrongDevice(bool transmitter) {
-  const FirmwareImage &image = transmitter ? *firmware.TxImage : *firmware.RxImage;
+  const FirmwareImage &image = transmitter ? *firmware_.TxImage : *firmware_.RxImage;
   const std::string &role = loader_.DeviceRole;
   const bool wrong = transmitter ? role == "Rx" || (role == "Tx" && !StartsInTransmitterArea(image))
                                  : role == "Tx" || (role == "Rx" && StartsInTransmitterArea(image));
@@ -129,16 +140,14 @@ bool Workbench::ProbeRole() {
 }
 
 void Workbench::SealPageFrame() {
-  firmware.PageFrame[kPageSize - 2] = 0;
-  firmware.PageFrame[kPageSize - 1] = 0;
-  ventrix_.CheckSum(firmware.PageFrame.data(), kPageSize);
+  firmware_.PageFrame[kPageSize - 2] = 0;
+  firmware_.PageFrame[kPageSize - 1] = 0;
+  ventrix_.CheckSum(firmware_.PageFrame.data(), kPageSize);
 }
 
 // Sends PageFrame and waits for the unit's verdict on it.
 bool Workbench::SendBurnPage(uint32_t waitMs) {
-  link_.SendFrame(firmware.PageFrame.data(), firmware.PageFrame.size());
-  link_.WaitReply(waitMs, 1);
-  return link_.ReplyBuffer[0] == kAccepted;
+  return loader_.SendPage(firmware_.PageFrame, waitMs);
 }
 
 // The steps of a burn up to its last exchange. False when the command ends without
@@ -150,39 +159,65 @@ bool Workbench::BurnFirmware(bool transmitter) {
     op_.Message(kFailedCaption, texts.failed, Icon::Error);
     return false;
   };
-  auto accepted = [this] { return link_.ReplyBuffer[0] == kAccepted; };
 
   editor_.MakeCompleteCode();
   const std::string idText = editor_.form.EEqupmentID.text;
-  const std::string serialText = editor_.form.EEqupmentSN.text;
   if (TrimBlanks(editor_.form.EEqupmentDate.text) == kEmptyDate) editor_.EEqupmentDateClick();
   StoreIdCode(idText);
+  // A field that is not a number stops the burn before the unit is erased.
+  const IdentityFields identity =
+      IdentityFieldsOf(editor_.form.EEqupmentSN.text, editor_.form.EEqupmentDate.text);
 
-  FirmwareImage &burn = *firmware.BurnImage;
+  FirmwareImage &burn = *firmware_.BurnImage;
   for (PageFrame &page : burn)
     page.fill(0xFF);
-  burn = transmitter ? *firmware.TxImage : *firmware.RxImage;
-  loader_.CurrentPassword = kErasedPassword;
+  burn = transmitter ? *firmware_.TxImage : *firmware_.RxImage;
 
+  switch (EraseForBurn(transmitter)) {
+    case Erasure::Erased:
+      break;
+    case Erasure::WrongDevice:
+      return false;
+    case Erasure::Failed:
+      return failed();
+  }
+  FlashPlan plan(kMemorySize, -1);
+  if (!BurnPages(plan)) return failed();
+  if (!BurnUnitData(transmitter, identity, plan)) return failed();
+  if (verifyBurn_ && !VerifyBurnedFlash(plan, texts.doneCaption)) return failed();
+  // The unit is written whole: top pages held from an update cut short belong to what
+  // it was before, and must not be put into a blank unit by a later settings write.
+  loader_.InterruptedUpdate.reset();
+  return true;
+}
+
+// The unit identified (where a stored password opens it) and then mass-erased and
+// opened blank, or left alone when it is of the other kind.
+Workbench::Erasure Workbench::EraseForBurn(bool transmitter) {
+  loader_.CurrentPassword = kErasedPassword;
   // A unit that opens with a stored password is identified before the erase, so the
   // wrong button does not wipe it. Only a unit that opens with none is erased first.
-  if (link_.Reopen() && link_.State() == PortState::Open && ProbeRole() && WrongDevice(transmitter))
-    return false;
+  if (loader_.PortReady() && ProbeRole() && WrongDevice(transmitter)) return Erasure::WrongDevice;
   loader_.CurrentPassword = kErasedPassword;
-  loader_.MassErase();
-  if (!loader_.ConnectDevice()) return failed();
+  // A refused (or unanswered) erase leaves the old program in place: nothing burned
+  // over it could be trusted, read back or not.
+  if (!loader_.MassErase()) return Erasure::Failed;
+  if (!Connect(flags_.Factory == 1)) return Erasure::Failed;
   loader_.IdentifyDevice();
-  if (WrongDevice(transmitter)) return false;
+  if (WrongDevice(transmitter)) return Erasure::WrongDevice;
+  return Erasure::Erased;
+}
 
-  FlashPlan plan(kMemorySize, -1);
-  PageFrame &frame = firmware.PageFrame;
+// Every used page of BurnImage, then the signature page, each looked at by the unit.
+bool Workbench::BurnPages(std::vector<int16_t> &plan) {
+  PageFrame &frame = firmware_.PageFrame;
   const bool patched = loader_.PatchNeeded == 1;
   loader_.EnterLoader();
   if (patched) {
     if (!loader_.SendDefaultPassword() || !loader_.StartRomLoader() || !loader_.SendDefaultPassword() ||
         !loader_.SendLoaderPatch())
-      return failed();
-    for (const PageFrame &page : burn) {
+      return false;
+    for (const PageFrame &page : *firmware_.BurnImage) {
       if (!IsUsed(page)) continue;
       op_.StepProgress();
       frame = page;
@@ -192,23 +227,21 @@ bool Workbench::BurnFirmware(bool transmitter) {
         std::fill_n(frame.begin() + kPageData + kVectorArea, kPageBytes - kVectorArea, uint8_t{0xFF});
         SealPageFrame();
       }
-      if (!loader_.StartPatch() || !SendBurnPage(kPatchedPageWaitMs)) return failed();
+      if (!loader_.StartPatch() || !SendBurnPage(kPatchedPageWaitMs)) return false;
       PlanPage(plan, frame);
-      loader_.SendSync();
-      if (!accepted()) return failed();
+      if (!loader_.SyncAccepted()) return false;
     }
   } else {
-    for (const PageFrame &page : burn) {
+    for (const PageFrame &page : *firmware_.BurnImage) {
       op_.StepProgress();
       if (!IsUsed(page)) continue;
       frame = page;
-      if (!loader_.SendDefaultPassword()) return failed();
+      if (!loader_.SendDefaultPassword()) return false;
       // The unit's verdict on each page is looked at: a refused page fails here, not at
       // the next password.
-      if (!SendBurnPage(kRomPageWaitMs)) return failed();
+      if (!SendBurnPage(kRomPageWaitMs)) return false;
       PlanPage(plan, frame);
-      loader_.SendSync();
-      if (!accepted()) return failed();
+      if (!loader_.SyncAccepted()) return false;
     }
   }
 
@@ -216,53 +249,58 @@ bool Workbench::BurnFirmware(bool transmitter) {
   SetPageHeader(frame, kSignatureAddress);
   std::copy(productLine_.SignatureCode.begin(), productLine_.SignatureCode.end(), frame.begin() + kPageData);
   SealPageFrame();
-  if (patched ? !loader_.StartPatch() : !loader_.SendDefaultPassword()) return failed();
-  if (!SendBurnPage(kSignatureWaitMs)) return failed();
+  if (patched ? !loader_.StartPatch() : !loader_.SendDefaultPassword()) return false;
+  if (!SendBurnPage(kSignatureWaitMs)) return false;
   PlanPage(plan, frame);
-  loader_.SendSync();
-  if (!accepted()) return failed();
+  return loader_.SyncAccepted();
+}
 
+// The identity page, both settings blocks, the other top pages and the vectors.
+bool Workbench::BurnUnitData(bool transmitter, const IdentityFields &identity, std::vector<int16_t> &plan) {
   loader_.CurrentPassword = kErasedPassword;
-  const std::string dateText = editor_.form.EEqupmentDate.text;
-  if (!loader_.UpdateIdentityPage(kTopSegment, serialText, dateText)) return failed();
-  if (!loader_.IdentityUnchanged) std::fill(plan.begin() + kTopSegment, plan.end(), int16_t{0xFF});
+  switch (loader_.UpdateIdentityPage(kTopSegment, identity)) {
+    case Loader::IdentityUpdate::Erased:
+      std::fill(plan.begin() + kTopSegment, plan.end(), int16_t{0xFF});
+      break;
+    case Loader::IdentityUpdate::Unchanged:
+      op_.SetProgress(kIdentityUnchangedProgress);
+      break;
+    case Loader::IdentityUpdate::NotRead:
+    case Loader::IdentityUpdate::EraseRefused:
+      return false;
+  }
   op_.StepProgress();
-  if (!loader_.WriteSettingsBlock(1, editor_.Image)) return failed();
+  if (!WriteBlock(1)) return false;
   op_.StepProgress();
-  if (!loader_.WriteSettingsBlock(0, editor_.Image)) return failed();
+  if (!WriteBlock(0)) return false;
   op_.StepProgress();
   Plan(plan, 0x1000, editor_.Image.data(), kBlock1);
   Plan(plan, 0x1080, editor_.Image.data() + kBlock1, kBlock1);
   Plan(plan, 0x1080 + kCheckWordRoutineOffset, kCheckWordRoutine.data(), kCheckWordRoutine.size());
-  if (!loader_.RestoreTopPages()) return failed();
+  const uint8_t marker = MarkerOfType();
+  if (!Restored(loader_.RestoreTopPages(marker))) return false;
   op_.StepProgress();
   for (const PageFrame &page : loader_.SavedTopPages)
     PlanPage(plan, page);
-  PageFrame identity = loader_.InfoPage;
-  if (PageAddress(identity) == kInfoPageAddress) {
-    if (editor_.MachineType == "12") identity[kMarkerAt] = 0xAA;
-    if (editor_.MachineType == "10") identity[kMarkerAt] = 0xAC;
-  }
-  PlanPage(plan, identity);
+  PageFrame identityPage = loader_.InfoPage;
+  if (PageAddress(identityPage) == kInfoPageAddress && marker != 0) identityPage[kMarkerAt] = marker;
+  PlanPage(plan, identityPage);
 
+  const bool patched = loader_.PatchNeeded == 1;
   const bool shortImage = loader_.ShortImage == 1;
   loader_.CurrentPassword = transmitter              ? productLine_.PasswordC
                             : patched || !shortImage ? productLine_.PasswordB
                                                      : productLine_.PasswordA;
-  if (patched && !loader_.StartPatch()) return failed();
-  if (!loader_.WriteVectors()) return failed();
+  if (patched && !loader_.StartPatch()) return false;
+  if (!loader_.WriteVectors()) return false;
   Plan(plan, kVectorsAddress, loader_.CurrentPassword.data(), loader_.CurrentPassword.size());
   op_.StepProgress();
-
-  if (VerifyBurn == 1 && !VerifyBurnedFlash(plan, texts.doneCaption)) return failed();
-  // The unit is written whole: top pages held from an update cut short belong to what
-  // it was before, and must not be put into a blank unit by a later settings write.
-  loader_.InterruptedUpdate.reset();
   return true;
 }
 
 // Reads back, 128 bytes at a time, every address the burn wrote, and compares. The
-// first difference is named to the person under `caption`.
+// first difference is named to the person under `caption`; a page that cannot be read
+// back whole is a failed line, not a difference.
 bool Workbench::VerifyBurnedFlash(const std::vector<int16_t> &expected, const char *caption) {
   const PageFrame identityPage = loader_.InfoPage;
   bool same = true;
@@ -272,15 +310,20 @@ bool Workbench::VerifyBurnedFlash(const std::vector<int16_t> &expected, const ch
     std::array<uint8_t, kPageBytes> want{};
     for (int i = 0; i < kPageBytes; ++i)
       want[i] = expected[start + i] < 0 ? 0xFF : static_cast<uint8_t>(expected[start + i]);
-    // A reply lost or garbled on the line is asked for again, as the firmware read does;
-    // a page that cannot be read back at all differs from its first byte on.
+    // A reply lost or garbled on the line is asked for again, as the firmware read does.
     ReadOutcome outcome = loader_.ReadPageOutcome(start);
     for (int retry = 0; outcome == ReadOutcome::Missing && retry < kVerifyRetries; ++retry)
       outcome = loader_.ReadPageOutcome(start);
-    std::span<const uint8_t> got;
-    if (outcome == ReadOutcome::Read)
-      got = std::span<const uint8_t>(loader_.InfoPage).subspan(kPageData, kPageBytes);
-    same = MatchesReadBack(op_, caption, start, want, got);
+    if (outcome != ReadOutcome::Read) {
+      op_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Error);
+      same = false;
+      break;
+    }
+    const auto got = std::span<const uint8_t>(loader_.InfoPage).subspan(kPageData, kPageBytes);
+    if (const auto at = FirstDifference(start, want, got)) {
+      TellDifference(caption, *at);
+      same = false;
+    }
     address = start + kPageBytes - 1;
   }
   loader_.InfoPage = identityPage;

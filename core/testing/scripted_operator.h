@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -28,6 +29,8 @@ class ScriptedOperator : public Operator {
   std::vector<int> progressTrail;  // every position the bar took, in order
   bool busy = false;
   int busyChanges = 0;
+  // What the person does when the bar moves: the window's events run during a command.
+  std::function<void(int)> onProgress;
 
   void Message(const std::string &caption, const std::string &text, Icon icon) override {
     shown.push_back({caption, text, icon, false});
@@ -43,6 +46,7 @@ class ScriptedOperator : public Operator {
   void SetProgress(int position) override {
     progress = position;
     progressTrail.push_back(position);
+    if (onProgress) onProgress(position);
   }
   void StepProgress() override { SetProgress(progress + 1); }
   void SetBusy(bool b) override {

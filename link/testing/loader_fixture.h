@@ -121,7 +121,7 @@ inline Bytes PublishedPatch() {
 
 class LoaderFixture : public ::testing::Test {
  protected:
-  LoaderFixture() { link.OpenPort("/dev/test"); }
+  LoaderFixture() { EXPECT_TRUE(link.OpenPort("/dev/test")); }
 
   // Lets `unit` answer every frame from now on.
   void Attach(ScriptedUnit u) {
@@ -131,11 +131,8 @@ class LoaderFixture : public ::testing::Test {
 
   VirtualClock clock;
   RecordingPort port{clock};
-  ScriptedOperator person;
-  Link link{port, clock, person};
-  std::string machineType;
-  FeatureFlags flags;
-  Loader loader{link, person, Ventrix(), TestProductLine(), machineType, flags};
+  Link link{port, clock};
+  Loader loader{link, Ventrix(), TestProductLine()};
   ScriptedUnit unit;
 };
 

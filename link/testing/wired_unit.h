@@ -37,13 +37,11 @@ inline const ShownMessage kConnectFailed{"連線失敗",
                                          Icon::Error, false};
 
 struct Wired {
-  explicit Wired(const sim::UnitConfig &config) : unit(config) {
-    link.OpenPort("/dev/sim");
-    loader.MachineTypeChange = [this] { ++typeChanges; };
-  }
+  explicit Wired(const sim::UnitConfig &config) : unit(config) { EXPECT_TRUE(link.OpenPort("/dev/sim")); }
 
-  SettingsImage DeviceSettings() const {
-    SettingsImage s;
+  // The unit's settings memory 0x1000..0x10FF.
+  std::array<uint8_t, 256> UnitSettings() const {
+    std::array<uint8_t, 256> s;
     const auto bytes = unit.memory().Bytes(0x1000, 256);
     std::copy(bytes.begin(), bytes.end(), s.begin());
     return s;
@@ -52,12 +50,8 @@ struct Wired {
   sim::Unit unit;
   VirtualClock clock;
   sim::SimulatedPort port{unit, clock};
-  ScriptedOperator person;
-  Link link{port, clock, person};
-  std::string machineType;
-  FeatureFlags flags;
-  Loader loader{link, person, Ventrix(), ToolProductLine(), machineType, flags};
-  int typeChanges = 0;
+  Link link{port, clock};
+  Loader loader{link, Ventrix(), ToolProductLine()};
 };
 
 }  // namespace rilo::testing

@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
+#include "base/virtual_clock.h"
 #include "core/testing/programs.h"
 #include "core/testing/scripted_operator.h"
 #include "core/testing/test_ventrix.h"
 #include "link/testing/recording_port.h"
-#include "base/virtual_clock.h"
 #include "workbench/testing/recording_preferences.h"
 #include "workbench/workbench.h"
 
@@ -32,10 +32,10 @@ inline std::string ReadBytes(const std::string &path) {
 // What a file leaves in the Workbench; equal before and after a refused open.
 struct Snapshot {
   explicit Snapshot(Workbench &b)
-      : single(*b.firmware.SingleImage),
-        tx(*b.firmware.TxImage),
-        rx(*b.firmware.RxImage),
-        vectors{b.firmware.SingleVectors, b.firmware.TxVectors, b.firmware.RxVectors},
+      : single(*b.firmware().SingleImage),
+        tx(*b.firmware().TxImage),
+        rx(*b.firmware().RxImage),
+        vectors{b.firmware().SingleVectors, b.firmware().TxVectors, b.firmware().RxVectors},
         image(b.editor().Image),
         loaded(b.editor().LoadedImage),
         machineType(b.editor().MachineType),
@@ -44,16 +44,16 @@ struct Snapshot {
         date(b.editor().form.EEqupmentDate.text),
         visible(b.view().visible),
         saveExt(b.view().saveDefaultExt),
-        lastFile(b.LastFileName),
-        source(b.LoadedSource),
-        customer(b.Customer.texts) {}
+        lastFile(b.lastFileName()),
+        source(b.loadedSource()),
+        customer(b.customer().texts) {}
   FirmwareImage single, tx, rx;
   std::vector<VectorTable> vectors;
   SettingsImage image, loaded;
   std::string machineType, caption, serial, date;
   std::map<std::string, bool> visible;
   std::string saveExt, lastFile;
-  uint8_t source;
+  LoadedSource source;
   std::array<std::string, kCustomerFieldCount> customer;
   bool operator==(const Snapshot &) const = default;
 };

@@ -2,8 +2,8 @@
 // virtual clock, no format library and empty product-line data.
 #pragma once
 
-#include "link/testing/recording_port.h"
 #include "base/virtual_clock.h"
+#include "link/testing/recording_port.h"
 #include "workbench/workbench.h"
 
 namespace rilo::testing {

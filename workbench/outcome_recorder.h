@@ -1,0 +1,75 @@
+// The person at the screen as the Workbench's parts reach it: everything passes on at
+// once, so the window shows what it always showed, and while a command runs what it
+// says is also kept as that command's outcome.
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "core/outcome.h"
+
+namespace rilo {
+
+class OutcomeRecorder : public Operator {
+ public:
+  explicit OutcomeRecorder(Operator &person) : person_(person) {}
+
+  // A command begins: what is said from now on is its own.
+  void Begin(std::string step) {
+    outcome_ = Outcome{};
+    outcome_.step = std::move(step);
+    position_ = maximum_ = 0;
+  }
+  // The command ends: its outcome, with `done` as its steps decided.
+  Outcome End(bool done) {
+    outcome_.done = done;
+    return std::exchange(outcome_, Outcome{});
+  }
+  // A write read back different from `address` on.
+  void Differs(uint16_t address) {
+    if (!outcome_.differsAt) outcome_.differsAt = address;
+  }
+
+  void Message(const std::string &caption, const std::string &text, Icon icon) override {
+    Keep({caption, text, icon});
+    person_.Message(caption, text, icon);
+  }
+  bool Ask(const std::string &caption, const std::string &text, Icon icon) override {
+    const bool answer = person_.Ask(caption, text, icon);
+    Keep({caption, text, icon, true, answer});
+    return answer;
+  }
+  void SetProgressMax(int maximum) override {
+    maximum_ = maximum;
+    person_.SetProgressMax(maximum);
+  }
+  void SetProgress(int position) override {
+    position_ = position;
+    person_.SetProgress(position);
+  }
+  void StepProgress() override {
+    ++position_;
+    person_.StepProgress();
+  }
+  void SetBusy(bool busy) override { person_.SetBusy(busy); }
+
+ private:
+  void Keep(Said said) {
+    // The failure is placed where the bar stood at its first error, else at its last
+    // word: the bar may move on before the command ends.
+    const Said *reason = outcome_.Reason();
+    if (reason == nullptr || reason->icon != Icon::Error) {
+      outcome_.pages = maximum_;
+      outcome_.page = std::clamp(position_, 0, maximum_);
+    }
+    outcome_.messages.push_back(std::move(said));
+  }
+
+  Operator &person_;
+  Outcome outcome_;
+  int position_ = 0;
+  int maximum_ = 0;
+};
+
+}  // namespace rilo

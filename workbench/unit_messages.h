@@ -1,0 +1,27 @@
+// Texts the device commands share.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace rilo {
+
+// A port that is not there, or a unit that does not answer or whose reply was lost on
+// the line.
+inline constexpr const char *kConnectFailedCaption = "連線失敗";
+inline constexpr const char *kConnectFailedText =
+    "連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;若通信埠錯誤,需於設定後重新啟動程式!";
+
+// An identity page that arrived whole but names no model the tool knows.
+inline constexpr const char *kModelErrorCaption = "型號錯誤";
+inline constexpr const char *kModelErrorText = "機器型號錯誤,請確認您的機器型號是否正確!!";
+
+// A write that arrived whole when read back but differs from what was sent.
+inline std::string ReadBackDiffersText(uint16_t address) {
+  char text[96];
+  std::snprintf(text, sizeof text, "寫入後驗證失敗,位址 0x%04X 的資料不符!!", static_cast<unsigned>(address));
+  return text;
+}
+
+}  // namespace rilo
