@@ -214,5 +214,15 @@ TEST_F(FirmwareCommandsTest, AFailedReadWritesNoFile) {
   EXPECT_FALSE(fs::exists(Path("tx.txt")));
 }
 
+// The other kind of unit on the line: nothing is read, no file is written, and the
+// exit status says so, placed at the handshake.
+TEST_F(FirmwareCommandsTest, AReadOfTheWrongKindFailsAndWritesNoFile) {
+  const Result r = Run(RunReadFirmware, receiver_, {"COM1", "--tx", "-o", Path("tx.txt")});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.err.find("錯誤: 您要讀的機器是接收機吧?按錯了喔~!\n"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("完成"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(Path("tx.txt")));
+}
+
 }  // namespace
 }  // namespace rilo

@@ -186,6 +186,38 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- Reading ----------------------------------------------------------------------------
 
+// The role the handshake found decides: the wrong menu item reads nothing, saves
+// nothing and offers nothing to save.
+TEST(ReadFirmware, AUnitOfTheOtherKindIsNotRead) {
+  struct Case {
+    const char *name;
+    sim::Model unit;
+    bool transmitterItem;
+    ShownMessage shown;
+  };
+  const Case cases[] = {
+      {"transmitter item, receiver attached",
+       sim::Model::kReceiver8k,
+       true,
+       {"錯誤", "您要讀的機器是接收機吧?按錯了喔~!", Icon::Error, false}},
+      {"receiver item, transmitter attached",
+       sim::Model::kTransmitter,
+       false,
+       {"錯誤", "您要讀的機器是發射機吧?按錯了喔~!", Icon::Error, false}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    Bench b(Config(c.unit));
+    const Outcome outcome = c.transmitterItem ? b.bench.NLoadTxPrgClick() : b.bench.NLoadRxPrgClick();
+    EXPECT_FALSE(outcome.done);
+    EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{c.shown});
+    EXPECT_EQ(b.source.ReadsOf(0xF000) + b.source.ReadsOf(0xE000) + b.source.ReadsOf(0xC000), 0);
+    EXPECT_EQ(UsedPages(*b.bench.firmware().TxImage) + UsedPages(*b.bench.firmware().RxImage), 0);
+    EXPECT_EQ(b.bench.loadedSource(), LoadedSource::Nothing);
+    EXPECT_EQ(b.bench.view().saveDefaultExt, "rilo");
+  }
+}
+
 TEST(ReadFirmware, PageReadsFollowTheRetryBudget) {
   struct Case {
     const char *name;
@@ -314,6 +346,20 @@ TEST(WriteFirmware, TheWrongButtonLeavesAUnitThatOpensUntouched) {
     }
     EXPECT_EQ(b.person.progressTrail.back(), 500);
   }
+}
+
+// A mass erase the unit refuses leaves its old program: the burn fails there, read-back
+// or not, and the unit is left as it was.
+TEST(WriteFirmware, ARefusedMassEraseFailsTheBurnEvenWithoutTheReadBack) {
+  Bench b(Config(sim::Model::kTransmitter));
+  ReadFrom(b, true);
+  b.bench.UseVerifyBurn(false);
+  Station &target = b.Attach(Config(sim::Model::kTransmitter), true);
+  target.unit.AddFault({.kind = sim::FaultKind::kRefuse, .request = 0x18});
+  const Outcome outcome = b.bench.NWriteTxPrgClick();
+  EXPECT_FALSE(outcome.done);
+  EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kTxWriteFailed});
+  EXPECT_EQ(target.Requests(0x12), 0) << "nothing burned over the old program";
 }
 
 TEST(WriteFirmware, AnImageOpenedFromATextFileEndsAtThePage0xFF60AndBurnsWhole) {

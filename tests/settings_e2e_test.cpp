@@ -323,6 +323,43 @@ INSTANTIATE_TEST_SUITE_P(
                    {.kind = sim::FaultKind::kLate, .request = 0x14, .skip = 1, .late_micros = 400'000}}),
     [](const auto &p) { return std::string(p.param.name); });
 
+// What the handshake's identity page says of the unit, as a command sees it: the model
+// marker sets the machine type when none is chosen; an unknown marker is refused outside
+// the factory; a page lost on the line is a failed connection.
+TEST(Handshake, TheIdentityPageDecidesTheModel) {
+  struct Case {
+    const char *name;
+    uint8_t marker;
+    bool pageLost;
+    bool factory;
+    const char *typeBefore;
+    const char *typeAfter;
+    bool done;
+    std::vector<ShownMessage> shown;
+  };
+  const ShownMessage version{"RILO1Q12", "韌體版本：3.12", Icon::None, false};
+  const Case cases[] = {
+      {"0xAA sets Q12", 0xAA, false, false, "", "12", true, {version}},
+      {"0xAC sets Q10", 0xAC, false, false, "", "10", true, {version}},
+      {"a chosen type is kept", 0xAC, false, false, "12", "12", true, {version}},
+      {"another marker is refused", 0x55, false, false, "", "", false, {testing::kModelError}},
+      {"a page lost on the line", 0xAA, true, false, "", "", false, {testing::kConnectFailed}},
+      {"the factory takes any marker", 0x55, false, true, "", "", true, {version}},
+      {"the factory leaves the type alone", 0xAA, false, true, "", "", true, {version}},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    sim::UnitConfig config = Standard(sim::Model::kReceiver8k);
+    config.identity.marker = c.marker;
+    Bench b(config, c.factory ? Factory() : FeatureFlags{});
+    b.editor().MachineType = c.typeBefore;
+    if (c.pageLost) b.unit.AddFault({.kind = sim::FaultKind::kFlipBit, .request = 0x14});
+    EXPECT_EQ(b.bench.NOnlineTestClick().done, c.done);
+    EXPECT_EQ(b.editor().MachineType, c.typeAfter);
+    EXPECT_EQ(b.Shown(), c.shown);
+  }
+}
+
 TEST(SettingsCommands, OneCommandAtATime) {
   Bench b(Standard(sim::Model::kReceiver8k));
   // A click that arrives while a command waits on the unit (the window's event pump

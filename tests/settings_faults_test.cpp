@@ -69,6 +69,23 @@ std::vector<FaultCase> Cases() {
        false,
        [](sim::Unit &u) { u.AddFault(OnBlockRead(sim::FaultKind::kWrongLength)); },
        {kReadError}},
+      // A reply lost on the line is a failed connection, never a verdict on the unit.
+      {"IdentityPageFlippedBitInTheHandshake",
+       false,
+       false,
+       [](sim::Unit &u) { u.AddFault({.kind = sim::FaultKind::kFlipBit, .request = kRead}); },
+       {testing::kConnectFailed, kReadError}},
+      {"IdentityPageLostBeforeTheWrite",
+       false,
+       true,
+       // The handshake's identity page, then the write's own model check.
+       [](sim::Unit &u) { u.AddFault({.kind = sim::FaultKind::kFlipBit, .request = kRead, .skip = 1}); },
+       {testing::kConnectFailed, kWriteFailed}},
+      {"IdCheckReadFlippedBit",
+       false,
+       true,
+       [](sim::Unit &u) { u.AddFault({.kind = sim::FaultKind::kFlipBit, .request = kRead, .skip = 2}); },
+       {kReadError}},
       {"BlockEraseRefused",
        false,
        true,
@@ -139,6 +156,26 @@ TEST_P(SettingsFault, EndsWithItsMessagesAndNoSuccess) {
 
 INSTANTIATE_TEST_SUITE_P(Faults, SettingsFault, ::testing::ValuesIn(Cases()),
                          [](const auto &p) { return std::string(p.param.name); });
+
+// Unit A read, unit B on the cable, and B's block 1 damaged on its way to the ID check:
+// without B's own ID code there is nothing to compare with, so nothing is asked, nothing
+// is written, and the command fails with the read error.
+TEST(SettingsFaults, AFailedIdCheckReadWritesNothing) {
+  Bench b(Standard(sim::Model::kReceiver8k));
+  ASSERT_TRUE(b.bench.NLoadSetClick().done);
+  b.Shown();
+  // Unit B: another ID code in block 1 bytes 2..7.
+  const std::vector<uint8_t> otherId = {0x15, 0x02, 0x49, 0x5E, 0x64, 0x73};
+  b.unit.memory().Load(0x1082, otherId);
+  const auto before = Flash(b.unit, 0x1000, 0xF000);
+  b.unit.AddFault({.kind = sim::FaultKind::kFlipBit, .request = kRead, .skip = 2});
+
+  const Outcome outcome = b.bench.NWriteSetClick();
+  EXPECT_FALSE(outcome.done);
+  EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kReadError});  // no question: it would throw here
+  EXPECT_EQ(Flash(b.unit, 0x1000, 0xF000), before);
+  EXPECT_FALSE(testing::Sent(b.unit, kErase));
+}
 
 // ---- An identity update cut short, finished by the next write ----------------------
 
