@@ -6,7 +6,6 @@
 
 #include "cli/commands.h"
 #include "cli/production_run.h"
-#include "core/ini_preferences.h"
 
 namespace rilo {
 namespace {
@@ -81,11 +80,8 @@ int RunReadFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines 
   if (plan.ports.empty()) return UsageError(error);
   if (!EachPortHasItsOwnFile(plan.ports, out, &error)) return UsageError(error);
 
-  const auto productLine = LoadProductLine();
-  if (!productLine) return kExitFailed;
-  const auto stored = OpenPreferenceStore();
   const Texts &texts = transmitter ? kTransmitter : kReceiver;
-  return RunOnEveryPort(plan, *stored, lines, ventrix, *productLine, [&](size_t port, UnitSession &s) {
+  return RunOnEveryPort(plan, lines, ventrix, [&](size_t port, UnitSession &s) {
     s.person.SetPhase(texts.read);
     Outcome read = transmitter ? s.bench.NLoadTxPrgClick() : s.bench.NLoadRxPrgClick();
     if (!read.done) return read;
@@ -149,11 +145,8 @@ int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines
   else
     return UsageError("FILE 需為韌體文字檔 (.txt) 或韌體資料檔 (.dat): " + file);
 
-  const auto productLine = LoadProductLine();
-  if (!productLine) return kExitFailed;
-  const auto stored = OpenPreferenceStore();
   const Texts &texts = transmitter ? kTransmitter : kReceiver;
-  return RunOnEveryPort(plan, *stored, lines, ventrix, *productLine, [&](size_t port, UnitSession &s) {
+  return RunOnEveryPort(plan, lines, ventrix, [&](size_t port, UnitSession &s) {
     s.bench.UseVerifyBurn(verify);
     s.bench.editor().UseIdIncrement(false);  // the run gives each unit its own ID code
     s.person.SetPhase("開啟檔案");

@@ -11,6 +11,7 @@
 #include "cli/session_preferences.h"
 #include "cli/status_display.h"
 #include "cli/terminal.h"
+#include "core/ini_preferences.h"
 #include "link/port_names.h"
 
 namespace rilo {
@@ -119,6 +120,14 @@ void Summary(const RunPlan &plan, const std::vector<std::unique_ptr<PortRun>> &r
   if (!unused.empty()) std::cerr << "未使用的 ID-CODE: " << unused << "\n";
 }
 
+// The product-line data beside the program; nothing, after saying why, when it is unusable.
+std::optional<ProductLine> LoadProductLine() {
+  std::string error;
+  auto line = ReadProductLineBesideProgram(&error);
+  if (!line) std::cerr << error << "\n";
+  return line;
+}
+
 }  // namespace
 
 Outcome Refused(BenchOperator &person, const std::string &step, const std::string &text) {
@@ -127,13 +136,6 @@ Outcome Refused(BenchOperator &person, const std::string &step, const std::strin
   refused.step = step;
   refused.messages.push_back({"", text, Icon::Error});
   return refused;
-}
-
-std::optional<ProductLine> LoadProductLine() {
-  std::string error;
-  auto line = ReadProductLineBesideProgram(&error);
-  if (!line) std::cerr << error << "\n";
-  return line;
 }
 
 int UsageError(const std::string &message) {
@@ -177,13 +179,15 @@ bool EachPortHasItsOwnFile(const std::vector<std::string> &ports, const std::str
   return true;
 }
 
-int RunOnEveryPort(const RunPlan &plan, Preferences &stored, UnitLines &lines, const VentrixApi &ventrix,
-                   const ProductLine &productLine, const UnitJob &job) {
+int RunOnEveryPort(const RunPlan &plan, UnitLines &lines, const VentrixApi &ventrix, const UnitJob &job) {
+  const std::optional<ProductLine> productLine = LoadProductLine();
+  if (!productLine) return kExitFailed;
   // The store, read once: each session gets its own copy of what it needs.
+  const std::unique_ptr<Preferences> stored = OpenPreferenceStore();
   std::vector<MemoryPreferences> preferences;
   std::set<std::string> devices;
   for (const auto &port : plan.ports) {
-    preferences.push_back(SessionPreferences(stored, port));
+    preferences.push_back(SessionPreferences(*stored, port));
     if (plan.factory) preferences.back().WriteBool("Factory", true);
     const std::string device = DevicePath(port, preferences.back());
     if (!devices.insert(device).second) {
@@ -212,7 +216,7 @@ int RunOnEveryPort(const RunPlan &plan, Preferences &stored, UnitLines &lines, c
   std::vector<std::thread> workers;
   for (size_t i = 0; i < plan.ports.size(); ++i)
     workers.emplace_back(Work, i, std::cref(job), std::move(preferences[i]), unitLines[i], std::cref(ventrix),
-                         std::cref(productLine), std::ref(*runs[i]));
+                         std::cref(*productLine), std::ref(*runs[i]));
 
   StatusDisplay display(std::cerr, plan.ports, StandardErrorRedraws());
   std::vector<bool> ended(runs.size(), false);

@@ -54,16 +54,14 @@ std::string ForPort(const std::string &pattern, const std::string &port);
 bool EachPortHasItsOwnFile(const std::vector<std::string> &ports, const std::string &pattern,
                            std::string *error);
 
-// The product-line data beside the program; nothing, after saying why, when it is unusable.
-std::optional<ProductLine> LoadProductLine();
-
 // Says what is wrong with the command line and answers its exit code.
 int UsageError(const std::string &message);
 
-// Runs `job` on every port of the plan and answers the exit code: 0 only when every
-// unit succeeded and the record, if any, took every line. Two names for one device
-// are a usage error; a record that cannot be opened fails the run before any unit.
-int RunOnEveryPort(const RunPlan &plan, Preferences &stored, UnitLines &lines, const VentrixApi &ventrix,
-                   const ProductLine &productLine, const UnitJob &job);
+// Runs `job` on every port of the plan, with the product-line data beside the program
+// and the stored preferences, and answers the exit code: 0 only when every unit
+// succeeded and the record, if any, took every line. Two names for one device are a
+// usage error; unusable product-line data or a record that cannot be opened fails the
+// run before any unit.
+int RunOnEveryPort(const RunPlan &plan, UnitLines &lines, const VentrixApi &ventrix, const UnitJob &job);
 
 }  // namespace rilo

@@ -5,6 +5,8 @@
 #include <ctime>
 #include <vector>
 
+#include "core/file_system.h"
+
 namespace rilo {
 namespace {
 
@@ -39,7 +41,12 @@ std::string Line(const UnitRecord &u) {
 
 bool RunLog::Open(const std::string &path, std::string *error) {
   path_ = path;
+#if defined(_WIN32)
+  // The path is UTF-8 on every platform; the narrow call would read it in the code page.
+  file_.reset(_wfopen(PathFromUtf8(path).c_str(), L"ab"));
+#else
   file_.reset(std::fopen(path.c_str(), "ab"));
+#endif
   if (!file_) {
     *error = "無法寫入記錄檔 " + path + ": " + std::strerror(errno);
     return false;

@@ -7,7 +7,6 @@
 #include "cli/commands.h"
 #include "cli/production_run.h"
 #include "cli/settings_files.h"
-#include "core/ini_preferences.h"
 
 namespace rilo {
 namespace {
@@ -38,10 +37,7 @@ int RunRead(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines) 
   if (plan.ports.empty()) return UsageError(error);
   if (!EachPortHasItsOwnFile(plan.ports, out, &error)) return UsageError(error);
 
-  const auto productLine = LoadProductLine();
-  if (!productLine) return kExitFailed;
-  const auto stored = OpenPreferenceStore();
-  return RunOnEveryPort(plan, *stored, lines, ventrix, *productLine, [&](size_t port, UnitSession &s) {
+  return RunOnEveryPort(plan, lines, ventrix, [&](size_t port, UnitSession &s) {
     s.person.SetPhase("讀取設定");
     Outcome read = s.bench.NLoadSetClick();
     if (!read.done) return read;
@@ -77,10 +73,7 @@ int RunWrite(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines)
     std::cerr << error << "\n";
     return kExitFailed;
   }
-  const auto productLine = LoadProductLine();
-  if (!productLine) return kExitFailed;
-  const auto stored = OpenPreferenceStore();
-  return RunOnEveryPort(plan, *stored, lines, ventrix, *productLine, [&](size_t, UnitSession &s) {
+  return RunOnEveryPort(plan, lines, ventrix, [&](size_t, UnitSession &s) {
     s.person.SetPhase("開啟檔案");
     Outcome opened = s.bench.OpenSettingsText(*text);
     if (!opened.done) return opened;
