@@ -24,9 +24,9 @@ void Workbench::ShowVersion(const PageFrame &identityPage) {
 // does not answer, or whose identity page did not come, has no version to show: the
 // last unit's, or the 255.255 of an unread page, would pass for its own.
 bool Workbench::ShowUnitVersion() {
-  if (!Connect(flags_.Factory == 1)) return false;
-  if (!identityRead_) {
-    op_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Error);
+  if (!steps_.Connect(flags_.Factory == 1)) return false;
+  if (!steps_.IdentityRead()) {
+    steps_.TellConnectionFailed();
     return false;
   }
   ShowVersion(loader_.InfoPage);

@@ -91,7 +91,7 @@ bool Workbench::WrongReadKind(bool transmitter) {
 bool Workbench::ReadFirmware(bool transmitter) {
   const ReadTexts &texts = transmitter ? kTransmitterTexts : kReceiverTexts;
   op_.SetProgress(0);
-  bool read = Connect(flags_.Factory == 1);
+  bool read = steps_.Connect(flags_.Factory == 1);
   if (read && WrongReadKind(transmitter)) return false;
   if (read) {
     op_.StepProgress();

@@ -21,7 +21,6 @@ constexpr const char *kWriteFailed = "寫入設定失敗!!";
 constexpr const char *kWrongModel = "寫入失敗,請確認您的機型!!";
 constexpr const char *kWriteErrorCaption = "寫入錯誤";
 constexpr const char *kNoDate = "請先讀取設定或載入檔案!!";
-constexpr const char *kNoModel = "寫入錯誤,請確定要寫入的機型!!";
 constexpr const char *kOverwriteId = "ID-CODE與原先不符,是否要覆蓋原有的ID-CODE?";
 constexpr const char *kEmptyDate = "20  /  /";
 constexpr int kFailedProgress = 7;
@@ -50,7 +49,7 @@ Outcome Workbench::NLoadSetClick() {
 bool Workbench::ReadSettings() {
   op_.SetProgress(0);
   op_.SetProgressMax(4);
-  bool read = Connect(flags_.Factory == 1);
+  bool read = steps_.Connect(flags_.Factory == 1);
   if (read) {
     loader_.IdentifyDevice();
     op_.StepProgress();
@@ -95,14 +94,14 @@ bool Workbench::WriteSettings() {
     op_.Message(kWriteCaption, kWriteFailed, Icon::Error);
     return false;
   };
-  if (!Connect(flags_.Factory == 1)) return failed();
+  if (!steps_.Connect(flags_.Factory == 1)) return failed();
   loader_.IdentifyDevice();
   op_.StepProgress();
-  if (!Restored(loader_.FinishInterruptedUpdate(MarkerOfType()))) return failed();
+  if (!steps_.Restored(loader_.FinishInterruptedUpdate(steps_.MarkerOfType()))) return failed();
 
   // A page lost on the line is no verdict on the unit's model.
   if (loader_.ReadPageOutcome(kInfoPageAddress) != ReadOutcome::Read) {
-    op_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Error);
+    steps_.TellConnectionFailed();
     return failed();
   }
   const std::string_view markerType = TypeOfMarker(loader_.InfoPage[kMarkerAt]);
@@ -123,10 +122,10 @@ bool Workbench::WriteSettings() {
     }
     editor_.EEqupmentDateClick();
   }
-  StoreIdCode(idText);
+  steps_.StoreIdCode(idText);
 
   if (factory) {
-    const IdentityFields fields = IdentityFieldsOf(serialText, editor_.form.EEqupmentDate.text);
+    const IdentityFields fields = steps_.IdentityFieldsOf(serialText, editor_.form.EEqupmentDate.text);
     if (!EraseAndWriteBlocks()) return failed();
     const Loader::IdentityUpdate update = loader_.UpdateIdentityPage(kTopSegment, fields);
     if (update == Loader::IdentityUpdate::Unchanged) {
@@ -135,7 +134,7 @@ bool Workbench::WriteSettings() {
     }
     if (update != Loader::IdentityUpdate::Erased) return failed();
     op_.StepProgress();
-    if (!Restored(loader_.RestoreTopPages(MarkerOfType()))) return failed();
+    if (!steps_.Restored(loader_.RestoreTopPages(steps_.MarkerOfType()))) return failed();
     // The erase took the vector area too, and with it the unit's reset vector: put
     // back the vectors it opened with (its password), or it would no longer start.
     // The vectors' own answer is the verdict on the patch start.
@@ -178,26 +177,11 @@ bool Workbench::EraseAndWriteBlocks() {
   op_.StepProgress();
   if (!loader_.EraseSettingsBlock(0)) return false;
   op_.StepProgress();
-  if (!WriteBlock(1)) return false;
+  if (!steps_.WriteBlock(1)) return false;
   op_.StepProgress();
-  if (!WriteBlock(0)) return false;
+  if (!steps_.WriteBlock(0)) return false;
   op_.StepProgress();
   return BlocksTook();
-}
-
-// Block 1 is stamped first (model code from MachineType, markers, check word) in the
-// working image itself, and carries the check-word routine on the wire instead of its
-// bytes 104..121.
-bool Workbench::WriteBlock(int block) {
-  if (block == 1 && !StampBlock1(editor_.Image, editor_.MachineType)) {
-    op_.Message(kWriteErrorCaption, kNoModel, Icon::Error);
-    return false;
-  }
-  std::array<uint8_t, 128> data;
-  std::copy_n(editor_.Image.begin() + block * kBlock1, data.size(), data.begin());
-  if (block == 1)
-    std::copy(kCheckWordRoutine.begin(), kCheckWordRoutine.end(), data.begin() + kCheckWordRoutineOffset);
-  return loader_.WriteSettingsBlock(block, data);
 }
 
 // Both blocks read back and compared with what went out, block 1 with the check-word
@@ -213,18 +197,10 @@ bool Workbench::BlocksTook() {
   std::copy(kCheckWordRoutine.begin(), kCheckWordRoutine.end(),
             sent.begin() + kBlock1 + kCheckWordRoutineOffset);
   if (const auto at = FirstDifference(kSettingsBlock0, sent, readBack)) {
-    TellDifference(kWriteCaption, *at);
+    steps_.TellDifference(kWriteCaption, *at);
     return false;
   }
   return true;
-}
-
-// The six ID digits after the model code, as codewords into block 1 bytes 2..7.
-void Workbench::StoreIdCode(std::string_view idText) {
-  const std::string_view digits = TrimBlanks(Part(idText, 2, std::string_view::npos));
-  for (size_t i = 0; i < 6; ++i)
-    B1(editor_.Image, 2 + static_cast<int>(i)) =
-        ventrix_.DeHamming(static_cast<uint8_t>(HexDigit(Part(digits, i, 1))));
 }
 
 }  // namespace rilo

@@ -1,8 +1,11 @@
 // The steps every device command shares, as the person sees them: the handshake, the
 // identity fields in the unit's form, and a write that did not take.
+#include <algorithm>
+#include <array>
+
 #include "core/conversion.h"
 #include "workbench/unit_messages.h"
-#include "workbench/workbench.h"
+#include "workbench/unit_steps.h"
 
 namespace rilo {
 namespace {
@@ -11,40 +14,43 @@ constexpr const char *kRestoreErrorCaption = "寫入設定錯誤";
 constexpr const char *kRestoreErrorText = "寫入設定錯誤,請再試一次";
 // The restore belongs to a write: its read-back is told under the write's caption.
 constexpr const char *kRestoreReadBackCaption = "寫入";
+// A block 1 write with no machine type to stamp it with.
+constexpr const char *kNoModelCaption = "寫入錯誤";
+constexpr const char *kNoModelText = "寫入錯誤,請確定要寫入的機型!!";
 
 }  // namespace
 
-bool Workbench::Connect(bool factory) {
-  const Handshake handshake = loader_.ConnectDevice();
-  identityPage_ = loader_.InfoPage;
+bool UnitSteps::Connect(bool factory) {
+  const Handshake handshake = loader.ConnectDevice();
+  identityPage_ = loader.InfoPage;
   identityRead_ = handshake && handshake.identityPage == ReadOutcome::Read;
   if (handshake.ending == Handshake::Ending::NoPort) {
-    op_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Information);
+    person.Message(kConnectFailedCaption, kConnectFailedText, Icon::Information);
     return false;
   }
   if (handshake.ending == Handshake::Ending::NoAnswer) {
-    op_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Error);
+    person.Message(kConnectFailedCaption, kConnectFailedText, Icon::Error);
     return false;
   }
   if (factory) return true;
   // An identity page lost or garbled on the line is a failed connection, not a unit of
   // an unknown model.
   if (handshake.identityPage != ReadOutcome::Read) {
-    op_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Error);
+    person.Message(kConnectFailedCaption, kConnectFailedText, Icon::Error);
     return false;
   }
-  const uint8_t marker = loader_.InfoPage[kMarkerAt];
+  const uint8_t marker = loader.InfoPage[kMarkerAt];
   if (marker != 0xAA && marker != 0xAC) {
     // The person's unsaved work stays: the command fails instead of the tool ending.
-    op_.Message(kModelErrorCaption, kModelErrorText, Icon::Error);
+    person.Message(kModelErrorCaption, kModelErrorText, Icon::Error);
     return false;
   }
-  if (editor_.MachineType.empty()) editor_.MachineType = marker == 0xAA ? "12" : "10";
-  editor_.MachineTypeChange();
+  if (editor.MachineType.empty()) editor.MachineType = marker == 0xAA ? "12" : "10";
+  editor.MachineTypeChange();
   return true;
 }
 
-IdentityFields Workbench::IdentityFieldsOf(std::string_view serialText, std::string_view dateText) const {
+IdentityFields UnitSteps::IdentityFieldsOf(std::string_view serialText, std::string_view dateText) const {
   IdentityFields fields;
   const std::string_view serialDigits = TrimBlanks(serialText);
   for (size_t i = 0; i < fields.serial.size(); ++i)
@@ -56,23 +62,46 @@ IdentityFields Workbench::IdentityFieldsOf(std::string_view serialText, std::str
   return fields;
 }
 
-uint8_t Workbench::MarkerOfType() const {
-  if (editor_.MachineType == "12") return 0xAA;
-  if (editor_.MachineType == "10") return 0xAC;
+uint8_t UnitSteps::MarkerOfType() const {
+  if (editor.MachineType == "12") return 0xAA;
+  if (editor.MachineType == "10") return 0xAC;
   return 0;
 }
 
-void Workbench::TellDifference(const char *caption, uint16_t address) {
-  op_.Differs(address);
-  op_.Message(caption, ReadBackDiffersText(address), Icon::Error);
+void UnitSteps::TellDifference(const char *caption, uint16_t address) {
+  person.Differs(address);
+  person.Message(caption, ReadBackDiffersText(address), Icon::Error);
 }
 
-bool Workbench::Restored(Written written) {
+bool UnitSteps::Restored(Written written) {
   if (written.ending == Written::Ending::NotTaken)
-    op_.Message(kRestoreErrorCaption, kRestoreErrorText, Icon::Error);
+    person.Message(kRestoreErrorCaption, kRestoreErrorText, Icon::Error);
   else if (written.ending == Written::Ending::Differs)
     TellDifference(kRestoreReadBackCaption, written.differsAt);
   return static_cast<bool>(written);
+}
+
+void UnitSteps::StoreIdCode(std::string_view idText) {
+  const std::string_view digits = TrimBlanks(Part(idText, 2, std::string_view::npos));
+  for (size_t i = 0; i < 6; ++i)
+    B1(editor.Image, 2 + static_cast<int>(i)) =
+        ventrix_.DeHamming(static_cast<uint8_t>(HexDigit(Part(digits, i, 1))));
+}
+
+bool UnitSteps::WriteBlock(int block) {
+  if (block == 1 && !StampBlock1(editor.Image, editor.MachineType)) {
+    person.Message(kNoModelCaption, kNoModelText, Icon::Error);
+    return false;
+  }
+  std::array<uint8_t, 128> data;
+  std::copy_n(editor.Image.begin() + block * kBlock1, data.size(), data.begin());
+  if (block == 1)
+    std::copy(kCheckWordRoutine.begin(), kCheckWordRoutine.end(), data.begin() + kCheckWordRoutineOffset);
+  return loader.WriteSettingsBlock(block, data);
+}
+
+void UnitSteps::TellConnectionFailed() {
+  person.Message(kConnectFailedCaption, kConnectFailedText, Icon::Error);
 }
 
 }  // namespace rilo

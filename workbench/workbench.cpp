@@ -57,7 +57,8 @@ Workbench::Workbench(Preferences &store, Operator &op, SerialPort &port, Clock &
       productLine_(productLine),
       link_(port, clock),
       loader_(link_, ventrix_, productLine_),
-      editor_(flags_, op_, ventrix_, identityPage_, std::move(today)) {
+      editor_(flags_, op_, ventrix_, identityPage_, std::move(today)),
+      steps_(loader_, op_, editor_, identityPage_, ventrix_) {
   ResetImages();
 }
 

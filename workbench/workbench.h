@@ -30,6 +30,7 @@
 #include "workbench/open_firmware.h"
 #include "workbench/outcome_recorder.h"
 #include "workbench/shell_view.h"
+#include "workbench/unit_steps.h"
 
 namespace rilo {
 
@@ -183,27 +184,10 @@ class Workbench {
   template <class Steps>
   Outcome Run(const char *step, bool busyLook, Steps steps);
 
-  // ---- Steps every device command shares --------------------------------------------
-  // The handshake as the person sees it: a port that is gone, a unit that answers no
-  // password, or (unless `factory`) an identity page lost on the line or of no known
-  // model ends it with its message. The unit's model becomes MachineType when none is set.
-  bool Connect(bool factory);
-  // The serial number and date texts as the identity page holds them; throws
-  // ConversionError for a text that is not a number.
-  IdentityFields IdentityFieldsOf(std::string_view serialText, std::string_view dateText) const;
-  // The model marker MachineType stands for on the identity page; 0 for none.
-  uint8_t MarkerOfType() const;
-  // Tells the person a write read back different at `address`, under `caption`.
-  void TellDifference(const char *caption, uint16_t address);
-  // An identity update's restore (or its finish) as the person sees it.
-  bool Restored(Written written);
-
   bool ReadSettings();
   bool WriteSettings();
   bool EraseAndWriteBlocks();
-  bool WriteBlock(int block);
   bool BlocksTook();
-  void StoreIdCode(std::string_view idText);
   void ShowVersion(const PageFrame &identityPage);
   bool ShowUnitVersion();
   bool ShowFirmwareVersion();
@@ -222,16 +206,6 @@ class Workbench {
   bool WrongReadKind(bool transmitter);
   void PrepareFirmwareSave(bool transmitter);
   bool WriteFirmware(bool transmitter);
-  bool BurnFirmware(bool transmitter);
-  enum class Erasure { Erased, WrongDevice, Failed };
-  Erasure EraseForBurn(bool transmitter);
-  bool BurnPages(std::vector<int16_t> &plan);
-  bool BurnUnitData(bool transmitter, const IdentityFields &identity, std::vector<int16_t> &plan);
-  bool WrongDevice(bool transmitter);
-  bool ProbeRole();
-  void SealPageFrame();
-  bool SendBurnPage(uint32_t waitMs);
-  bool VerifyBurnedFlash(const std::vector<int16_t> &expected, const char *caption);
 
   bool ReadStoredPreferences(WindowGeometry &geometry);
   // Runs writes to the store; a refusal is told the first time only. False when refused.
@@ -253,8 +227,8 @@ class Workbench {
   // The unit's identity page as the last handshake read it, shown by the editor's
   // identity fields and the version display.
   PageFrame identityPage_{};
-  bool identityRead_ = false;  // the last handshake read the identity page whole
   Editor editor_;
+  UnitSteps steps_;
   CustomerRecord customer_;
   std::string lastFileName_;  // the path last opened
   LoadedSource loadedSource_ = LoadedSource::Nothing;

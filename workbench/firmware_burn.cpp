@@ -1,0 +1,303 @@
+// Burning TxImage or RxImage into a unit: erase, every used page, the signature page,
+// the identity page, both settings blocks, the other top pages and the vectors; then,
+// when asked, everything written read back.
+#include "workbench/firmware_burn.h"
+
+#include <algorithm>
+#include <span>
+
+#include "core/conversion.h"
+#include "link/read_back.h"
+
+namespace rilo {
+namespace {
+
+constexpr const char *kWrongDeviceCaption = "錯誤";
+constexpr const char *kEmptyDate = "20  /  /";
+constexpr uint16_t kTopSegment = 0xFE00;
+constexpr uint16_t kTopPage = 0xFF80;
+constexpr uint16_t kSignatureAddress = 0xFC00;
+constexpr uint16_t kVectorsAddress = 0xFFE0;
+constexpr uint32_t kMemorySize = 0x10000;
+constexpr int kPageBytes = 128;
+constexpr int kVectorArea = 96;  // data offset of 0xFFE0 in the page 0xFF80
+constexpr uint32_t kPatchedPageWaitMs = 100;
+constexpr uint32_t kRomPageWaitMs = 200;
+constexpr uint32_t kSignatureWaitMs = 100;
+constexpr int kProgressSteps = 11;
+constexpr int kTransmitterFailedProgress = 516;
+constexpr int kVerifyRetries = 5;
+constexpr int kIdentityUnchangedProgress = 512;
+
+struct WriteTexts {
+  const char *step;
+  const char *doneCaption;
+  const char *done;
+  const char *failed;
+  const char *wrongDevice;
+};
+constexpr WriteTexts kTransmitterTexts = {"寫入發射機", "寫入程式!", "寫入發射機程式完成!!",
+                                          "寫入發射機程式失敗,請再試一次!!",
+                                          "您要燒的機器是接收機吧?按錯了喔~!"};
+constexpr WriteTexts kReceiverTexts = {"寫入接收機", "寫入程式", "寫入接收機程式完成!!",
+                                       "寫入接收機程式失敗,請再試一次", "您要燒的機器是發射機吧?按錯了喔~!"};
+constexpr const char *kFailedCaption = "寫入程式!";
+
+bool StartsInTransmitterArea(const FirmwareImage &image) {
+  return image[0][5] == 0xF0;
+}
+
+// What the unit must hold after the burn: for every address the last byte sent to it,
+// -1 where nothing was written (erased flash, 0xFF, since the burn began with a mass
+// erase). The top segment's erase sets its addresses to 0xFF. A byte sent as 0xFF
+// programs nothing and keeps what an earlier frame put there (a file's top page
+// repeats 0xFF60..0xFF7F as 0xFF); two different bytes sent to one address without an
+// erase between them leave a byte that neither frame meant, and the read-back says so.
+using FlashPlan = std::vector<int16_t>;
+
+void Plan(FlashPlan &plan, uint16_t address, const uint8_t *data, size_t count) {
+  for (size_t i = 0; i < count && address + i < kMemorySize; ++i) {
+    int16_t &planned = plan[address + i];
+    if (data[i] != 0xFF || planned < 0) planned = data[i];
+  }
+}
+
+void PlanPage(FlashPlan &plan, const PageFrame &frame) {
+  Plan(plan, PageAddress(frame), frame.data() + kPageData, kPageBytes);
+}
+
+}  // namespace
+
+const char *FirmwareBurn::Step(bool transmitter) {
+  return (transmitter ? kTransmitterTexts : kReceiverTexts).step;
+}
+
+FirmwareBurn::FirmwareBurn(UnitSteps &steps, FirmwareBuffers &firmware, const ProductLine &productLine,
+                           const VentrixApi &ventrix)
+    : steps_(steps),
+      loader_(steps.loader),
+      firmware_(firmware),
+      productLine_(productLine),
+      ventrix_(ventrix) {}
+
+// True when the identified unit is not the kind the command burns; the person is told.
+bool FirmwareBurn::WrongDevice(bool transmitter) {
+  const FirmwareImage &image = transmitter ? *firmware_.TxImage : *firmware_.RxImage;
+  const std::string &role = loader_.DeviceRole;
+  const bool wrong = transmitter ? role == "Rx" || (role == "Tx" && !StartsInTransmitterArea(image))
+                                 : role == "Tx" || (role == "Rx" && StartsInTransmitterArea(image));
+  if (wrong) {
+    const WriteTexts &texts = transmitter ? kTransmitterTexts : kReceiverTexts;
+    steps_.person.Message(kWrongDeviceCaption, texts.wrongDevice, Icon::Error);
+  }
+  return wrong;
+}
+
+// The handshake's passwords tried without telling anyone, to learn the unit's role
+// before anything is erased. True, with the role identified, when one opened it.
+bool FirmwareBurn::ProbeRole() {
+  for (const VectorTable *password :
+       {&productLine_.PasswordA, &productLine_.PasswordB, &productLine_.PasswordC, &kErasedPassword}) {
+    loader_.EnterLoader();
+    loader_.CurrentPassword = *password;
+    if (loader_.SendPassword()) {
+      loader_.IdentifyDevice();
+      return true;
+    }
+  }
+  return false;
+}
+
+void FirmwareBurn::SealPageFrame() {
+  firmware_.PageFrame[kPageSize - 2] = 0;
+  firmware_.PageFrame[kPageSize - 1] = 0;
+  ventrix_.CheckSum(firmware_.PageFrame.data(), kPageSize);
+}
+
+// Sends PageFrame and waits for the unit's verdict on it.
+bool FirmwareBurn::SendBurnPage(uint32_t waitMs) {
+  return loader_.SendPage(firmware_.PageFrame, waitMs);
+}
+
+// The steps of a burn up to its last exchange. False when the command ends without
+// its success message; the messages of a failure are shown here.
+bool FirmwareBurn::Run(bool transmitter, bool factory, bool verify) {
+  const WriteTexts &texts = transmitter ? kTransmitterTexts : kReceiverTexts;
+  auto failed = [&] {
+    if (transmitter) steps_.person.SetProgress(kTransmitterFailedProgress);
+    steps_.person.Message(kFailedCaption, texts.failed, Icon::Error);
+    return false;
+  };
+
+  steps_.editor.MakeCompleteCode();
+  const std::string idText = steps_.editor.form.EEqupmentID.text;
+  if (TrimBlanks(steps_.editor.form.EEqupmentDate.text) == kEmptyDate) steps_.editor.EEqupmentDateClick();
+  steps_.StoreIdCode(idText);
+  // A field that is not a number stops the burn before the unit is erased.
+  const IdentityFields identity =
+      steps_.IdentityFieldsOf(steps_.editor.form.EEqupmentSN.text, steps_.editor.form.EEqupmentDate.text);
+
+  FirmwareImage &burn = *firmware_.BurnImage;
+  for (PageFrame &page : burn)
+    page.fill(0xFF);
+  burn = transmitter ? *firmware_.TxImage : *firmware_.RxImage;
+
+  switch (EraseForBurn(transmitter, factory)) {
+    case Erasure::Erased:
+      break;
+    case Erasure::WrongDevice:
+      return false;
+    case Erasure::Failed:
+      return failed();
+  }
+  plan_.assign(kMemorySize, -1);
+  if (!BurnPages()) return failed();
+  if (!BurnUnitData(transmitter, identity)) return failed();
+  if (verify && !VerifyBurnedFlash(texts.doneCaption)) return failed();
+  // The unit is written whole: top pages held from an update cut short belong to what
+  // it was before, and must not be put into a blank unit by a later settings write.
+  loader_.InterruptedUpdate.reset();
+  steps_.person.Message(texts.doneCaption, texts.done, Icon::Information);
+  return true;
+}
+
+// The unit identified (where a stored password opens it) and then mass-erased and
+// opened blank, or left alone when it is of the other kind.
+FirmwareBurn::Erasure FirmwareBurn::EraseForBurn(bool transmitter, bool factory) {
+  loader_.CurrentPassword = kErasedPassword;
+  // A unit that opens with a stored password is identified before the erase, so the
+  // wrong button does not wipe it. Only a unit that opens with none is erased first.
+  if (loader_.PortReady() && ProbeRole() && WrongDevice(transmitter)) return Erasure::WrongDevice;
+  loader_.CurrentPassword = kErasedPassword;
+  // A refused (or unanswered) erase leaves the old program in place: nothing burned
+  // over it could be trusted, read back or not.
+  if (!loader_.MassErase()) return Erasure::Failed;
+  if (!steps_.Connect(factory)) return Erasure::Failed;
+  loader_.IdentifyDevice();
+  if (WrongDevice(transmitter)) return Erasure::WrongDevice;
+  return Erasure::Erased;
+}
+
+// Every used page of BurnImage, then the signature page, each looked at by the unit.
+bool FirmwareBurn::BurnPages() {
+  PageFrame &frame = firmware_.PageFrame;
+  const bool patched = loader_.PatchNeeded == 1;
+  loader_.EnterLoader();
+  if (patched) {
+    if (!loader_.SendDefaultPassword() || !loader_.StartRomLoader() || !loader_.SendDefaultPassword() ||
+        !loader_.SendLoaderPatch())
+      return false;
+    for (const PageFrame &page : *firmware_.BurnImage) {
+      if (!IsUsed(page)) continue;
+      steps_.person.StepProgress();
+      frame = page;
+      // The vector area stays erased until the vectors are written from the password.
+      // The check bytes follow the blanked data, or the unit would refuse the frame.
+      if (PageAddress(frame) == kTopPage) {
+        std::fill_n(frame.begin() + kPageData + kVectorArea, kPageBytes - kVectorArea, uint8_t{0xFF});
+        SealPageFrame();
+      }
+      if (!loader_.StartPatch() || !SendBurnPage(kPatchedPageWaitMs)) return false;
+      PlanPage(plan_, frame);
+      if (!loader_.SyncAccepted()) return false;
+    }
+  } else {
+    for (const PageFrame &page : *firmware_.BurnImage) {
+      steps_.person.StepProgress();
+      if (!IsUsed(page)) continue;
+      frame = page;
+      if (!loader_.SendDefaultPassword()) return false;
+      // The unit's verdict on each page is looked at: a refused page fails here, not at
+      // the next password.
+      if (!SendBurnPage(kRomPageWaitMs)) return false;
+      PlanPage(plan_, frame);
+      if (!loader_.SyncAccepted()) return false;
+    }
+  }
+
+  frame.fill(0xFF);
+  SetPageHeader(frame, kSignatureAddress);
+  std::copy(productLine_.SignatureCode.begin(), productLine_.SignatureCode.end(), frame.begin() + kPageData);
+  SealPageFrame();
+  if (patched ? !loader_.StartPatch() : !loader_.SendDefaultPassword()) return false;
+  if (!SendBurnPage(kSignatureWaitMs)) return false;
+  PlanPage(plan_, frame);
+  return loader_.SyncAccepted();
+}
+
+// The identity page, both settings blocks, the other top pages and the vectors.
+bool FirmwareBurn::BurnUnitData(bool transmitter, const IdentityFields &identity) {
+  loader_.CurrentPassword = kErasedPassword;
+  switch (loader_.UpdateIdentityPage(kTopSegment, identity)) {
+    case Loader::IdentityUpdate::Erased:
+      std::fill(plan_.begin() + kTopSegment, plan_.end(), int16_t{0xFF});
+      break;
+    case Loader::IdentityUpdate::Unchanged:
+      steps_.person.SetProgress(kIdentityUnchangedProgress);
+      break;
+    case Loader::IdentityUpdate::NotRead:
+    case Loader::IdentityUpdate::EraseRefused:
+      return false;
+  }
+  steps_.person.StepProgress();
+  if (!steps_.WriteBlock(1)) return false;
+  steps_.person.StepProgress();
+  if (!steps_.WriteBlock(0)) return false;
+  steps_.person.StepProgress();
+  Plan(plan_, 0x1000, steps_.editor.Image.data(), kBlock1);
+  Plan(plan_, 0x1080, steps_.editor.Image.data() + kBlock1, kBlock1);
+  Plan(plan_, 0x1080 + kCheckWordRoutineOffset, kCheckWordRoutine.data(), kCheckWordRoutine.size());
+  const uint8_t marker = steps_.MarkerOfType();
+  if (!steps_.Restored(loader_.RestoreTopPages(marker))) return false;
+  steps_.person.StepProgress();
+  for (const PageFrame &page : loader_.SavedTopPages)
+    PlanPage(plan_, page);
+  PageFrame identityPage = loader_.InfoPage;
+  if (PageAddress(identityPage) == kInfoPageAddress && marker != 0) identityPage[kMarkerAt] = marker;
+  PlanPage(plan_, identityPage);
+
+  const bool patched = loader_.PatchNeeded == 1;
+  const bool shortImage = loader_.ShortImage == 1;
+  loader_.CurrentPassword = transmitter              ? productLine_.PasswordC
+                            : patched || !shortImage ? productLine_.PasswordB
+                                                     : productLine_.PasswordA;
+  if (patched && !loader_.StartPatch()) return false;
+  if (!loader_.WriteVectors()) return false;
+  Plan(plan_, kVectorsAddress, loader_.CurrentPassword.data(), loader_.CurrentPassword.size());
+  steps_.person.StepProgress();
+  return true;
+}
+
+// Reads back, 128 bytes at a time, every address the burn wrote, and compares. The
+// first difference is named to the person under `caption`; a page that cannot be read
+// back whole is a failed line, not a difference.
+bool FirmwareBurn::VerifyBurnedFlash(const char *caption) {
+  const PageFrame identityPage = loader_.InfoPage;
+  bool same = true;
+  for (uint32_t address = 0; same && address < kMemorySize; ++address) {
+    if (plan_[address] < 0) continue;
+    const auto start = static_cast<uint16_t>(std::min<uint32_t>(address, kMemorySize - kPageBytes));
+    std::array<uint8_t, kPageBytes> want{};
+    for (int i = 0; i < kPageBytes; ++i)
+      want[i] = plan_[start + i] < 0 ? 0xFF : static_cast<uint8_t>(plan_[start + i]);
+    // A reply lost or garbled on the line is asked for again, as the firmware read does.
+    ReadOutcome outcome = loader_.ReadPageOutcome(start);
+    for (int retry = 0; outcome == ReadOutcome::Missing && retry < kVerifyRetries; ++retry)
+      outcome = loader_.ReadPageOutcome(start);
+    if (outcome != ReadOutcome::Read) {
+      steps_.TellConnectionFailed();
+      same = false;
+      break;
+    }
+    const auto got = std::span<const uint8_t>(loader_.InfoPage).subspan(kPageData, kPageBytes);
+    if (const auto at = FirstDifference(start, want, got)) {
+      steps_.TellDifference(caption, *at);
+      same = false;
+    }
+    address = start + kPageBytes - 1;
+  }
+  loader_.InfoPage = identityPage;
+  return same;
+}
+
+}  // namespace rilo
