@@ -185,9 +185,6 @@ class Workbench {
   Outcome Run(const char *step, bool busyLook, Steps steps);
 
   bool ReadSettings();
-  bool WriteSettings();
-  bool EraseAndWriteBlocks();
-  bool BlocksTook();
   void ShowVersion(const PageFrame &identityPage);
   bool ShowUnitVersion();
   bool ShowFirmwareVersion();
