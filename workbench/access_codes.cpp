@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "workbench/sha256.h"
+#include "base/sha256.h"
 
 namespace rilo {
 namespace {

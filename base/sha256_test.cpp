@@ -1,4 +1,4 @@
-#include "workbench/sha256.h"
+#include "base/sha256.h"
 
 #include <gtest/gtest.h>
 

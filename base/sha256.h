@@ -1,5 +1,5 @@
-// SHA-256 (FIPS 180-4), enough to check the access codes against their stored
-// salted hashes without holding the codes themselves.
+// SHA-256 (FIPS 180-4): the access codes are checked against their stored salted
+// hashes without holding the codes themselves, and shared data is pinned by its digest.
 #pragma once
 
 #include <string>
