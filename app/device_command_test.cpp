@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "app/form_menu.h"
+#include "core/testing/scripted_operator.h"
 #include "link/testing/wired_unit.h"
 #include "workbench/testing/recording_preferences.h"
 

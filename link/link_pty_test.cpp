@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "core/testing/programs.h"
-#include "core/testing/scripted_operator.h"
 #include "link/loader.h"
 #include "link/posix_serial_port.h"
 #include "link/steady_clock.h"

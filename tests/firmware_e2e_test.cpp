@@ -15,6 +15,7 @@
 #include "core/testing/scripted_operator.h"
 #include "files/file_writers.h"
 #include "link/testing/wired_unit.h"
+#include "tests/testing/settings_bench.h"
 #include "workbench/workbench.h"
 
 namespace rilo {

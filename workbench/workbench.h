@@ -199,8 +199,6 @@ class Workbench {
   bool WriteFile(const std::string &path, const std::string &kind);
 
   bool ReadFirmware(bool transmitter);
-  bool ReadFirmwareRange(uint16_t start);
-  bool WrongReadKind(bool transmitter);
   void PrepareFirmwareSave(bool transmitter);
   bool WriteFirmware(bool transmitter);
 

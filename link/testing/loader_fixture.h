@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "base/loader_patch.h"
-#include "core/testing/scripted_operator.h"
 #include "core/testing/test_ventrix.h"
 #include "core/ventrix_api.h"
 #include "link/link.h"

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "base/virtual_clock.h"
-#include "core/testing/scripted_operator.h"
 #include "link/loader.h"
 #include "link/testing/loader_fixture.h"
 #include "sim/simulated_port.h"
@@ -28,13 +27,6 @@ inline const ProductLine &ToolProductLine() {
 inline sim::UnitConfig Standard(sim::Model model) {
   return sim::StandardUnit(model, ToolProductLine());
 }
-
-inline const ShownMessage kModelError{"型號錯誤", "機器型號錯誤,請確認您的機器型號是否正確!!", Icon::Error,
-                                      false};
-inline const ShownMessage kConnectFailed{"連線失敗",
-                                         "連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;"
-                                         "若通信埠錯誤,需於設定後重新啟動程式!",
-                                         Icon::Error, false};
 
 struct Wired {
   explicit Wired(const sim::UnitConfig &config) : unit(config) { EXPECT_TRUE(link.OpenPort("/dev/sim")); }

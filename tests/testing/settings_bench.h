@@ -15,6 +15,14 @@
 
 namespace rilo::testing {
 
+// What the window shows of a failed handshake.
+inline const ShownMessage kModelError{"型號錯誤", "機器型號錯誤,請確認您的機器型號是否正確!!", Icon::Error,
+                                      false};
+inline const ShownMessage kConnectFailed{"連線失敗",
+                                         "連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;"
+                                         "若通信埠錯誤,需於設定後重新啟動程式!",
+                                         Icon::Error, false};
+
 inline const ShownMessage kReadDone{"讀取", "讀取設定完成!!", Icon::Information, false};
 inline const ShownMessage kReadError{"讀取錯誤", "讀取設定錯誤,請再試一次!!", Icon::Error, false};
 inline const ShownMessage kWriteDone{"寫入", "寫入設定完成!!", Icon::Information, false};
