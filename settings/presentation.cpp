@@ -43,6 +43,36 @@ std::optional<int> DecodeAction(uint8_t a, uint8_t b) {
   return std::nullopt;
 }
 
+// CBTxMode: the timer off is entry 0; a timer value names its entry, else the never-off
+// flag or the power-saving value decide.
+std::optional<int> TxModeEntry(const SettingsImage &image) {
+  if (!Bit(image, kFlagsA, kTimerOnBit)) return 0;
+  const uint32_t value = Get32(image, 26);
+  const std::optional<int> entry = Match(kTxModeValues, value, 1, 9);
+  if (!entry && Bit(image, kFlagsA, kNeverOffBit)) return kTxModeNeverOff;
+  if (!entry && value == kTxModePowerSaving) return 0;
+  return entry;
+}
+
+// CBR5Action: the F1 key's action from its two action bytes.
+std::optional<int> F1ActionEntry(const SettingsImage &image) {
+  const uint8_t f1 = B1(image, 42), f1Second = B1(image, 43);
+  if ((f1 & 0x08) && f1Second == 0x00) return 0;
+  if ((f1 & 0x02) && f1Second == 0x00) return 1;
+  if ((f1 & 0x08) && f1Second == 0x03) return 2;
+  if ((f1 & 0x08) && f1Second == 0x33) return 3;
+  return std::nullopt;
+}
+
+// CBTxBattCont: with the battery counter on, the number of low bits set in the mask.
+int BatteryCountEntry(const SettingsImage &image) {
+  if (!Bit(image, kFlagsB, kBattCounterBit)) return 0;
+  const uint32_t mask = Get32(image, 12);
+  for (int k = 0; k < 32; ++k)
+    if (!((mask >> k) & 1)) return k;
+  return 32;
+}
+
 void RestoreEntries(OptionList &list, int count) {
   for (int i = list.Count(); i < count; ++i)
     list.Insert(i, kPairActionTexts[i]);
@@ -152,18 +182,7 @@ void Editor::ShowValue() {
 
   Present(form.CBOpenMode, bit(kFlagsA, kStartKeyPowersOnBit) | bit(kFlagsA, kPowerOnModeHighBit) << 1);
 
-  std::optional<int> txMode;
-  if (!bit(kFlagsA, kTimerOnBit)) {
-    txMode = 0;
-  } else {
-    const uint32_t value = Get32(L, 26);
-    txMode = Match(kTxModeValues, value, 1, 9);
-    if (!txMode && bit(kFlagsA, kNeverOffBit))
-      txMode = kTxModeNeverOff;
-    else if (!txMode && value == kTxModePowerSaving)
-      txMode = 0;
-  }
-  Present(form.CBTxMode, txMode);
+  Present(form.CBTxMode, TxModeEntry(L));
 
   Present(form.CBCountClose, bit(kFlagsA, kIdleSwitchOffBit) ? 0 : 1);
 
@@ -190,17 +209,7 @@ void Editor::ShowValue() {
   Present(form.CBR0EMS, bit(16, 7));
   Present(form.CBR0InchTime, Match(kInchCodes, B1(L, 62)));
 
-  const uint8_t f1 = B1(L, 42), f1Second = B1(L, 43);
-  std::optional<int> f1Action;
-  if ((f1 & 0x08) && f1Second == 0x00)
-    f1Action = 0;
-  else if ((f1 & 0x02) && f1Second == 0x00)
-    f1Action = 1;
-  else if ((f1 & 0x08) && f1Second == 0x03)
-    f1Action = 2;
-  else if ((f1 & 0x08) && f1Second == 0x33)
-    f1Action = 3;
-  Present(form.CBR5Action, f1Action);
+  Present(form.CBR5Action, F1ActionEntry(L));
   Present(form.CBR5AccTime, Match(kAccCodes, B1(L, kR5AccByte)));
   Present(form.CBR5EMS, bit(42, 7));
 
@@ -209,18 +218,7 @@ void Editor::ShowValue() {
 
   Present(form.CBTxEMSCont, Match(kTxEmsCounts, B1(L, 21)));
 
-  int battery = 0;
-  if (bit(kFlagsB, kBattCounterBit)) {
-    const uint32_t mask = Get32(L, 12);
-    battery = 32;
-    for (int k = 0; k < 32; ++k) {
-      if (!((mask >> k) & 1)) {
-        battery = k;
-        break;
-      }
-    }
-  }
-  Present(form.CBTxBattCont, battery);
+  Present(form.CBTxBattCont, BatteryCountEntry(L));
 
   const std::array<FormList, 11> oneSpeed = {
       &Form::CBUp1DelayTime,    &Form::CBDown1DelayTime,  &Form::CBEast1DelayTime, &Form::CBWest1DelayTime,
