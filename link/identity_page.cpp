@@ -40,17 +40,17 @@ Loader::IdentityUpdate Loader::UpdateIdentityPage(uint16_t segment, const Identi
   return EraseSegment(segment) ? IdentityUpdate::Erased : IdentityUpdate::EraseRefused;
 }
 
-void Loader::OpenBlankLoader(bool startPatch) {
-  // The segment is blank: only the erased-device password opens the loader. Each step
-  // is tried and the flow moves on; what the unit did not take shows in the page
-  // replies and the read-back.
+bool Loader::OpenBlankLoader(bool startPatch) {
+  // The segment is blank: only the erased-device password opens the loader. Every step
+  // is sent whatever the last one answered, as the unit expects the sequence whole.
   EnterLoader();
-  static_cast<void>(SendDefaultPassword());
-  if (!PatchNeeded) return;
-  static_cast<void>(StartRomLoader());
-  static_cast<void>(SendDefaultPassword());
-  static_cast<void>(SendLoaderPatch());
-  if (startPatch) static_cast<void>(StartPatch());
+  bool took = SendDefaultPassword();
+  if (!PatchNeeded) return took;
+  took = StartRomLoader() && took;
+  took = SendDefaultPassword() && took;
+  took = SendLoaderPatch() && took;
+  if (startPatch) took = StartPatch() && took;
+  return took;
 }
 
 bool Loader::RestorePage(const PageFrame &page) {
@@ -63,7 +63,8 @@ bool Loader::RestorePage(const PageFrame &page) {
 }
 
 Written Loader::RestoreTopPages(uint8_t marker) {
-  OpenBlankLoader(false);
+  // What the unit did not take of the way in shows in the page replies and the read-back.
+  static_cast<void>(OpenBlankLoader(false));
   PageFrame identity = InfoPage;
   if (PageAddress(identity) == kInfoPageAddress && marker != 0) {
     identity[kMarkerAt] = marker;
@@ -93,10 +94,11 @@ Written Loader::FinishInterruptedUpdate(uint8_t marker) {
     InfoPage = backup.identity;
     if (Written restored = RestoreTopPages(marker); !restored) return restored;
   }
-  // The vectors go last; until they are back the unit would not start.
-  OpenBlankLoader(true);
+  // The vectors go last; until they are back the unit would not start. They are not
+  // read back, so every step on the way to them must have been taken.
+  const bool opened = OpenBlankLoader(true);
   CurrentPassword = backup.vectors;
-  if (!WriteVectors()) {
+  if (!opened || !WriteVectors()) {
     CurrentPassword = kErasedPassword;
     return {Written::Ending::NotTaken};
   }

@@ -166,8 +166,9 @@ class Loader {
   bool TryPassword(const VectorTable &password);
   void RunEntryPattern(bool rtsInverted);
   // The way into the loader of a unit whose top segment is blank: the erased-device
-  // password, and on loader 1.10 the patch (started when `startPatch`).
-  void OpenBlankLoader(bool startPatch);
+  // password, and on loader 1.10 the patch (started when `startPatch`). True when the
+  // unit took every step.
+  [[nodiscard]] bool OpenBlankLoader(bool startPatch);
   // Sends a saved page frame as it is (after StartPatch with the patch) and syncs;
   // true when the unit accepted the page and answered the sync.
   bool RestorePage(const PageFrame &page);

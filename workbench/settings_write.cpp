@@ -88,8 +88,8 @@ bool SettingsWrite::Run(bool factory, bool askBeforeIdChange, bool keepUnitBlock
     if (!steps_.Restored(steps_.loader.RestoreTopPages(steps_.MarkerOfType()))) return failed();
     // The erase took the vector area too, and with it the unit's reset vector: put
     // back the vectors it opened with (its password), or it would no longer start.
-    // The vectors' own answer is the verdict on the patch start.
-    if (steps_.loader.PatchNeeded) static_cast<void>(steps_.loader.StartPatch());
+    // They are not read back, so the patch they go through must have started.
+    if (steps_.loader.PatchNeeded && !steps_.loader.StartPatch()) return failed();
     if (!steps_.loader.WriteVectors()) return failed();
     steps_.loader.InterruptedUpdate.reset();
     steps_.person.StepProgress();
