@@ -26,12 +26,16 @@ function(rilo_add_test)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   rilo_own_includes(${T_NAME})
+  # No test waits without a bound: a case that hangs fails at its time-out. The longest
+  # cases (four units burned over pseudo-terminals) take under a minute; a whole program
+  # under Wine takes a few.
   if(CMAKE_CROSSCOMPILING)
     add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 900)
     rilo_wine_test(${T_NAME})
   else()
     gtest_discover_tests(${T_NAME}
-      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300
       DISCOVERY_TIMEOUT 60)
   endif()
 endfunction()
