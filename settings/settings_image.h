@@ -4,12 +4,18 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace rilo {
 
 using SettingsImage = std::array<uint8_t, 256>;
 inline constexpr int kBlock1 = 128;
+
+// Block `block` (0 or 1) of an image, as a block read fills it in place.
+inline std::span<uint8_t, 128> BlockOf(SettingsImage &image, int block) {
+  return std::span<uint8_t, 128>(image.data() + block * kBlock1, 128);
+}
 
 // Block 1 byte n of an image.
 inline uint8_t &B1(SettingsImage &image, int n) {

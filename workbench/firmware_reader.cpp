@@ -100,12 +100,9 @@ FirmwareReader::Ending FirmwareReader::Run(bool transmitter, bool factory) {
   image = *firmware_.ReadImage;
   *firmware_.SingleImage = *firmware_.ReadImage;
   steps_.person.StepProgress();
-  if (loader_.ReadSettingsBlock(1, std::span<uint8_t, 128>(unitSettings_.data() + kBlock1, 128)) !=
-      ReadOutcome::Read)
-    return Ending::Failed;
+  if (loader_.ReadSettingsBlock(1, BlockOf(unitSettings_, 1)) != ReadOutcome::Read) return Ending::Failed;
   steps_.person.StepProgress();
-  if (loader_.ReadSettingsBlock(0, std::span<uint8_t, 128>(unitSettings_.data(), 128)) != ReadOutcome::Read)
-    return Ending::Failed;
+  if (loader_.ReadSettingsBlock(0, BlockOf(unitSettings_, 0)) != ReadOutcome::Read) return Ending::Failed;
   return Ending::Read;
 }
 

@@ -15,10 +15,6 @@ constexpr const char *kReadError = "讀取設定錯誤,請再試一次!!";
 constexpr const char *kWriteCaption = "寫入";
 constexpr const char *kWriteDone = "寫入設定完成!!";
 
-std::span<uint8_t, 128> BlockOf(SettingsImage &image, int block) {
-  return std::span<uint8_t, 128>(image.data() + block * kBlock1, 128);
-}
-
 }  // namespace
 
 Outcome Workbench::NLoadSetClick() {

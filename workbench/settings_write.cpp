@@ -32,10 +32,6 @@ std::string_view TypeOfMarker(uint8_t marker) {
   return {};
 }
 
-std::span<uint8_t, 128> BlockOf(SettingsImage &image, int block) {
-  return std::span<uint8_t, 128>(image.data() + block * kBlock1, 128);
-}
-
 }  // namespace
 
 // The steps of a settings write up to its last exchange. False when the command ends
