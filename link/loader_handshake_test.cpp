@@ -304,10 +304,10 @@ TEST_F(LoaderHandshake, WriteSettingsBlockSendsTheBytesAsGiven) {
   for (size_t i = 0; i < block.size(); ++i)
     block[i] = static_cast<uint8_t>(i * 3);
   ASSERT_TRUE(loader.WriteSettingsBlock(1, block));
-  Bytes expected = {0x80, 0x12, 0x8A, 0x8A, 0x80, 0x10, 0x80, 0x00};
-  expected.insert(expected.end(), block.begin(), block.end());
+  const Bytes expected = testing::Sealed(
+      testing::Concat({{0x80, 0x12, 0x8A, 0x8A, 0x80, 0x10, 0x80, 0x00}, Bytes(block.begin(), block.end())}));
   const auto frames = port.Frames();
-  EXPECT_TRUE(std::find(frames.begin(), frames.end(), testing::Sealed(expected)) != frames.end());
+  EXPECT_TRUE(std::find(frames.begin(), frames.end(), expected) != frames.end());
 }
 
 }  // namespace
