@@ -132,10 +132,10 @@ TEST_F(FirmwareOverPseudoTerminal, FourUnitsBurnedAtOnce) {
       << r.err;
   const std::string log = ReadWholeFile(Path("run.csv"));
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 5) << log;
-  const std::pair<const char *, const char *> ids[] = {{"COM3", ",Rx,2.02,12000777,"},
-                                                       {"COM4", ",Rx,2.02,12000778,"},
-                                                       {"COM5", ",Rx,2.02,12000779,"},
-                                                       {"COM6", ",Tx,1.61,12000780,"}};
+  const std::pair<const char *, const char *> ids[] = {{"COM3", ",write-firmware,Rx,12,2.02,12000777,"},
+                                                       {"COM4", ",write-firmware,Rx,12,2.02,12000778,"},
+                                                       {"COM5", ",write-firmware,Rx,12,2.02,12000779,"},
+                                                       {"COM6", ",write-firmware,Tx,12,1.61,12000780,"}};
   for (size_t i = 0; i < std::size(ids); ++i)
     EXPECT_NE(log.find("," + std::string(ids[i].first) + "," + units[i]->device() + ids[i].second),
               std::string::npos)

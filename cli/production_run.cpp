@@ -23,6 +23,7 @@ struct PortRun {
   PortRun(bool yes, bool progressLines, RunSignal &changed) : person(yes, progressLines, changed) {}
   BenchOperator person;
   UnitRecord record;
+  std::string failure;  // where and why, as the summary names it
 };
 
 std::string Trimmed(const std::string &text) {
@@ -38,6 +39,12 @@ std::string VersionText(uint16_t version) {
   return text;
 }
 
+std::string AddressText(uint16_t address) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%04X", address);
+  return text;
+}
+
 // An identity field's text, empty when it holds no more than its empty value: the
 // model code alone, or the date's bare mask.
 std::string Filled(const std::string &text) {
@@ -48,6 +55,7 @@ std::string Filled(const std::string &text) {
 // The unit as the session left it: what was identified and the identity fields.
 void Describe(UnitSession &s, UnitRecord &record) {
   record.kind = s.bench.loader().UnitRole();
+  record.model = s.bench.editor().MachineType;
   record.loaderVersion = VersionText(s.bench.loader().LoaderVersion);
   const auto &form = s.bench.editor().form;
   record.id = Filled(form.EEqupmentID.text);
@@ -76,7 +84,13 @@ bool RunUnit(size_t port, const UnitJob &job, MemoryPreferences preferences, Uni
     if (s.bench.link().PortOpen()) {
       const Outcome outcome = job(port, s);
       succeeded = outcome.done;
-      if (!succeeded && outcome.Reason()) run.record.failure = Placed(outcome);
+      if (!succeeded && outcome.Reason()) {
+        run.failure = Placed(outcome);
+        run.record.failedStep = outcome.step;
+        run.record.failedPage = outcome.page;
+        if (outcome.differsAt) run.record.failedAddress = AddressText(*outcome.differsAt);
+        run.record.firstMessage = outcome.Reason()->text;
+      }
     }
   } catch (const std::exception &e) {
     run.person.Fail(e.what());
@@ -96,7 +110,7 @@ void Work(size_t port, const UnitJob &job, MemoryPreferences preferences, UnitLi
     run.person.Fail(e.what());
   }
   run.record.succeeded = succeeded;
-  if (!succeeded && run.record.failure.empty()) run.record.failure = run.person.FailureReason();
+  if (!succeeded && run.failure.empty()) run.failure = run.record.firstMessage = run.person.FailureReason();
   run.record.seconds = static_cast<uint32_t>(line.clock.Tick() - start) / 1000.0;
   run.record.time = UtcNow();
   run.person.Finish(succeeded);
@@ -111,7 +125,7 @@ void Summary(const RunPlan &plan, const std::vector<std::unique_ptr<PortRun>> &r
       ++succeeded;
       continue;
     }
-    failures += r.port + " 失敗: " + r.failure + "\n";
+    failures += r.port + " 失敗: " + run->failure + "\n";
     if (plan.assignsIds) unused += (unused.empty() ? "" : ", ") + r.id + " (" + r.port + ")";
   }
   std::cerr << "結果: " << runs.size() << " 台中 " << succeeded << " 台成功, " << runs.size() - succeeded

@@ -80,7 +80,7 @@ std::vector<std::string> Fields(const std::string &line) {
   return fields;
 }
 
-// The record's lines by port (column 2), each split into its fields.
+// The record's lines by port (the third column), each split into its fields.
 std::map<std::string, std::vector<std::string>> RecordByPort(const std::string &text) {
   std::map<std::string, std::vector<std::string>> lines;
   std::istringstream in(text);
@@ -88,24 +88,33 @@ std::map<std::string, std::vector<std::string>> RecordByPort(const std::string &
   std::getline(in, line);  // the column names
   while (std::getline(in, line)) {
     const auto fields = Fields(line);
-    lines[fields.at(1)] = fields;
+    lines[fields.at(2)] = fields;
   }
   return lines;
 }
 
 enum Column {
   kTime,
+  kBench,
   kPort,
   kDevice,
+  kCommand,
   kKind,
+  kModel,
   kLoader,
   kId,
   kSerial,
   kDate,
-  kCommand,
+  kFirmwareFile,
+  kFirmwareSha256,
+  kSettingsSha256,
   kResult,
-  kFailure,
-  kSeconds
+  kFailedStep,
+  kFailedPage,
+  kFailedAddress,
+  kMessage,
+  kSeconds,
+  kColumns
 };
 
 class ProductionRunTest : public ::testing::Test {
@@ -180,7 +189,7 @@ TEST_F(ProductionRunTest, FourUnitsReadAtOnceWhileOneLosesItsCable) {
   for (const Expected &e : expected) {
     SCOPED_TRACE(e.port);
     const auto &line = record.at(e.port);
-    ASSERT_EQ(line.size(), 12u);
+    ASSERT_EQ(line.size(), size_t{kColumns});
     EXPECT_EQ(line[kDevice], e.device);
     EXPECT_EQ(line[kKind], e.kind);
     EXPECT_EQ(line[kLoader], e.loader);
@@ -189,8 +198,10 @@ TEST_F(ProductionRunTest, FourUnitsReadAtOnceWhileOneLosesItsCable) {
     }
     EXPECT_EQ(line[kCommand], "read");
     EXPECT_EQ(line[kResult], e.result);
-    EXPECT_EQ(line[kFailure],
-              std::string(e.result) == "成功" ? "" : "讀取設定 1/4: 讀取設定錯誤,請再試一次!!");
+    const bool failed = std::string(e.result) == "失敗";
+    EXPECT_EQ(line[kFailedStep], failed ? "讀取設定" : "");
+    EXPECT_EQ(line[kFailedPage], failed ? "1" : "");
+    EXPECT_EQ(line[kMessage], failed ? "讀取設定錯誤,請再試一次!!" : "");
     EXPECT_GT(std::stod(line[kSeconds]), 0.5);  // the unit's own time, not the run's
     EXPECT_EQ(line[kTime].size(), 20u);         // 2026-12-10T03:04:27Z
   }

@@ -11,7 +11,8 @@ namespace rilo {
 namespace {
 
 constexpr const char *kColumns =
-    "時間 (UTC),通信埠,裝置,機種,載入程式版本,ID-CODE,機器序號,出廠日期,指令,結果,失敗步驟或位址,秒數\n";
+    "時間 (UTC),工作站,通信埠,裝置,指令,機種,機型,載入程式版本,ID-CODE,機器序號,出廠日期,韌體檔,韌體 SHA-256,"
+    "設定 SHA-256,結果,失敗步驟,失敗頁,失敗位址,訊息,秒數\n";
 
 // A field with a comma, a quote or a line break goes in quotes, its quotes doubled.
 std::string Field(const std::string &text) {
@@ -27,10 +28,26 @@ std::string Field(const std::string &text) {
 std::string Line(const UnitRecord &u) {
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.1f", u.seconds);
-  const std::vector<std::string> fields = {
-      u.time,    u.port,   u.device, u.kind,    u.loaderVersion,
-      u.id,      u.serial, u.date,   u.command, u.succeeded ? "成功" : "失敗",
-      u.failure, seconds};
+  const std::vector<std::string> fields = {u.time,
+                                           u.bench,
+                                           u.port,
+                                           u.device,
+                                           u.command,
+                                           u.kind,
+                                           u.model,
+                                           u.loaderVersion,
+                                           u.id,
+                                           u.serial,
+                                           u.date,
+                                           u.firmwareFile,
+                                           u.firmwareSha256,
+                                           u.settingsSha256,
+                                           u.succeeded ? "成功" : "失敗",
+                                           u.failedStep,
+                                           u.failedPage > 0 ? std::to_string(u.failedPage) : "",
+                                           u.failedAddress,
+                                           u.firstMessage,
+                                           seconds};
   std::string line;
   for (const auto &f : fields)
     line += (line.empty() ? "" : ",") + Field(f);
@@ -68,19 +85,6 @@ bool RunLog::Append(const UnitRecord &unit, std::string *error) {
     return false;
   }
   return true;
-}
-
-std::string UtcNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-#if defined(_WIN32)
-  gmtime_s(&utc, &now);
-#else
-  gmtime_r(&now, &utc);
-#endif
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-  return text;
 }
 
 }  // namespace rilo

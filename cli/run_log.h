@@ -6,20 +6,10 @@
 #include <memory>
 #include <string>
 
-namespace rilo {
+#include "ledger/unit_record.h"
+#include "ledger/utc_time.h"
 
-struct UnitRecord {
-  std::string time;  // when the unit ended, UTC: 2026-12-10T03:04:27Z
-  std::string port;  // as named on the command line
-  std::string device;
-  std::string kind;           // "Tx", "Rx" or empty, as identified
-  std::string loaderVersion;  // "1.61", or empty
-  std::string id, serial, date;
-  std::string command;
-  bool succeeded = false;
-  std::string failure;  // the first failing step or address
-  double seconds = 0;
-};
+namespace rilo {
 
 class RunLog {
  public:
@@ -36,8 +26,5 @@ class RunLog {
   std::unique_ptr<std::FILE, Closer> file_;
   std::string path_;
 };
-
-// The time now, UTC, as the record writes it.
-std::string UtcNow();
 
 }  // namespace rilo

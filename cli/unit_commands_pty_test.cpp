@@ -81,8 +81,9 @@ TEST_F(UnitCommandsOverPseudoTerminal, ReadTwoUnitsAtOnce) {
   EXPECT_EQ(B1(Parse(ReadWholeFile(Path("unit.rilo"))), 1), 0x33);  // the link's name
   const std::string log = ReadWholeFile(Path("run.csv"));
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3) << log;
-  EXPECT_NE(log.find(",COM1," + unit_.device() + ",Rx,"), std::string::npos) << log;
-  EXPECT_NE(log.find("," + second.device() + "," + second.device() + ",Tx,1.61,"), std::string::npos) << log;
+  EXPECT_NE(log.find(",COM1," + unit_.device() + ",read,Rx,"), std::string::npos) << log;
+  EXPECT_NE(log.find("," + second.device() + "," + second.device() + ",read,Tx,12,1.61,"), std::string::npos)
+      << log;
 }
 
 }  // namespace
