@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build clang libclang-rt-14-dev clang-format
   libgtest-dev
+  libsqlite3-dev libpq-dev postgresql tcl
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   xvfb xauth fonts-noto-cjk
   dpkg-dev file desktop-file-utils groff-base
