@@ -2,6 +2,7 @@
 // up to date with a save-erase-restore of the segment, which is the smallest erase.
 #include <algorithm>
 #include <array>
+#include <span>
 
 #include "link/loader.h"
 #include "link/read_back.h"
@@ -11,10 +12,12 @@ namespace {
 
 constexpr std::array<uint16_t, 3> kTopPageAddresses = {0xFE00, 0xFE80, 0xFF00};
 constexpr uint32_t kPageWriteWaitMs = 100;
+constexpr uint16_t kVectorsPage = 0xFF80;  // the page whose last 32 bytes are the vectors
+constexpr size_t kVectorsOffset = 96;
 
 }  // namespace
 
-Loader::IdentityUpdate Loader::UpdateIdentityPage(uint16_t segment, const IdentityFields &fields) {
+Loader::IdentityUpdate Loader::PrepareIdentityPage(const IdentityFields &fields) {
   IdentityUnchanged = 0;
   for (size_t i = 0; i < kTopPageAddresses.size(); ++i) {
     if (ReadPageOutcome(kTopPageAddresses[i]) != ReadOutcome::Read) return IdentityUpdate::NotRead;
@@ -30,14 +33,14 @@ Loader::IdentityUpdate Loader::UpdateIdentityPage(uint16_t segment, const Identi
   std::copy(fields.serial.begin(), fields.serial.end(), InfoPage.begin() + kSerialAt);
   std::copy(fields.date.begin(), fields.date.end(), InfoPage.begin() + kDateAt);
   Seal(InfoPage.data(), InfoPage.size());
+  return IdentityUpdate::Prepared;
+}
 
-  // From the moment the erase goes out, the unit may be left without these pages.
-  if (CurrentPassword != kErasedPassword)
-    InterruptedUpdate = TopSegmentBackup{SavedTopPages, InfoPage, CurrentPassword};
+bool Loader::EraseTopSegment(uint16_t segment) {
   EnterLoader();
   // A refused password shows as a refused erase.
   static_cast<void>(SendPassword());
-  return EraseSegment(segment) ? IdentityUpdate::Erased : IdentityUpdate::EraseRefused;
+  return EraseSegment(segment);
 }
 
 bool Loader::OpenBlankLoader(bool startPatch) {
@@ -86,24 +89,39 @@ Written Loader::RestoreTopPages(uint8_t marker) {
   return {};
 }
 
-Written Loader::FinishInterruptedUpdate(uint8_t marker) {
-  if (!InterruptedUpdate || CurrentPassword != kErasedPassword) return {};
-  const TopSegmentBackup backup = *InterruptedUpdate;
-  if (InfoPage[kMarkerAt] == 0xFF) {
+Written Loader::PutVectors() {
+  if (!WriteVectors()) return {Written::Ending::NotTaken};
+  // The proof that the unit will start and open again: its own password opens it, and
+  // the vector area reads back as written.
+  const PageFrame identity = InfoPage;
+  const ReadOutcome read = ReadPageOutcome(kVectorsPage);
+  const PageFrame page = InfoPage;
+  InfoPage = identity;
+  if (read != ReadOutcome::Read) return {Written::Ending::NotTaken};
+  const auto vectors = std::span(page).subspan(kPageData + kVectorsOffset, CurrentPassword.size());
+  if (const auto at = FirstDifference(kVectorsPage + kVectorsOffset, CurrentPassword, vectors))
+    return {Written::Ending::Differs, *at};
+  // The unit opens with these vectors from now on, as a handshake would have found.
+  if (CurrentPassword == productLine_.PasswordA)
+    Opened = OpenedWith::PasswordA;
+  else if (CurrentPassword == productLine_.PasswordB)
+    Opened = OpenedWith::PasswordB;
+  else if (CurrentPassword == productLine_.PasswordC)
+    Opened = OpenedWith::PasswordC;
+  return {};
+}
+
+Written Loader::PutBackTopSegment(const TopSegmentBackup &backup, bool pagesToo) {
+  if (pagesToo) {
     SavedTopPages = backup.pages;
     InfoPage = backup.identity;
-    if (Written restored = RestoreTopPages(marker); !restored) return restored;
+    if (Written restored = RestoreTopPages(0); !restored) return restored;
   }
-  // The vectors go last; until they are back the unit would not start. They are not
-  // read back, so every step on the way to them must have been taken.
+  // The vectors go last: until they are back the unit would not start.
   const bool opened = OpenBlankLoader(true);
   CurrentPassword = backup.vectors;
-  if (!opened || !WriteVectors()) {
-    CurrentPassword = kErasedPassword;
-    return {Written::Ending::NotTaken};
-  }
-  InterruptedUpdate.reset();
-  return {};
+  if (!opened) return {Written::Ending::NotTaken};
+  return PutVectors();
 }
 
 }  // namespace rilo

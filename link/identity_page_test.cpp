@@ -36,8 +36,7 @@ TEST(IdentityPage, UnchangedIdentitySendsNoErase) {
   Wired w(Standard(sim::Model::kReceiver8k));
   ASSERT_TRUE(w.loader.ConnectDevice());
   const auto before = TopSegment(w.unit);
-  EXPECT_EQ(w.loader.UpdateIdentityPage(kTop, Fields("00012345", 24, 5, 17)),
-            Loader::IdentityUpdate::Unchanged);
+  EXPECT_EQ(w.loader.PrepareIdentityPage(Fields("00012345", 24, 5, 17)), Loader::IdentityUpdate::Unchanged);
   EXPECT_EQ(w.loader.IdentityUnchanged, 1);
   EXPECT_FALSE(SentTopErase(w.unit));
   EXPECT_EQ(TopSegment(w.unit), before);
@@ -60,7 +59,8 @@ TEST_P(IdentityChange, ErasesRewritesAndRestoresTheTopSegment) {
   const auto before = TopSegment(w.unit);
 
   // Same serial number, a new date.
-  ASSERT_EQ(w.loader.UpdateIdentityPage(kTop, Fields("00012345", 26, 1, 5)), Loader::IdentityUpdate::Erased);
+  ASSERT_EQ(w.loader.PrepareIdentityPage(Fields("00012345", 26, 1, 5)), Loader::IdentityUpdate::Prepared);
+  ASSERT_TRUE(w.loader.EraseTopSegment(kTop));
   EXPECT_EQ(w.loader.IdentityUnchanged, 0);
   EXPECT_TRUE(SentTopErase(w.unit));
   ASSERT_TRUE(w.loader.RestoreTopPages(c.marker));
@@ -86,14 +86,15 @@ TEST(IdentityPage, AFailedPageReadStopsBeforeTheErase) {
   Wired w(Standard(sim::Model::kReceiver8k));
   ASSERT_TRUE(w.loader.ConnectDevice());
   w.unit.AddFault({.kind = sim::FaultKind::kNoAnswer, .request = 0x14, .skip = 1, .times = 1});
-  EXPECT_EQ(w.loader.UpdateIdentityPage(kTop, Fields("00012345", 26, 1, 5)), Loader::IdentityUpdate::NotRead);
+  EXPECT_EQ(w.loader.PrepareIdentityPage(Fields("00012345", 26, 1, 5)), Loader::IdentityUpdate::NotRead);
   EXPECT_FALSE(SentTopErase(w.unit));
 }
 
 TEST(IdentityPage, ARestoreCutOffIsNotTaken) {
   Wired w(Standard(sim::Model::kReceiver8k));
   ASSERT_TRUE(w.loader.ConnectDevice());
-  ASSERT_EQ(w.loader.UpdateIdentityPage(kTop, Fields("00012345", 26, 1, 5)), Loader::IdentityUpdate::Erased);
+  ASSERT_EQ(w.loader.PrepareIdentityPage(Fields("00012345", 26, 1, 5)), Loader::IdentityUpdate::Prepared);
+  ASSERT_TRUE(w.loader.EraseTopSegment(kTop));
   w.unit.PullCableAfter(3);
   EXPECT_EQ(w.loader.RestoreTopPages(0xAA).ending, Written::Ending::NotTaken);
 }
@@ -101,7 +102,8 @@ TEST(IdentityPage, ARestoreCutOffIsNotTaken) {
 TEST(IdentityPage, ARestoredPageThatReadsBackDifferentIsNamedByItsAddress) {
   Wired w(Standard(sim::Model::kReceiver8k));
   ASSERT_TRUE(w.loader.ConnectDevice());
-  ASSERT_EQ(w.loader.UpdateIdentityPage(kTop, Fields("00012345", 26, 1, 5)), Loader::IdentityUpdate::Erased);
+  ASSERT_EQ(w.loader.PrepareIdentityPage(Fields("00012345", 26, 1, 5)), Loader::IdentityUpdate::Prepared);
+  ASSERT_TRUE(w.loader.EraseTopSegment(kTop));
   // A worn cell: bit 0 of 0xFE05 holds the level its saved byte does not have.
   const bool level = (w.loader.SavedTopPages[0][8 + 5] & 1) == 0;
   w.unit.memory().StickBit(0xFE05, 0, level);

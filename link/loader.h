@@ -63,6 +63,7 @@ class Loader {
   uint8_t DeviceConnected = 0;  // a handshake has succeeded; never reset
   std::string DeviceRole;       // "Tx", "Rx" or empty, from the last identification
   uint16_t LoaderVersion = 0;   // 0x0161 for 1.61, from the last identification; 0 unknown
+  std::array<uint8_t, 2> ChipId{};  // the chip identity the last identification reported
   OpenedWith Opened = OpenedWith::None;
   VectorTable CurrentPassword{};
   PageFrame InfoPage;  // identity page 0xFF60 as a ready-to-send write frame
@@ -126,32 +127,32 @@ class Loader {
   std::array<PageFrame, 3> SavedTopPages{};
   uint8_t IdentityUnchanged = 0;  // the last update found serial number and date in place
 
-  // How an identity update ended: the pages could not be read (nothing erased), the
-  // fields were in place (nothing erased), the segment is erased, or its erase was refused.
-  enum class [[nodiscard]] IdentityUpdate{NotRead, Unchanged, Erased, EraseRefused};
-  // Puts `fields` into the identity page, erasing the segment at `segment` only when they
-  // differ; the other top pages are saved first.
-  IdentityUpdate UpdateIdentityPage(uint16_t segment, const IdentityFields &fields);
+  // How the identity page's preparation ended: the pages could not be read, the fields
+  // were in place already, or the pages are saved and InfoPage holds the new page.
+  enum class [[nodiscard]] IdentityUpdate{NotRead, Unchanged, Prepared};
+  // Reads the top pages into SavedTopPages and the identity page into InfoPage, and puts
+  // `fields` into InfoPage when they differ. Nothing is erased.
+  IdentityUpdate PrepareIdentityPage(const IdentityFields &fields);
+  // Erases the flash segment at `segment` (the top one, 0xFE00) with the unit's password.
+  // The unit is left without its top pages and its vectors until they are put back.
+  [[nodiscard]] bool EraseTopSegment(uint16_t segment);
   // Writes the saved pages and the identity page back after that erase, the identity
   // page with `marker` (0xAA Q12, 0xAC Q10; 0 keeps its own), and reads them back. Ends
   // at the first page not taken or read back different.
   Written RestoreTopPages(uint8_t marker);
+  // Writes CurrentPassword into the vector area through a loader opened for it, then
+  // proves it: the unit must open with that password and read it back.
+  Written PutVectors();
 
-  // What an identity update whose top-segment erase went out must put back, held until
-  // the command that sent the erase ends well: a unit cut off in between (cable pulled,
-  // a page refused) is left without its top pages and its vectors, and no later
-  // settings write could pass its model check. Held only for a unit that was opened
-  // with its own password; a blank one (a firmware burn) is burned again instead.
+  // What an erase of the top segment takes from a unit, as a command keeps it to put back.
   struct TopSegmentBackup {
     std::array<PageFrame, 3> pages;
     PageFrame identity;
     VectorTable vectors;
   };
-  std::optional<TopSegmentBackup> InterruptedUpdate;
-  // After a handshake: when a backup is held and the unit opened only with the erased-
-  // device password, writes back its top pages (if its identity page is blank) and its
-  // vectors. Done when there was nothing to finish or it is finished.
-  Written FinishInterruptedUpdate(uint8_t marker);
+  // Puts back what the backup holds into a unit opened with the erased-device password:
+  // the pages (when `pagesToo`), read back, then the vectors, proved as PutVectors does.
+  Written PutBackTopSegment(const TopSegmentBackup &backup, bool pagesToo);
 
  private:
   bool Accepted() const { return link_.ReplyBuffer[0] == kAccepted; }

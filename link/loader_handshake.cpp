@@ -133,11 +133,13 @@ std::string Loader::UnitRole() const {
 void Loader::IdentifyDevice() {
   DeviceRole.clear();
   LoaderVersion = 0;
+  ChipId = {};
   // The password is tried and the flow moves on: a refusal shows as an unanswered query.
   EnterLoader();
   static_cast<void>(SendPassword());
   IdentityReply reply = Identify(kVersionQueryFrame);
   DeviceRole = RoleOf(reply[4], reply[5]);
+  ChipId = {reply[4], reply[5]};
   LoaderVersion = static_cast<uint16_t>(reply[14] << 8 | reply[15]);
   if (reply[14] == 0x01 && reply[15] == 0x61) {
     PatchNeeded = 0;
@@ -155,6 +157,7 @@ void Loader::IdentifyDevice() {
   static_cast<void>(SendPassword());
   reply = Identify(kChipReadFrame);
   DeviceRole = RoleOf(reply[4], reply[5]);
+  ChipId = {reply[4], reply[5]};
   LoaderVersion = static_cast<uint16_t>(reply[14] << 8 | reply[15]);
   if (reply[14] == 0x00 && reply[15] == 0x00) return;
   if (reply[15] == 0x10) {

@@ -16,6 +16,9 @@ inline constexpr int kBlock1 = 128;
 inline std::span<uint8_t, 128> BlockOf(SettingsImage &image, int block) {
   return std::span<uint8_t, 128>(image.data() + block * kBlock1, 128);
 }
+inline std::span<const uint8_t, 128> BlockOf(const SettingsImage &image, int block) {
+  return std::span<const uint8_t, 128>(image.data() + block * kBlock1, 128);
+}
 
 // Block 1 byte n of an image.
 inline uint8_t &B1(SettingsImage &image, int n) {

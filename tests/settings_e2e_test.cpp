@@ -289,11 +289,21 @@ TEST(SettingsFaults, CablePulledDuringTheWriteThenWrittenAgain) {
   EXPECT_EQ(Flash(b.unit, 0x1000, 256), std::vector<uint8_t>(256, 0xFF));  // erased, not written
   EXPECT_FALSE(b.person.busy);
 
-  b.unit.PullCableAfter(-1);         // plugged in again
-  b.person.answers.push_back(true);  // the erased unit holds no ID code now
-  b.bench.NWriteSetClick();
-  EXPECT_EQ(b.Shown(), (std::vector<ShownMessage>{kOverwrite, kWriteDone}));
+  // Plugged in again: the journal's blocks are put back, after a question that names
+  // the entry, and the write goes on with no false question about an ID code the
+  // erase took.
+  b.unit.PullCableAfter(-1);
+  b.person.answers.push_back(true);
+  EXPECT_TRUE(b.bench.NWriteSetClick().done);
+  const auto shown = b.Shown();
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_EQ(shown[0].caption, "未完成的工作");
+  EXPECT_TRUE(shown[0].question);
+  EXPECT_NE(shown[0].text.find("設定區塊是空的"), std::string::npos) << shown[0].text;
+  EXPECT_EQ(shown[1].caption, "未完成的工作");
+  EXPECT_EQ(shown[2], kWriteDone);
   EXPECT_EQ(Flash(b.unit, 0x1080 + 32, 2), (std::vector<uint8_t>{0x81, 0x00}));
+  EXPECT_TRUE(b.bench.ledger()->OpenEntries().empty());
 }
 
 struct ReplyFault {

@@ -6,9 +6,14 @@
 #include <optional>
 #include <string>
 
+#include "link/port_names.h"
 #include "workbench/workbench.h"
 
 namespace rilo {
+
+inline constexpr const char *kLedgerCaption = "生產紀錄";
+inline constexpr const char *kLedgerUnusable = "無法使用生產紀錄,機器未被更動: ";
+inline constexpr const char *kLedgerNotRecorded = "無法寫入生產紀錄: ";
 
 class Workbench::CommandScope {
  public:
@@ -65,6 +70,33 @@ Outcome Workbench::Run(const char *step, bool busyLook, Steps steps) {
     done = false;
   }
   return op_.End(done);
+}
+
+template <class Steps>
+Outcome Workbench::RunOnUnit(const char *step, const char *command, Steps steps) {
+  if (commandRunning_) return Run(step, false, steps);  // refused, as every other
+  if (!ledgerProblem_.empty()) {
+    return Run(step, false, [this] {
+      op_.Message(kLedgerCaption, kLedgerUnusable + ledgerProblem_, Icon::Error);
+      return false;
+    });
+  }
+  journal_.Use(ledger_.get(), {ledgerBench_, portName_, DevicePath(portName_, store_)});
+  const uint32_t start = clock_.Tick();
+  Outcome outcome = Run(step, true, steps);
+  lastRecord_ = RecordOf(outcome, command, start);
+  if (!ledger_) return outcome;
+  try {
+    ledger_->Record(lastRecord_);
+  } catch (const std::exception &e) {
+    // Told, and the command counts as failed: a unit the ledger does not know of is
+    // one the factory cannot account for.
+    const std::string text = kLedgerNotRecorded + std::string(e.what());
+    op_.Message(kLedgerCaption, text, Icon::Error);
+    outcome.messages.push_back({kLedgerCaption, text, Icon::Error});
+    outcome.done = false;
+  }
+  return outcome;
 }
 
 }  // namespace rilo

@@ -146,6 +146,7 @@ bool FirmwareBurn::Run(bool transmitter, bool factory, bool verify) {
     case Erasure::Erased:
       break;
     case Erasure::WrongDevice:
+    case Erasure::Refused:
       return false;
     case Erasure::Failed:
       return failed();
@@ -154,9 +155,10 @@ bool FirmwareBurn::Run(bool transmitter, bool factory, bool verify) {
   if (!BurnPages()) return failed();
   if (!BurnUnitData(transmitter, identity)) return failed();
   if (verify && !VerifyBurnedFlash(texts.doneCaption)) return failed();
-  // The unit is written whole: top pages held from an update cut short belong to what
-  // it was before, and must not be put into a blank unit by a later settings write.
-  loader_.InterruptedUpdate.reset();
+  if (!steps_.journal.Close()) {
+    steps_.TellJournalRefused();
+    return false;
+  }
   steps_.person.Message(texts.doneCaption, texts.done, Icon::Information);
   return true;
 }
@@ -169,6 +171,8 @@ FirmwareBurn::Erasure FirmwareBurn::EraseForBurn(bool transmitter, bool factory)
   // wrong button does not wipe it. Only a unit that opens with none is erased first.
   if (loader_.PortReady() && ProbeRole() && WrongDevice(transmitter)) return Erasure::WrongDevice;
   loader_.CurrentPassword = kErasedPassword;
+  // The unit is about to hold nothing: the ledger knows what was going into it first.
+  if (!OpenJournal(transmitter)) return Erasure::Refused;
   // A refused (or unanswered) erase leaves the old program in place: nothing burned
   // over it could be trusted, read back or not.
   if (!loader_.MassErase()) return Erasure::Failed;
@@ -176,6 +180,24 @@ FirmwareBurn::Erasure FirmwareBurn::EraseForBurn(bool transmitter, bool factory)
   loader_.IdentifyDevice();
   if (WrongDevice(transmitter)) return Erasure::WrongDevice;
   return Erasure::Erased;
+}
+
+// The burn's journal entry: the firmware's used pages, and what the settings blocks
+// will hold. False, after saying why, when the ledger refused it.
+bool FirmwareBurn::OpenJournal(bool transmitter) {
+  const std::optional<SettingsImage> blocks = steps_.WrittenBlocks();
+  if (!blocks) return false;
+  Bytes pages;
+  for (const PageFrame &page : *firmware_.BurnImage)
+    if (IsUsed(page)) pages.insert(pages.end(), page.begin(), page.end());
+  const auto &form = steps_.editor.form;
+  if (!steps_.journal.Open(transmitter ? "write-firmware --tx" : "write-firmware --rx", loader_,
+                           std::string(TrimBlanks(form.EEqupmentID.text)),
+                           std::string(TrimBlanks(form.EEqupmentSN.text)), *blocks, pages)) {
+    steps_.TellJournalRefused();
+    return false;
+  }
+  return true;
 }
 
 // Every used page of BurnImage, then the signature page, each looked at by the unit.
@@ -228,15 +250,15 @@ bool FirmwareBurn::BurnPages() {
 // The identity page, both settings blocks, the other top pages and the vectors.
 bool FirmwareBurn::BurnUnitData(bool transmitter, const IdentityFields &identity) {
   loader_.CurrentPassword = kErasedPassword;
-  switch (loader_.UpdateIdentityPage(kTopSegment, identity)) {
-    case Loader::IdentityUpdate::Erased:
+  switch (loader_.PrepareIdentityPage(identity)) {
+    case Loader::IdentityUpdate::Prepared:
+      if (!loader_.EraseTopSegment(kTopSegment)) return false;
       std::fill(plan_.begin() + kTopSegment, plan_.end(), int16_t{0xFF});
       break;
     case Loader::IdentityUpdate::Unchanged:
       steps_.person.SetProgress(kIdentityUnchangedProgress);
       break;
     case Loader::IdentityUpdate::NotRead:
-    case Loader::IdentityUpdate::EraseRefused:
       return false;
   }
   steps_.person.StepProgress();
@@ -262,7 +284,11 @@ bool FirmwareBurn::BurnUnitData(bool transmitter, const IdentityFields &identity
                             : patched || !shortImage ? productLine_.PasswordB
                                                      : productLine_.PasswordA;
   if (patched && !loader_.StartPatch()) return false;
-  if (!loader_.WriteVectors()) return false;
+  // The vectors are proven even when nothing else is read back: without them the unit
+  // would not start.
+  const Written vectors = loader_.PutVectors();
+  if (vectors.ending == Written::Ending::Differs) steps_.TellDifference(kFailedCaption, vectors.differsAt);
+  if (!vectors) return false;
   Plan(plan_, kVectorsAddress, loader_.CurrentPassword.data(), loader_.CurrentPassword.size());
   steps_.person.StepProgress();
   return true;

@@ -27,9 +27,10 @@ class FirmwareBurn {
   bool Run(bool transmitter, bool factory, bool verify);
 
  private:
-  enum class Erasure { Erased, WrongDevice, Failed };
+  enum class Erasure { Erased, WrongDevice, Refused, Failed };
   Erasure EraseForBurn(bool transmitter, bool factory);
   bool WrongDevice(bool transmitter);
+  bool OpenJournal(bool transmitter);
   bool ProbeRole();
   bool BurnPages();
   bool BurnUnitData(bool transmitter, const IdentityFields &identity);

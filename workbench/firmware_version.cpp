@@ -74,7 +74,7 @@ Outcome Workbench::NFirmwareVerClick() {
 }
 
 Outcome Workbench::NOnlineTestClick() {
-  return Run("連線測試", true, [this] { return ShowUnitVersion(); });
+  return RunOnUnit("連線測試", "online-test", [this] { return ShowUnitVersion(); });
 }
 
 }  // namespace rilo

@@ -2,6 +2,8 @@
 // only for a file the parser took, the copies into the window's buffers.
 #include "workbench/open_firmware.h"
 
+#include "base/sha256.h"
+
 #include "workbench/command_scope.h"
 #include "workbench/file_identity.h"
 #include "workbench/file_messages.h"
@@ -64,6 +66,8 @@ bool Workbench::OpenFirmware(FirmwareFile kind, const std::string &path) {
   }
 
   lastFileName_ = path;
+  firmwareFile_ = path.substr(path.find_last_of("/\\") + 1);
+  firmwareSha256_ = Sha256Hex(*text);
   ResetImages();
   if (kind == FirmwareFile::Text) {
     *firmware_.SingleImage = *file->single.image;

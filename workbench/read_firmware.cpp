@@ -13,11 +13,11 @@ constexpr const char *kModelError = "機器型號錯誤,請確認您的機器型
 }  // namespace
 
 Outcome Workbench::NLoadTxPrgClick() {
-  return Run(FirmwareReader::Step(true), true, [this] { return ReadFirmware(true); });
+  return RunOnUnit(FirmwareReader::Step(true), "read-firmware", [this] { return ReadFirmware(true); });
 }
 
 Outcome Workbench::NLoadRxPrgClick() {
-  return Run(FirmwareReader::Step(false), true, [this] { return ReadFirmware(false); });
+  return RunOnUnit(FirmwareReader::Step(false), "read-firmware", [this] { return ReadFirmware(false); });
 }
 
 bool Workbench::ReadFirmware(bool transmitter) {

@@ -3,6 +3,7 @@
 
 #include "workbench/command_scope.h"
 #include "workbench/settings_write.h"
+#include "workbench/unfinished_work.h"
 #include "workbench/unit_messages.h"
 
 namespace rilo {
@@ -18,7 +19,7 @@ constexpr const char *kWriteDone = "寫入設定完成!!";
 }  // namespace
 
 Outcome Workbench::NLoadSetClick() {
-  return Run("讀取設定", true, [this] { return ReadSettings(); });
+  return RunOnUnit("讀取設定", "read", [this] { return ReadSettings(); });
 }
 
 bool Workbench::ReadSettings() {
@@ -28,6 +29,12 @@ bool Workbench::ReadSettings() {
   if (read) {
     loader_.IdentifyDevice();
     op_.StepProgress();
+    // Work a stopped command left is finished (or the unit left alone) before the read.
+    if (!SettleUnfinishedWork(steps_)) {
+      view_.saveDefaultExt = "rilo";
+      view_.saveFilter = "RILO Format [*.rilo]";
+      return false;
+    }
     read = loader_.ReadSettingsBlock(1, BlockOf(deviceSettings_, 1)) == ReadOutcome::Read;
     if (read) op_.StepProgress();
     read = read && loader_.ReadSettingsBlock(0, BlockOf(deviceSettings_, 0)) == ReadOutcome::Read;
@@ -52,7 +59,7 @@ bool Workbench::ReadSettings() {
 }
 
 Outcome Workbench::NWriteSetClick() {
-  return Run("寫入設定", true, [this] {
+  return RunOnUnit("寫入設定", "write", [this] {
     op_.SetProgress(0);
     op_.SetProgressMax(13);
     const bool keepUnitBlock0 =

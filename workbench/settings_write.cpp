@@ -6,6 +6,7 @@
 
 #include "core/conversion.h"
 #include "link/read_back.h"
+#include "workbench/unfinished_work.h"
 
 namespace rilo {
 namespace {
@@ -19,6 +20,9 @@ constexpr const char *kWriteErrorCaption = "寫入錯誤";
 constexpr const char *kNoDate = "請先讀取設定或載入檔案!!";
 constexpr const char *kOverwriteId = "ID-CODE與原先不符,是否要覆蓋原有的ID-CODE?";
 constexpr const char *kEmptyDate = "20  /  /";
+constexpr const char *kNoVectors =
+    "這台機器的重置向量是空的 (程式沒有燒錄完成),機器無法啟動,請重新燒錄韌體!!";
+constexpr const char *kBlankBlock0 = "這台機器的設定區塊 0 是空的,無法保留,機器未被更動!!";
 constexpr int kFailedProgress = 7;
 constexpr int kIdentityUnchangedProgress = 512;
 constexpr uint16_t kTopSegment = 0xFE00;
@@ -45,7 +49,16 @@ bool SettingsWrite::Run(bool factory, bool askBeforeIdChange, bool keepUnitBlock
   if (!steps_.Connect(factory)) return failed();
   steps_.loader.IdentifyDevice();
   steps_.person.StepProgress();
-  if (!steps_.Restored(steps_.loader.FinishInterruptedUpdate(steps_.MarkerOfType()))) return failed();
+  if (!SettleUnfinishedWork(steps_)) {
+    steps_.person.SetProgress(kFailedProgress);
+    return false;
+  }
+  // Settings written into a unit that cannot start would pass for a working unit.
+  if (steps_.loader.Opened == OpenedWith::Erased) {
+    steps_.person.SetProgress(kFailedProgress);
+    steps_.person.Message(kWriteCaption, kNoVectors, Icon::Error);
+    return false;
+  }
 
   // A page lost on the line is no verdict on the unit's model.
   if (steps_.loader.ReadPageOutcome(kInfoPageAddress) != ReadOutcome::Read) {
@@ -73,21 +86,40 @@ bool SettingsWrite::Run(bool factory, bool askBeforeIdChange, bool keepUnitBlock
 
   if (factory) {
     const IdentityFields fields = steps_.IdentityFieldsOf(serialText, steps_.editor.form.EEqupmentDate.text);
-    if (!EraseAndWriteBlocks(keepUnitBlock0)) return failed();
-    const Loader::IdentityUpdate update = steps_.loader.UpdateIdentityPage(kTopSegment, fields);
+    if (!EraseAndWriteBlocks(keepUnitBlock0, idText, serialText)) return failed();
+    Loader &loader = steps_.loader;
+    const Loader::IdentityUpdate update = loader.PrepareIdentityPage(fields);
     if (update == Loader::IdentityUpdate::Unchanged) {
+      if (!steps_.journal.Close()) {
+        steps_.TellJournalRefused();
+        return false;
+      }
       steps_.person.SetProgress(kIdentityUnchangedProgress);
       return true;
     }
-    if (update != Loader::IdentityUpdate::Erased) return failed();
+    if (update != Loader::IdentityUpdate::Prepared) return failed();
+    // From the moment the erase goes out, the unit is without its top pages and its
+    // vectors: what puts them back is kept first.
+    const uint8_t marker = steps_.MarkerOfType();
+    if (!steps_.journal.AddTopSegment({loader.SavedTopPages,
+                                       steps_.MarkedIdentityPage(loader.InfoPage, marker),
+                                       loader.CurrentPassword})) {
+      steps_.TellJournalRefused();
+      return failed();
+    }
+    if (!loader.EraseTopSegment(kTopSegment)) return failed();
     steps_.person.StepProgress();
-    if (!steps_.Restored(steps_.loader.RestoreTopPages(steps_.MarkerOfType()))) return failed();
+    if (!steps_.Restored(loader.RestoreTopPages(marker))) return failed();
     // The erase took the vector area too, and with it the unit's reset vector: put
     // back the vectors it opened with (its password), or it would no longer start.
-    // They are not read back, so the patch they go through must have started.
-    if (steps_.loader.PatchNeeded && !steps_.loader.StartPatch()) return failed();
-    if (!steps_.loader.WriteVectors()) return failed();
-    steps_.loader.InterruptedUpdate.reset();
+    if (loader.PatchNeeded && !loader.StartPatch()) return failed();
+    const Written vectors = loader.PutVectors();
+    if (vectors.ending == Written::Ending::Differs) steps_.TellDifference(kWriteCaption, vectors.differsAt);
+    if (!vectors) return failed();
+    if (!steps_.journal.Close()) {
+      steps_.TellJournalRefused();
+      return false;
+    }
     steps_.person.StepProgress();
     return true;
   }
@@ -106,45 +138,60 @@ bool SettingsWrite::Run(bool factory, bool askBeforeIdChange, bool keepUnitBlock
         !steps_.person.Ask(kWriteCaption, kOverwriteId, Icon::Information))
       return false;
   }
-  if (!EraseAndWriteBlocks(keepUnitBlock0)) return failed();
+  if (!EraseAndWriteBlocks(keepUnitBlock0, idText, serialText)) return failed();
+  if (!steps_.journal.Close()) {
+    steps_.TellJournalRefused();
+    return false;
+  }
   steps_.person.SetProgress(100);
   return true;
 }
 
 // Both settings blocks erased, then written from the working image (block 1 stamped
-// on the way); false when the unit refuses an erase or a block, or its block 0 cannot
-// be kept.
-bool SettingsWrite::EraseAndWriteBlocks(bool keepUnitBlock0) {
+// on the way) and read back; false when the unit refuses an erase or a block, or its
+// block 0 cannot be kept. What the blocks must hold is in the journal before the erase.
+bool SettingsWrite::EraseAndWriteBlocks(bool keepUnitBlock0, const std::string &idText,
+                                        const std::string &serialText) {
+  Loader &loader = steps_.loader;
   // Block 0 belongs to the unit. A settings file does not carry it (and nothing loaded
   // holds zeros there): keep the unit's own rather than wipe it.
   if (keepUnitBlock0) {
-    if (steps_.loader.ReadSettingsBlock(0, BlockOf(unitSettings_, 0)) != ReadOutcome::Read) return false;
+    if (loader.ReadSettingsBlock(0, BlockOf(unitSettings_, 0)) != ReadOutcome::Read) return false;
+    // A blank block 0 is what an erase left behind, not the unit's own: kept, it would be lost.
+    if (std::all_of(unitSettings_.begin(), unitSettings_.begin() + kBlock1,
+                    [](uint8_t b) { return b == 0xFF; })) {
+      steps_.person.Message(kWriteCaption, kBlankBlock0, Icon::Error);
+      return false;
+    }
     std::copy_n(unitSettings_.begin(), kBlock1, steps_.editor.Image.begin());
   }
-  if (!steps_.loader.EraseSettingsBlock(1)) return false;
+  const std::optional<SettingsImage> written = steps_.WrittenBlocks();
+  if (!written) return false;
+  if (!steps_.journal.Open("write", loader, std::string(TrimBlanks(idText)),
+                           std::string(TrimBlanks(serialText)), *written)) {
+    steps_.TellJournalRefused();
+    return false;
+  }
+  if (!loader.EraseSettingsBlock(1)) return false;
   steps_.person.StepProgress();
-  if (!steps_.loader.EraseSettingsBlock(0)) return false;
+  if (!loader.EraseSettingsBlock(0)) return false;
   steps_.person.StepProgress();
-  if (!steps_.WriteBlock(1)) return false;
+  if (!loader.WriteSettingsBlock(1, BlockOf(*written, 1))) return false;
   steps_.person.StepProgress();
-  if (!steps_.WriteBlock(0)) return false;
+  if (!loader.WriteSettingsBlock(0, BlockOf(*written, 0))) return false;
   steps_.person.StepProgress();
-  return BlocksTook();
+  return BlocksTook(*written);
 }
 
-// Both blocks read back and compared with what went out, block 1 with the check-word
-// routine in place of its bytes 104..121.
-bool SettingsWrite::BlocksTook() {
+// Both blocks read back and compared with what went out.
+bool SettingsWrite::BlocksTook(const SettingsImage &written) {
   SettingsImage readBack{};
   for (int block : {1, 0}) {
     if (steps_.loader.ReadBack(block == 0 ? kSettingsBlock0 : kSettingsBlock1, BlockOf(readBack, block)) !=
         ReadOutcome::Read)
       return false;
   }
-  SettingsImage sent = steps_.editor.Image;
-  std::copy(kCheckWordRoutine.begin(), kCheckWordRoutine.end(),
-            sent.begin() + kBlock1 + kCheckWordRoutineOffset);
-  if (const auto at = FirstDifference(kSettingsBlock0, sent, readBack)) {
+  if (const auto at = FirstDifference(kSettingsBlock0, written, readBack)) {
     steps_.TellDifference(kWriteCaption, *at);
     return false;
   }

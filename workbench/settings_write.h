@@ -4,6 +4,8 @@
 // serial number and date brought into the identity page.
 #pragma once
 
+#include <string>
+
 #include "settings/settings_image.h"
 #include "workbench/unit_steps.h"
 
@@ -21,8 +23,8 @@ class SettingsWrite {
   bool Run(bool factory, bool askBeforeIdChange, bool keepUnitBlock0);
 
  private:
-  bool EraseAndWriteBlocks(bool keepUnitBlock0);
-  bool BlocksTook();
+  bool EraseAndWriteBlocks(bool keepUnitBlock0, const std::string &idText, const std::string &serialText);
+  bool BlocksTook(const SettingsImage &written);
 
   UnitSteps &steps_;
   SettingsImage &unitSettings_;

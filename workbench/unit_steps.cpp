@@ -17,6 +17,9 @@ constexpr const char *kRestoreReadBackCaption = "寫入";
 // A block 1 write with no machine type to stamp it with.
 constexpr const char *kNoModelCaption = "寫入錯誤";
 constexpr const char *kNoModelText = "寫入錯誤,請確定要寫入的機型!!";
+// The journal could not be kept: nothing is erased without it.
+constexpr const char *kJournalRefusedCaption = "生產紀錄";
+constexpr const char *kJournalRefusedText = "無法寫入生產紀錄,機器未被更動: ";
 
 }  // namespace
 
@@ -89,15 +92,33 @@ void UnitSteps::StoreIdCode(std::string_view idText) {
 }
 
 bool UnitSteps::WriteBlock(int block) {
-  if (block == 1 && !StampBlock1(editor.Image, editor.MachineType)) {
+  std::optional<SettingsImage> written = WrittenBlocks();
+  if (!written) return false;
+  return loader.WriteSettingsBlock(block, BlockOf(*written, block));
+}
+
+std::optional<SettingsImage> UnitSteps::WrittenBlocks() {
+  if (!StampBlock1(editor.Image, editor.MachineType)) {
     person.Message(kNoModelCaption, kNoModelText, Icon::Error);
-    return false;
+    return std::nullopt;
   }
-  std::array<uint8_t, 128> data;
-  std::copy_n(editor.Image.begin() + block * kBlock1, data.size(), data.begin());
-  if (block == 1)
-    std::copy(kCheckWordRoutine.begin(), kCheckWordRoutine.end(), data.begin() + kCheckWordRoutineOffset);
-  return loader.WriteSettingsBlock(block, data);
+  SettingsImage written = editor.Image;
+  std::copy(kCheckWordRoutine.begin(), kCheckWordRoutine.end(),
+            written.begin() + kBlock1 + kCheckWordRoutineOffset);
+  return written;
+}
+
+PageFrame UnitSteps::MarkedIdentityPage(PageFrame page, uint8_t marker) const {
+  if (marker == 0 || page[kMarkerAt] == marker) return page;
+  page[kMarkerAt] = marker;
+  page[kPageSize - 2] = 0;
+  page[kPageSize - 1] = 0;
+  ventrix_.CheckSum(page.data(), kPageSize);
+  return page;
+}
+
+void UnitSteps::TellJournalRefused() {
+  person.Message(kJournalRefusedCaption, kJournalRefusedText + journal.problem(), Icon::Error);
 }
 
 void UnitSteps::TellConnectionFailed() {

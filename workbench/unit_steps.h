@@ -5,20 +5,27 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "core/ventrix_api.h"
 #include "link/loader.h"
 #include "settings/editor.h"
 #include "workbench/outcome_recorder.h"
+#include "workbench/unit_journal.h"
 
 namespace rilo {
 
 class UnitSteps {
  public:
   UnitSteps(Loader &onLine, OutcomeRecorder &atScreen, Editor &settings, PageFrame &identityPage,
-            const VentrixApi &ventrix)
-      : loader(onLine), person(atScreen), editor(settings), identityPage_(identityPage), ventrix_(ventrix) {}
+            const VentrixApi &ventrix, UnitJournal &kept)
+      : loader(onLine),
+        person(atScreen),
+        editor(settings),
+        journal(kept),
+        identityPage_(identityPage),
+        ventrix_(ventrix) {}
 
   // The handshake as the person sees it: a port that is gone, a unit that answers no
   // password, or (unless `factory`) an identity page lost on the line or of no known
@@ -41,6 +48,14 @@ class UnitSteps {
   // the check-word routine on the wire instead of its bytes 104..121. False, after a
   // message, when MachineType names no model; false when the unit refuses the block.
   bool WriteBlock(int block);
+  // What both blocks hold once written from the working image: block 1 stamped (in the
+  // image itself) and carrying the check-word routine. Nothing, after the message
+  // WriteBlock gives, when MachineType names no model.
+  std::optional<SettingsImage> WrittenBlocks();
+  // The identity page `page` as written with `marker` (0 keeps its own), sealed.
+  PageFrame MarkedIdentityPage(PageFrame page, uint8_t marker) const;
+  // The ledger refused what the command must keep before an erase: said, with its reason.
+  void TellJournalRefused();
 
   // Tells the person a write read back different at `address`, under `caption`.
   void TellDifference(const char *caption, uint16_t address);
@@ -52,6 +67,7 @@ class UnitSteps {
   Loader &loader;
   OutcomeRecorder &person;
   Editor &editor;
+  UnitJournal &journal;
 
  private:
   PageFrame &identityPage_;

@@ -52,13 +52,14 @@ constexpr TxSpecialOption kTxSpecialOptions[] = {
 Workbench::Workbench(Preferences &store, Operator &op, SerialPort &port, Clock &clock,
                      const VentrixApi &ventrix, const ProductLine &productLine, TodayText today)
     : store_(store),
+      clock_(clock),
       op_(op),
       ventrix_(ventrix),
       productLine_(productLine),
       link_(port, clock),
       loader_(link_, ventrix_, productLine_),
       editor_(flags_, op_, ventrix_, identityPage_, std::move(today)),
-      steps_(loader_, op_, editor_, identityPage_, ventrix_) {
+      steps_(loader_, op_, editor_, identityPage_, ventrix_, journal_) {
   ResetImages();
 }
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,7 @@
 #include "core/ventrix_api.h"
 #include "files/customer_record.h"
 #include "firmware/firmware_buffers.h"
+#include "ledger/ledger.h"
 #include "link/link.h"
 #include "link/loader.h"
 #include "link/product_line.h"
@@ -30,6 +32,7 @@
 #include "workbench/open_firmware.h"
 #include "workbench/outcome_recorder.h"
 #include "workbench/shell_view.h"
+#include "workbench/unit_journal.h"
 #include "workbench/unit_steps.h"
 
 namespace rilo {
@@ -99,6 +102,17 @@ class Workbench {
   // The unlock dialog's confirm. Writes the typed code's flags and SpecialFunc, tells
   // the person the outcome, and answers true when the program must now quit.
   bool BPasswordOKClick(std::string_view typed);
+
+  // ---- The ledger ---------------------------------------------------------------------
+  // The ledger every unit command is recorded in and keeps its journal in; `bench` names
+  // this host. Without one (tests of the steps alone) nothing is recorded or journalled.
+  void UseLedger(std::unique_ptr<Ledger> ledger, std::string bench);
+  // The ledger could not be opened: every unit command stops before it touches the
+  // unit, saying `reason`.
+  void LedgerUnusable(std::string reason);
+  Ledger *ledger() const { return ledger_.get(); }
+  // The record of the last unit command, as the ledger took it.
+  const UnitRecord &lastRecord() const { return lastRecord_; }
 
   // ---- Commands -----------------------------------------------------------------------
   // Each runs to its end inside the call, shows its messages to the person as they come
@@ -183,6 +197,11 @@ class Workbench {
   // its runtime error told after the look is put back, its outcome recorded.
   template <class Steps>
   Outcome Run(const char *step, bool busyLook, Steps steps);
+  // Run, for a command that reaches the unit: refused before it starts when the ledger
+  // cannot be used, and recorded in the ledger as `command` when it has run.
+  template <class Steps>
+  Outcome RunOnUnit(const char *step, const char *command, Steps steps);
+  UnitRecord RecordOf(const Outcome &outcome, const char *command, uint32_t startTick) const;
 
   bool ReadSettings();
   void ShowVersion(const PageFrame &identityPage);
@@ -210,6 +229,7 @@ class Workbench {
   void WriteDefaults(const WindowGeometry &geometry);
 
   Preferences &store_;
+  Clock &clock_;
   OutcomeRecorder op_;  // the person, through whom every command's outcome is kept
   const VentrixApi ventrix_;
   const ProductLine productLine_;
@@ -223,6 +243,11 @@ class Workbench {
   // identity fields and the version display.
   PageFrame identityPage_{};
   Editor editor_;
+  std::unique_ptr<Ledger> ledger_;
+  std::string ledgerProblem_;  // why the ledger could not be opened
+  std::string ledgerBench_;    // this host, as records name it
+  UnitJournal journal_;
+  UnitRecord lastRecord_;
   UnitSteps steps_;
   CustomerRecord customer_;
   std::string lastFileName_;  // the path last opened
@@ -230,7 +255,8 @@ class Workbench {
   SettingsImage deviceSettings_{};
   FirmwareBuffers firmware_;
   FirmwareRead lastFirmwareRead_ = FirmwareRead::None;
-  bool verifyBurn_ = true;  // a burn reads back what it wrote (preference "VerifyBurn")
+  std::string firmwareFile_, firmwareSha256_;  // the firmware file last opened: its name and digest
+  bool verifyBurn_ = true;                     // a burn reads back what it wrote (preference "VerifyBurn")
   bool commandRunning_ = false;
   bool refusalTold_ = false;  // the store's refusal has been told this run
 };

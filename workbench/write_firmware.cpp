@@ -12,11 +12,11 @@ constexpr uint16_t kTopPage = 0xFF80;
 }  // namespace
 
 Outcome Workbench::NWriteTxPrgClick() {
-  return Run(FirmwareBurn::Step(true), true, [this] { return WriteFirmware(true); });
+  return RunOnUnit(FirmwareBurn::Step(true), "write-firmware", [this] { return WriteFirmware(true); });
 }
 
 Outcome Workbench::NWriteRxPrgClick() {
-  return Run(FirmwareBurn::Step(false), true, [this] { return WriteFirmware(false); });
+  return RunOnUnit(FirmwareBurn::Step(false), "write-firmware", [this] { return WriteFirmware(false); });
 }
 
 void Workbench::NVerifyBurnClick() {

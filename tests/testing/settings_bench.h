@@ -10,6 +10,7 @@
 
 #include "core/preferences.h"
 #include "core/testing/scripted_operator.h"
+#include "ledger/ledger_location.h"
 #include "link/testing/wired_unit.h"
 #include "workbench/workbench.h"
 
@@ -68,6 +69,7 @@ struct SettingsBench {
       store.WriteBool(name, value);
     bench.FormMenuCreate({});
     bench.FormMenuShow();
+    bench.UseLedger(OpenLedger("sqlite::memory:"), "bench-test");
   }
 
   Editor &editor() { return bench.editor(); }

@@ -1,0 +1,76 @@
+#include "workbench/unit_journal.h"
+
+#include <algorithm>
+
+#include "ledger/utc_time.h"
+
+namespace rilo {
+
+template <class Work>
+bool UnitJournal::Keep(Work work) {
+  if (!ledger_) return true;
+  try {
+    work();
+    return true;
+  } catch (const DatabaseError &e) {
+    problem_ = e.what();
+    return false;
+  }
+}
+
+bool UnitJournal::Open(const std::string &command, const Loader &unit, const std::string &id,
+                       const std::string &serial, const SettingsImage &blocks, const Bytes &firmware) {
+  entry_.reset();
+  return Keep([&] {
+    JournalEntry entry;
+    entry.opened = UtcNow();
+    entry.bench = place_.bench;
+    entry.port = place_.port;
+    entry.device = place_.device;
+    entry.command = command;
+    entry.chip.assign(unit.ChipId.begin(), unit.ChipId.end());
+    entry.loaderVersion = unit.LoaderVersion;
+    entry.id = id;
+    entry.serial = serial;
+    entry.blocks.assign(blocks.begin(), blocks.end());
+    entry.firmware = firmware;
+    entry.number = ledger_->OpenEntry(entry);
+    entry_ = std::move(entry);
+  });
+}
+
+bool UnitJournal::AddTopSegment(const Loader::TopSegmentBackup &backup) {
+  return Keep([&] {
+    JournalEntry &entry = entry_.value();
+    entry.topPages.clear();
+    for (const PageFrame &page : backup.pages)
+      entry.topPages.insert(entry.topPages.end(), page.begin(), page.end());
+    entry.identity.assign(backup.identity.begin(), backup.identity.end());
+    entry.vectors.assign(backup.vectors.begin(), backup.vectors.end());
+    ledger_->UpdateEntry(entry);
+  });
+}
+
+bool UnitJournal::Close() {
+  return Keep([&] {
+    if (entry_) ledger_->CloseEntry(entry_->number);
+    entry_.reset();
+  });
+}
+
+bool HoldsTopSegment(const JournalEntry &entry) {
+  return entry.topPages.size() == 3 * size_t{kPageSize} && entry.identity.size() == size_t{kPageSize} &&
+         entry.vectors.size() == sizeof(VectorTable);
+}
+
+Loader::TopSegmentBackup TopSegmentOf(const JournalEntry &entry) {
+  Loader::TopSegmentBackup backup{};
+  for (size_t i = 0; i < backup.pages.size(); ++i)
+    std::copy_n(entry.topPages.begin() + static_cast<long>(i) * kPageSize, kPageSize,
+                backup.pages[i].begin());
+  std::copy_n(entry.identity.begin(), kPageSize, backup.identity.begin());
+  std::copy_n(entry.vectors.begin(), backup.vectors.size(), backup.vectors.begin());
+  return backup;
+}
+
+}  // namespace rilo
