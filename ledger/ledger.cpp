@@ -102,8 +102,10 @@ int64_t NumberOf(const Value &value) {
 // rolls back, so nothing is left half-written.
 template <class Work>
 auto Ledger::Transaction(Work work) {
-  store_->Run(store_->dialect().beginWrite);
   try {
+    // Inside the try: a start that fails half-way (a lock waited for too long after the
+    // transaction began) must be rolled back too, or the connection refuses all after it.
+    store_->Run(store_->dialect().beginWrite);
     if constexpr (std::is_void_v<decltype(work())>) {
       work();
       store_->Run("COMMIT");
@@ -116,7 +118,7 @@ auto Ledger::Transaction(Work work) {
     try {
       store_->Run("ROLLBACK");
     } catch (const DatabaseError &) {
-      // The store is gone; it rolls back on its own.
+      // No transaction was open, or the store is gone and rolls back on its own.
     }
     throw;
   }

@@ -53,8 +53,12 @@ Value ValueOf(const PGresult *r, int row, int column) {
       std::from_chars(text, text + length, n);
       return n;
     }
-    case kFloat8:
-      return std::strtod(text, nullptr);
+    case kFloat8: {
+      // Not strtod: the window's locale may write decimals with a comma.
+      double d = 0;
+      std::from_chars(text, text + length, d);
+      return d;
+    }
     case kBytea: {
       size_t size = 0;
       unsigned char *bytes = PQunescapeBytea(reinterpret_cast<const unsigned char *>(text), &size);
