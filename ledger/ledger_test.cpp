@@ -17,10 +17,12 @@ using testing::ScratchStore;
 class LedgerTest : public ::testing::TestWithParam<Backend> {
  protected:
   void SetUp() override {
+#if RILO_LEDGER_POSTGRES
     if (GetParam() == Backend::Postgres && !testing::PostgresAdminUrl()) {
       if (std::getenv("RILO_REQUIRE_POSTGRES")) FAIL() << "RILO_TEST_POSTGRES is not set";
       GTEST_SKIP() << "no PostgreSQL server for this run (RILO_TEST_POSTGRES)";
     }
+#endif
     store_ = std::make_unique<ScratchStore>(GetParam());
     ledger_ = OpenLedger(store_->Location());
   }
@@ -136,8 +138,8 @@ TEST_P(LedgerTest, ReservationsTakeTheLowestFreeCodesAndOnlyWhenEnoughAreFree) {
   EXPECT_EQ(ledger_->Holder(12000031)->serial, "00000001");
   EXPECT_EQ(ledger_->ReserveIds(12000030, 12999999, 1, "bench-1", {"COM1"}), std::vector<int64_t>{12000030});
 
-  // Two free in range, three wanted: none reserved.
-  EXPECT_TRUE(ledger_->ReserveIds(12999996, 12999999, 3, "bench-1", {}).empty() == false);
+  // Three of the last four taken; then seven free in range, eight wanted: none reserved.
+  EXPECT_EQ(ledger_->ReserveIds(12999996, 12999999, 3, "bench-1", {}).size(), 3u);
   EXPECT_TRUE(ledger_->ReserveIds(12999990, 12999999, 8, "bench-1", {}).empty());
   EXPECT_FALSE(ledger_->Holder(12999990));
   EXPECT_EQ(ledger_->LastId(12000000, 12999999), 12999998);
@@ -151,10 +153,14 @@ TEST_P(LedgerTest, ReservationsTakeTheLowestFreeCodesAndOnlyWhenEnoughAreFree) {
 TEST_P(LedgerTest, AStoreOfALaterVersionIsRefused) {
   ledger_.reset();
   {
+#if RILO_LEDGER_POSTGRES
     auto store =
         GetParam() == Backend::Sqlite
             ? std::unique_ptr<Database>(std::make_unique<SqliteDatabase>(store_->Location().substr(7)))
             : std::unique_ptr<Database>(std::make_unique<PostgresDatabase>(store_->Location()));
+#else
+    auto store = std::make_unique<SqliteDatabase>(store_->Location().substr(7));
+#endif
     store->Run("INSERT INTO ledger_schema (version) VALUES (2)");
   }
   try {
@@ -165,10 +171,15 @@ TEST_P(LedgerTest, AStoreOfALaterVersionIsRefused) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, LedgerTest, ::testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto &param) {
-                           return param.param == Backend::Sqlite ? "Sqlite" : "Postgres";
-                         });
+constexpr Backend kBackends[] = {
+    Backend::Sqlite,
+#if RILO_LEDGER_POSTGRES
+    Backend::Postgres,
+#endif
+};
+INSTANTIATE_TEST_SUITE_P(Backends, LedgerTest, ::testing::ValuesIn(kBackends), [](const auto &param) {
+  return param.param == Backend::Sqlite ? "Sqlite" : "Postgres";
+});
 
 TEST(SqliteLedgerTest, AFileThatIsNotALedgerIsRefusedAndLeftAsItWas) {
   ScratchStore store(Backend::Sqlite);
@@ -178,6 +189,11 @@ TEST(SqliteLedgerTest, AFileThatIsNotALedgerIsRefusedAndLeftAsItWas) {
   EXPECT_THROW(OpenLedger(store.Location()), DatabaseError);
   std::ifstream in(file);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
+  in.close();
+  // Nor held open: on Windows that would keep it from being moved or deleted.
+  std::error_code error;
+  std::filesystem::remove(file, error);
+  EXPECT_FALSE(error) << error.message();
 }
 
 TEST(SqliteLedgerTest, AStoreHeldByAnotherWriterFailsAfterItsBoundedWait) {
@@ -195,6 +211,24 @@ TEST(SqliteLedgerTest, AStoreHeldByAnotherWriterFailsAfterItsBoundedWait) {
   holder.Run("ROLLBACK");
   waiting.Record(Unit("2026-12-10T08:00:00Z", "12000030", "1", "COM3"));
   EXPECT_EQ(waiting.Records({}).size(), 1u);
+}
+
+// The user's data folder may have any name: here Chinese, which only UTF-8 (or the
+// wide API on Windows) carries whole from the environment to the file SQLite opens.
+TEST(LedgerLocationTest, TheDefaultFileIsMadeInTheDataFolderWhateverItsName) {
+  ScratchStore store(Backend::Sqlite);
+  const std::filesystem::path data = store.Folder() / u8"生產資料";
+#if defined(_WIN32)
+  _wputenv_s(L"LOCALAPPDATA", data.c_str());
+  const std::filesystem::path file = data / L"RILO1 Q10-Q12" / L"ledger.sqlite";
+#else
+  setenv("XDG_DATA_HOME", data.c_str(), 1);
+  const std::filesystem::path file = data / "rilo1q12" / "ledger.sqlite";
+#endif
+  EXPECT_EQ(DefaultLedgerFile(), testing::Utf8(file));
+  OpenLedger("")->Record(Unit("2026-12-10T08:00:00Z", "12000030", "00000001", "COM3"));
+  EXPECT_TRUE(std::filesystem::is_regular_file(file));
+  EXPECT_EQ(OpenLedger("sqlite:" + testing::Utf8(file))->Records({}).size(), 1u);
 }
 
 TEST(LedgerLocationTest, NamesTheStoreAndTheReasonWhenItCannotBeUsed) {
