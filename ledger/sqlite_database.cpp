@@ -29,9 +29,15 @@ SqliteDatabase::SqliteDatabase(const std::string &path, int busyMs) : path_(path
   }
   sqlite3_busy_timeout(db_, busyMs);
   sqlite3_extended_result_codes(db_, 1);
-  // A file that is not a database fails here, before anything is written to it.
-  Run("PRAGMA journal_mode=WAL");
-  Run("PRAGMA synchronous=FULL");
+  // A file that is not a database fails here, before anything is written to it; it is
+  // closed at once, or Windows would keep it locked until the program ends.
+  try {
+    Run("PRAGMA journal_mode=WAL");
+    Run("PRAGMA synchronous=FULL");
+  } catch (...) {
+    sqlite3_close(db_);
+    throw;
+  }
 }
 
 SqliteDatabase::~SqliteDatabase() {
