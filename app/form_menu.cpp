@@ -30,6 +30,7 @@
 #include "app/exception_box.h"
 #include "app/form_pages.h"
 #include "app/form_ver.h"
+#include "app/ledger_dialog.h"
 #include "app/mirroring_operator.h"
 #include "app/page_printer.h"
 #include "app/password_form.h"
@@ -126,6 +127,11 @@ TFormMenu::TFormMenu(Preferences &store, const VentrixApi &ventrix, const Produc
       this, *person_, [this](const std::string &typed) { return workbench_->BPasswordOKClick(typed); });
   formVer_ = new TFormVer(this, workbench_->flags(), *person_,
                           QCoreApplication::applicationDirPath() + "/VerInfo.txt");
+
+  // The ledger's records, for factory staff: the flags are known once the window is created.
+  QAction *ledger = AddItem(menuBar()->findChild<QMenu *>("NHelp"), "NLedger", "生產紀錄");
+  ledger->setVisible(workbench_->flags().Factory == 1);
+  connect(ledger, &QAction::triggered, new LedgerDialog(store, this), &QDialog::open);
 }
 
 void TFormMenu::TakeSeams(WindowSeams &seams) {

@@ -54,5 +54,6 @@ int RunReadFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines 
 int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines);
 int RunPort(const Arguments &args, const VentrixApi &ventrix);
 int RunConvert(const Arguments &args, const VentrixApi &ventrix);
+int RunLedger(const Arguments &args, const VentrixApi &ventrix);
 
 }  // namespace rilo

@@ -40,7 +40,7 @@ int OnSystemPorts(const rilo::Arguments &args, const rilo::VentrixApi &ventrix) 
   return Run(args, ventrix, lines);
 }
 
-constexpr std::array<rilo::Command, 8> kCommands = {{
+constexpr std::array<rilo::Command, 9> kCommands = {{
     {"show", "FILE [--raw] [--q10|--q12]", rilo::RunShow},
     {"set", "FILE NAME=INDEX ... -o OUT [--raw] [--q10|--q12]", rilo::RunSet},
     {"read", "PORT[,PORT...] -o FILE.rilo [--log FILE.csv]", OnSystemPorts<rilo::RunRead>},
@@ -53,6 +53,10 @@ constexpr std::array<rilo::Command, 8> kCommands = {{
      OnSystemPorts<rilo::RunWriteFirmware>},
     {"port", "[COMn [DEVICE]]", rilo::RunPort},
     {"convert", "TX.txt RX.txt -o BOTH.dat | BOTH.dat --tx|--rx -o ONE.txt", rilo::RunConvert},
+    {"ledger",
+     "(list [--id CODE] [--serial SN] [--port PORT] [--since YYYY-MM-DD] [--csv] | next-id [--from CODE] | "
+     "journal) [--ledger URL]",
+     rilo::RunLedger},
 }};
 
 // The whole help: --help prints it, a wrong command line gets it on standard error.
@@ -74,6 +78,11 @@ void PrintUsage(std::ostream &out) {
          "不帶參數時顯示程式下次啟動開啟的通信埠。\n"
          "convert 由發射機與接收機的韌體文字檔組成韌體資料檔 (設定取自接收機),\n"
          "或由韌體資料檔取出一部機器的韌體文字檔。\n"
+         "ledger list 列出生產紀錄 (最新的在前), 可依 ID-CODE、機器序號、通信埠與日期 (UTC) 篩選,\n"
+         "--csv 以 --log 記錄檔的欄位輸出; ledger next-id 顯示下一台接收機可取的 ID-CODE\n"
+         "(--from 起第一個無接收機持有者, 預設為已持有的最大者加一), 不保留;\n"
+         "ledger journal 列出中斷的指令留待復原的資料。--ledger 指定生產紀錄\n"
+         "(sqlite:路徑 或 postgresql://…), 未指定時依偏好設定 Ledger, 再無則為使用者資料夾中的檔案。\n"
          "--help 顯示本說明; --version 顯示版本。\n";
 }
 

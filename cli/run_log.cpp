@@ -10,10 +10,6 @@
 namespace rilo {
 namespace {
 
-constexpr const char *kColumns =
-    "時間 (UTC),工作站,通信埠,裝置,指令,機種,機型,載入程式版本,ID-CODE,機器序號,出廠日期,韌體檔,韌體 SHA-256,"
-    "設定 SHA-256,結果,失敗步驟,失敗頁,失敗位址,訊息,秒數\n";
-
 // A field with a comma, a quote or a line break goes in quotes, its quotes doubled.
 std::string Field(const std::string &text) {
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
@@ -25,7 +21,9 @@ std::string Field(const std::string &text) {
   return quoted + "\"";
 }
 
-std::string Line(const UnitRecord &u) {
+}  // namespace
+
+std::string RunLogLine(const UnitRecord &u) {
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.1f", u.seconds);
   const std::vector<std::string> fields = {u.time,
@@ -54,8 +52,6 @@ std::string Line(const UnitRecord &u) {
   return line + "\n";
 }
 
-}  // namespace
-
 bool RunLog::Open(const std::string &path, std::string *error) {
   path_ = path;
 #if defined(_WIN32)
@@ -70,7 +66,7 @@ bool RunLog::Open(const std::string &path, std::string *error) {
   }
   std::fseek(file_.get(), 0, SEEK_END);
   if (std::ftell(file_.get()) == 0) {
-    if (std::fputs(kColumns, file_.get()) < 0 || std::fflush(file_.get()) != 0) {
+    if (std::fputs(kRunLogColumns, file_.get()) < 0 || std::fflush(file_.get()) != 0) {
       *error = "無法寫入記錄檔 " + path + ": " + std::strerror(errno);
       return false;
     }
@@ -79,7 +75,7 @@ bool RunLog::Open(const std::string &path, std::string *error) {
 }
 
 bool RunLog::Append(const UnitRecord &unit, std::string *error) {
-  const std::string line = Line(unit);
+  const std::string line = RunLogLine(unit);
   if (std::fwrite(line.data(), 1, line.size(), file_.get()) != line.size() || std::fflush(file_.get()) != 0) {
     *error = "無法寫入記錄檔 " + path_ + ": " + std::strerror(errno);
     return false;
