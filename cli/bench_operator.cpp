@@ -1,5 +1,8 @@
 #include "cli/bench_operator.h"
 
+#include "workbench/unfinished_work.h"
+#include "workbench/unit_messages.h"
+
 #include <algorithm>
 
 namespace rilo {
@@ -45,9 +48,20 @@ void BenchOperator::Message(const std::string &caption, const std::string &text,
 }
 
 bool BenchOperator::Ask(const std::string &caption, const std::string &text, Icon) {
-  lastSaid_ = Where() + text + (yes_ ? " 確定" : " 取消");
-  Say(caption + ": " + text + (yes_ ? " 確定 (--yes)" : " 取消 (加上 --yes 即回答確定)"));
-  return yes_;
+  // Each question has the option that answers it; none answers another's.
+  struct Option {
+    bool given;
+    const char *name;
+  };
+  const Option option = caption == kUnfinishedCaption ? Option{answers_.finish, "--finish"}
+                        : caption == kDuplicateIdCaption
+                            ? Option{answers_.allowDuplicateId, "--allow-duplicate-id"}
+                            : Option{answers_.yes, "--yes"};
+  lastSaid_ = Where() + text + (option.given ? " 確定" : " 取消");
+  Say(caption + ": " + text +
+      (option.given ? std::string(" 確定 (") + option.name + ")"
+                    : std::string(" 取消 (加上 ") + option.name + " 即回答確定)"));
+  return option.given;
 }
 
 void BenchOperator::SetProgressMax(int maximum) {

@@ -1,5 +1,7 @@
 // The person at a production bench, one for each unit of a run. A question is
-// answered by the command line (OK only with --yes). What the
+// answered by the command line: finishing a stopped command's work only with --finish,
+// writing an ID code the ledger holds for another receiver only with
+// --allow-duplicate-id, any other question OK only with --yes. What the
 // unit's worker shows (messages, the step it is at, the progress bar, the outcome)
 // waits here for the run's display, which alone writes to the terminal; the worker and
 // the display meet only under this object's lock.
@@ -32,11 +34,18 @@ struct PortView {
   State state = State::Running;
 };
 
+// The command line's answers to the questions a unit may put.
+struct BenchAnswers {
+  bool yes = false;               // --yes
+  bool finish = false;            // --finish
+  bool allowDuplicateId = false;  // --allow-duplicate-id
+};
+
 class BenchOperator : public Operator {
  public:
   // `progressLines`: the progress bar is also said as a line per tenth of the way.
-  BenchOperator(bool yes, bool progressLines, RunSignal &changed)
-      : yes_(yes), progressLines_(progressLines), changed_(changed) {}
+  BenchOperator(BenchAnswers answers, bool progressLines, RunSignal &changed)
+      : answers_(answers), progressLines_(progressLines), changed_(changed) {}
 
   // A message is said as "caption: text", a question with the answer given.
   void Message(const std::string &caption, const std::string &text, Icon icon) override;
@@ -70,7 +79,7 @@ class BenchOperator : public Operator {
   // The bar moved: a line when it reached another tenth.
   void Moved(PortView &view);
 
-  const bool yes_;
+  const BenchAnswers answers_;
   const bool progressLines_;
   RunSignal &changed_;
   // The worker's own.

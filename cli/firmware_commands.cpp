@@ -11,10 +11,11 @@ namespace rilo {
 namespace {
 
 constexpr const char *kReadUsage =
-    "用法: rilo-cli read-firmware PORT[,PORT...] --tx|--rx -o FILE.txt [--log FILE.csv]";
+    "用法: rilo-cli read-firmware PORT[,PORT...] --tx|--rx -o FILE.txt [--log FILE.csv] [--ledger URL] "
+    "[--finish]";
 constexpr const char *kWriteUsage =
-    "用法: rilo-cli write-firmware PORT[,PORT...] FILE.txt|FILE.dat --tx|--rx [--id CODE] [--serial SN] "
-    "[--date YYYY/MM/DD] [--no-verify] [--log FILE.csv]";
+    "用法: rilo-cli write-firmware PORT[,PORT...] FILE.txt|FILE.dat --tx|--rx [--id CODE|next] [--serial SN] "
+    "[--date YYYY/MM/DD] [--no-verify] [--allow-duplicate-id] [--log FILE.csv] [--ledger URL]";
 struct Texts {
   const char *read;  // the menu item, as a unit's step
   const char *write;
@@ -63,8 +64,7 @@ int RunReadFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines 
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "-o" && i + 1 < args.size()) {
       out = args[++i];
-    } else if (args[i] == "--log" && i + 1 < args.size()) {
-      plan.logPath = args[++i];
+    } else if (TakeRunOption(args, i, plan)) {
     } else if (args[i] == "--tx" || args[i] == "--rx") {
       transmitter = args[i] == "--tx";
       ++kinds;
@@ -107,11 +107,11 @@ int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines
       ++kinds;
     } else if (word == "--no-verify") {
       verify = false;
-    } else if (word == "--log" && hasValue) {
-      plan.logPath = args[++i];
+    } else if (TakeRunOption(args, i, plan)) {
     } else if (word == "--id" && hasValue) {
       id = args[++i];
-      if (id.size() != 8 || !AllOf(id, IsDecimal)) return UsageError("--id 需為 8 位數字: " + id);
+      if (id != "next" && (id.size() != 8 || !AllOf(id, IsDecimal)))
+        return UsageError("--id 需為 8 位數字或 next: " + id);
     } else if (word == "--serial" && hasValue) {
       serial = args[++i];
       if (serial.size() != 8 || !AllOf(serial, IsHex))
@@ -129,9 +129,15 @@ int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines
   std::string error;
   plan.ports = SplitPortList(portList, &error);
   if (plan.ports.empty()) return UsageError(error);
-  // Receivers take consecutive ID codes in port order, whatever becomes of each; a
+  // Receivers take the lowest ID codes from --id on (or after the ledger's highest)
+  // that no receiver holds, reserved in the ledger before any unit starts; a
   // transmitter keeps the ID code of its receiver, so several at once would share one.
-  plan.assignsIds = !id.empty() && !transmitter;
+  if (!id.empty() && !transmitter) {
+    plan.reservesIds = true;
+    plan.idFrom = id == "next" ? 0 : std::stoll(id);
+  }
+  if (transmitter && id == "next")
+    return UsageError("發射機的 ID-CODE 與其接收機相同: --id 請指定接收機的 ID-CODE");
   if (plan.ports.size() > 1 && !id.empty() && transmitter)
     return UsageError("發射機的 ID-CODE 與其接收機相同, 不會逐台遞增: --id 請一次燒錄一台發射機");
   // Serial numbers are one per unit: consecutive, so decimal.
@@ -155,9 +161,8 @@ int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines
     // A text file holds one unit: the window offers only that kind's burn.
     if (!s.bench.Burnable(transmitter))
       return Refused(s.person, "開啟檔案", std::string("此檔案不是") + texts.kind + "的韌體");
-    s.bench.editor().TypeIdentity({.id = id.empty()        ? ""
-                                         : plan.assignsIds ? Consecutive(id, port)
-                                                           : id,
+    if (s.reservedId) s.bench.TakeReservedId(*s.reservedId);
+    s.bench.editor().TypeIdentity({.id = transmitter ? id : "",
                                    .serial = serial.empty()          ? ""
                                              : plan.ports.size() > 1 ? Consecutive(serial, port)
                                                                      : serial,

@@ -25,8 +25,14 @@ using testing::Ventrix;
 
 class FirmwareOverPseudoTerminal : public ::testing::Test {
  protected:
-  void SetUp() override { setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1); }
-  void TearDown() override { unsetenv("XDG_CONFIG_HOME"); }
+  void SetUp() override {
+    setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1);
+    setenv("XDG_DATA_HOME", Path("data").c_str(), 1);  // the ledger, the test's own
+  }
+  void TearDown() override {
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_DATA_HOME");
+  }
 
   std::string Path(const std::string &name) const { return scratch_.Path(name); }
   testing::ProgramResult Run(const std::string &args) const {
@@ -128,6 +134,7 @@ TEST_F(FirmwareOverPseudoTerminal, FourUnitsBurnedAtOnce) {
   EXPECT_TRUE(
       r.err.ends_with("結果: 4 台中 3 台成功, 1 台失敗\n"
                       "COM6 失敗: 寫入接收機 0/74: 您要燒的機器是發射機吧?按錯了喔~!\n"
+                      "已使用的 ID-CODE: 12000777 (COM3), 12000778 (COM4), 12000779 (COM5)\n"
                       "未使用的 ID-CODE: 12000780 (COM6)\n"))
       << r.err;
   const std::string log = ReadWholeFile(Path("run.csv"));

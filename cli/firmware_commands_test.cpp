@@ -44,8 +44,14 @@ struct Unit {
 
 class FirmwareCommandsTest : public ::testing::Test {
  protected:
-  void SetUp() override { setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1); }
-  void TearDown() override { unsetenv("XDG_CONFIG_HOME"); }
+  void SetUp() override {
+    setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1);
+    setenv("XDG_DATA_HOME", Path("data").c_str(), 1);  // the ledger, the test's own
+  }
+  void TearDown() override {
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_DATA_HOME");
+  }
 
   std::string Path(const std::string &name) const { return scratch_.Path(name); }
 
@@ -161,13 +167,15 @@ TEST_F(FirmwareCommandsTest, RefusalsEndWithTheirMessageAndLeaveTheUnitAlone) {
        RunReadFirmware,
        {"COM1", "-o", Path("x.txt")},
        2,
-       "用法: rilo-cli read-firmware PORT[,PORT...] --tx|--rx -o FILE.txt [--log FILE.csv]\n"},
+       "用法: rilo-cli read-firmware PORT[,PORT...] --tx|--rx -o FILE.txt [--log FILE.csv] [--ledger URL] "
+       "[--finish]\n"},
       {"both kinds",
        RunWriteFirmware,
        {"COM1", Path("tx.txt"), "--tx", "--rx"},
        2,
-       "用法: rilo-cli write-firmware PORT[,PORT...] FILE.txt|FILE.dat --tx|--rx [--id CODE] [--serial SN] "
-       "[--date YYYY/MM/DD] [--no-verify] [--log FILE.csv]\n"},
+       "用法: rilo-cli write-firmware PORT[,PORT...] FILE.txt|FILE.dat --tx|--rx [--id CODE|next] [--serial "
+       "SN] "
+       "[--date YYYY/MM/DD] [--no-verify] [--allow-duplicate-id] [--log FILE.csv] [--ledger URL]\n"},
       {"not a firmware file",
        RunWriteFirmware,
        {"COM1", Path("x.rilo"), "--tx"},

@@ -26,15 +26,20 @@ struct RunPlan {
   std::string command;  // as the record names it: read, write, write-firmware
   std::vector<std::string> ports;
   std::string logPath;         // empty: no record
-  bool yes = false;            // questions are answered OK
+  BenchAnswers answers;        // how the questions are answered
+  std::string ledger;          // --ledger: where the ledger is; empty for the stored or default one
   bool factory = false;        // the window's factory section, where the firmware commands live
   bool progressLines = false;  // output that is not a terminal shows the progress bar too
-  bool assignsIds = false;     // each unit was given its own ID code: a failed unit's is unused
+  // Receivers' ID codes: one per unit reserved from the ledger before any unit starts,
+  // the lowest free at or after `idFrom` (0, --id next: after the highest the ledger
+  // holds), within the model's codes.
+  bool reservesIds = false;
+  int64_t idFrom = 0;
 };
 
 // One unit's part of the command, run by its worker once the session's port is open:
 // answers the outcome of the unit's last command; the unit succeeded when it is done.
-// `port` indexes the PORT list.
+// `port` indexes the PORT list. A code the run reserved for the unit is in the session.
 using UnitJob = std::function<Outcome(size_t port, UnitSession &session)>;
 
 // A unit's failure of the command line's own, outside the window's commands: told to
@@ -54,14 +59,21 @@ std::string ForPort(const std::string &pattern, const std::string &port);
 bool EachPortHasItsOwnFile(const std::vector<std::string> &ports, const std::string &pattern,
                            std::string *error);
 
+// The options every unit command takes: --log FILE, --ledger URL, --finish,
+// --allow-duplicate-id. True when args[i] was one (i then at its last word).
+bool TakeRunOption(const Arguments &args, size_t &i, RunPlan &plan);
+// How the usage texts show them.
+inline constexpr const char *kRunOptionsUsage = "[--log FILE.csv] [--ledger URL] [--finish]";
+
 // Says what is wrong with the command line and answers its exit code.
 int UsageError(const std::string &message);
 
 // Runs `job` on every port of the plan, with the product-line data beside the program
 // and the stored preferences, and answers the exit code: 0 only when every unit
 // succeeded and the record, if any, took every line. Two names for one device are a
-// usage error; unusable product-line data or a record that cannot be opened fails the
-// run before any unit.
+// usage error; unusable product-line data, a record or a ledger that cannot be opened,
+// or too few free ID codes fail the run before any unit. A run the person stopped
+// (Ctrl+C) ends with every unit recorded as it stood and exit status 130.
 int RunOnEveryPort(const RunPlan &plan, UnitLines &lines, const VentrixApi &ventrix, const UnitJob &job);
 
 }  // namespace rilo

@@ -14,6 +14,7 @@
 #include "cli/commands.h"
 #include "cli/testing/run_command.h"
 #include "core/testing/programs.h"
+#include "ledger/ledger_location.h"
 #include "link/testing/wired_unit.h"
 #include "sim/simulated_port.h"
 
@@ -121,10 +122,14 @@ class ProductionRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1);
+    setenv("XDG_DATA_HOME", Path("data").c_str(), 1);  // the ledger, the test's own
     for (int n = 1; n <= 4; ++n)
       ASSERT_EQ(Run(RunPort, {"COM" + std::to_string(n), "/dev/ttyUSB" + std::to_string(n - 1)}).exit, 0);
   }
-  void TearDown() override { unsetenv("XDG_CONFIG_HOME"); }
+  void TearDown() override {
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_DATA_HOME");
+  }
 
   std::string Path(const std::string &name) const { return scratch_.Path(name); }
 
@@ -244,11 +249,11 @@ TEST_F(ProductionRunTest, WriteGoesOnOnEveryOtherPortAndTheRecordIsAppended) {
 }
 
 // Four units burned at once from one receiver's firmware with --id: the receivers take
-// consecutive ID codes in port order (wrapping after 999999) and consecutive serial
-// numbers. COM2 loses its cable in the middle of its pages, COM4 is a transmitter: the
-// other two are burned exactly, and the IDs of the two failures are reported unused,
-// not given to anyone else.
-TEST_F(ProductionRunTest, ReceiversBurnedAtOnceTakeConsecutiveIdCodes) {
+// the lowest free ID codes from it in port order, reserved in the ledger (one already
+// held there is skipped), and consecutive serial numbers. COM2 loses its cable in the
+// middle of its pages, COM4 is a transmitter: the other two are burned exactly, and the
+// codes of the two failures, which never reached a unit, are given back and named unused.
+TEST_F(ProductionRunTest, ReceiversBurnedAtOnceTakeTheLowestFreeIdCodes) {
   SimulatedLines source;
   source.units.push_back(std::make_unique<SimulatedUnit>(testing::Standard(sim::Model::kReceiver8k)));
   ASSERT_EQ(Run(RunReadFirmware, {"COM1", "--rx", "-o", Path("rx.txt")}, source).exit, 0);
@@ -262,13 +267,17 @@ TEST_F(ProductionRunTest, ReceiversBurnedAtOnceTakeConsecutiveIdCodes) {
   }
   lines.units[1]->unit.PullCableAfter(60);
   const Bytes transmitter = lines.units[3]->Flash(0x1000, 0xF000);
+  OpenLedger("")->UseId(12000999, "00000042", "another bench", "COM9");
 
   const Result r = Run(RunWriteFirmware,
-                       {"COM1,COM2,COM3,COM4", Path("rx.txt"), "--rx", "--id", "12999998", "--serial",
+                       {"COM1,COM2,COM3,COM4", Path("rx.txt"), "--rx", "--id", "12000998", "--serial",
                         "12000100", "--date", "2026/12/10", "--log", Path("run.csv")},
                        lines);
   EXPECT_EQ(r.exit, 1);
-  EXPECT_TRUE(r.err.ends_with("未使用的 ID-CODE: 12999999 (COM2), 12000001 (COM4)\n")) << r.err;
+  EXPECT_TRUE(
+      r.err.ends_with("已使用的 ID-CODE: 12000998 (COM1), 12001001 (COM3)\n"
+                      "未使用的 ID-CODE: 12001000 (COM2), 12001002 (COM4)\n"))
+      << r.err;
   EXPECT_NE(r.err.find("COM2 失敗: 寫入接收機 6/74: 寫入接收機程式失敗,請再試一次\n"
                        "COM4 失敗: 寫入接收機 0/74: 您要燒的機器是發射機吧?按錯了喔~!\n"),
             std::string::npos)
@@ -278,10 +287,10 @@ TEST_F(ProductionRunTest, ReceiversBurnedAtOnceTakeConsecutiveIdCodes) {
   struct Expected {
     const char *port, *id, *serial, *result;
   } expected[] = {
-      {"COM1", "12999998", "12000100", "成功"},
-      {"COM2", "12999999", "12000101", "失敗"},
-      {"COM3", "12000000", "12000102", "成功"},
-      {"COM4", "12000001", "12000103", "失敗"},
+      {"COM1", "12000998", "12000100", "成功"},
+      {"COM2", "12001000", "12000101", "失敗"},
+      {"COM3", "12001001", "12000102", "成功"},
+      {"COM4", "12001002", "12000103", "失敗"},
   };
   for (size_t i = 0; i < std::size(expected); ++i) {
     const Expected &e = expected[i];
@@ -302,6 +311,16 @@ TEST_F(ProductionRunTest, ReceiversBurnedAtOnceTakeConsecutiveIdCodes) {
     EXPECT_TRUE(unit.unit.starts());
   }
   EXPECT_EQ(lines.units[3]->Flash(0x1000, 0xF000), transmitter);
+  // The ledger holds the two burned receivers' codes and gave the others back.
+  const auto ledger = OpenLedger("");
+  for (const auto &[code, serial] : {std::pair{12000998, "12000100"}, std::pair{12001001, "12000102"}}) {
+    const auto held = ledger->Holder(code);
+    ASSERT_TRUE(held) << code;
+    EXPECT_TRUE(held->used);
+    EXPECT_EQ(held->serial, serial);
+  }
+  EXPECT_FALSE(ledger->Holder(12001000));
+  EXPECT_FALSE(ledger->Holder(12001002));
 }
 
 TEST_F(ProductionRunTest, CommandLinesThatCannotRunTouchNoUnit) {

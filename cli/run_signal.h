@@ -1,25 +1,41 @@
 // Wakes a run's display when a worker's status has changed. A worker only counts up
-// and never waits here, so a slow terminal cannot hold up a unit.
+// and never waits here, so a slow terminal cannot hold up a unit. A mutex and a
+// condition variable, not an atomic's wait: MinGW's library has no futex, and there a
+// notification could be lost and the display wait for ever.
 #pragma once
 
-#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 
 namespace rilo {
 
 class RunSignal {
  public:
   // The count of changes so far; wait with it after looking at every status.
-  uint32_t Count() const { return count_.load(); }
-  void Notify() {
-    count_.fetch_add(1);
-    count_.notify_one();
+  uint32_t Count() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return count_;
   }
-  // Returns once something changed after `seen` was counted.
-  void WaitAfter(uint32_t seen) const { count_.wait(seen); }
+  void Notify() {
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      ++count_;
+    }
+    changed_.notify_all();
+  }
+  // Returns once something changed after `seen` was counted, or after `most` at the
+  // latest (the display also looks for a stop the person asked for).
+  void WaitAfter(uint32_t seen, std::chrono::milliseconds most) const {
+    std::unique_lock<std::mutex> hold(lock_);
+    changed_.wait_for(hold, most, [&] { return count_ != seen; });
+  }
 
  private:
-  std::atomic<uint32_t> count_{0};
+  mutable std::mutex lock_;
+  mutable std::condition_variable changed_;
+  uint32_t count_ = 0;
 };
 
 }  // namespace rilo

@@ -70,7 +70,7 @@ TEST(StatusDisplay, ElsewherePlainLinesLedByTheirPort) {
 TEST(BenchOperator, SaysTheProgressBarByTenths) {
   for (bool progressLines : {true, false}) {
     RunSignal changed;
-    BenchOperator person(false, progressLines, changed);
+    BenchOperator person({}, progressLines, changed);
     person.SetProgress(0);
     person.SetProgressMax(20);
     for (int i = 0; i < 5; ++i)
@@ -91,7 +91,7 @@ TEST(BenchOperator, SaysTheProgressBarByTenths) {
 // with a full bar.
 TEST(BenchOperator, KeepsTheBarWhereTheUnitFailed) {
   RunSignal changed;
-  BenchOperator person(false, true, changed);
+  BenchOperator person({}, true, changed);
   person.SetPhase("寫入接收機");
   person.SetProgressMax(74);
   for (int i = 0; i < 12; ++i)

@@ -11,8 +11,12 @@
 namespace rilo {
 namespace {
 
-constexpr const char *kReadUsage = "用法: rilo-cli read PORT[,PORT...] -o FILE.rilo [--log FILE.csv]";
-constexpr const char *kWriteUsage = "用法: rilo-cli write PORT[,PORT...] FILE.rilo [--yes] [--log FILE.csv]";
+constexpr const char *kReadUsage =
+    "用法: rilo-cli read PORT[,PORT...] -o FILE.rilo [--log FILE.csv] [--ledger URL] [--finish]";
+constexpr const char *kWriteUsage =
+    "用法: rilo-cli write PORT[,PORT...] FILE.rilo [--yes] [--allow-duplicate-id] [--log FILE.csv] [--ledger "
+    "URL] "
+    "[--finish]";
 
 }  // namespace
 
@@ -23,8 +27,7 @@ int RunRead(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines) 
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "-o" && i + 1 < args.size()) {
       out = args[++i];
-    } else if (args[i] == "--log" && i + 1 < args.size()) {
-      plan.logPath = args[++i];
+    } else if (TakeRunOption(args, i, plan)) {
     } else if (args[i].starts_with("-") || !portList.empty()) {
       return UsageError("無法辨識的參數: " + args[i]);
     } else {
@@ -53,9 +56,8 @@ int RunWrite(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines)
   plan.command = "write";
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--yes") {
-      plan.yes = true;
-    } else if (args[i] == "--log" && i + 1 < args.size()) {
-      plan.logPath = args[++i];
+      plan.answers.yes = true;
+    } else if (TakeRunOption(args, i, plan)) {
     } else if (args[i].starts_with("-") || !file.empty()) {
       return UsageError("無法辨識的參數: " + args[i]);
     } else {

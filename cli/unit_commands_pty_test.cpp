@@ -29,6 +29,7 @@ class UnitCommandsOverPseudoTerminal : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(unit_.ok());
     setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1);
+    setenv("XDG_DATA_HOME", Path("data").c_str(), 1);  // the ledger, the test's own
     ASSERT_EQ(Run("port COM1 \"" + unit_.device() + "\"").exit, 0);
   }
 

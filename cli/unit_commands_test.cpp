@@ -34,8 +34,14 @@ SettingsImage Parse(const std::string &fileText) {
 class UnitCommandsTest : public ::testing::Test {
  protected:
   // The commands find the preference store through XDG_CONFIG_HOME, as the program does.
-  void SetUp() override { setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1); }
-  void TearDown() override { unsetenv("XDG_CONFIG_HOME"); }
+  void SetUp() override {
+    setenv("XDG_CONFIG_HOME", Path("config").c_str(), 1);
+    setenv("XDG_DATA_HOME", Path("data").c_str(), 1);  // the ledger, the test's own
+  }
+  void TearDown() override {
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_DATA_HOME");
+  }
 
   std::string Path(const std::string &name) const { return scratch_.Path(name); }
   std::string Store() const { return ReadWholeFile(Path("config/RILO1Q12/preferences.ini")); }

@@ -4,6 +4,9 @@
 // closes with the session.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
 #include "cli/bench_operator.h"
 #include "cli/commands.h"
 #include "core/preferences.h"
@@ -23,6 +26,7 @@ struct UnitSession {
   BenchOperator &person;
   MemoryPreferences preferences;
   Workbench bench;
+  std::optional<int64_t> reservedId;  // the ID code the run reserved for this unit
 };
 
 }  // namespace rilo

@@ -14,6 +14,8 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace rilo {
@@ -43,6 +45,19 @@ std::filesystem::path DataFolder() {
 }
 
 }  // namespace
+
+std::string ThisBench() {
+#if defined(_WIN32)
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  if (!GetComputerNameW(name, &size)) return "";
+  return Utf8Of(std::filesystem::path(std::wstring(name, size)));
+#else
+  char name[256] = {};
+  if (gethostname(name, sizeof name - 1) != 0) return "";
+  return name;
+#endif
+}
 
 std::string DefaultLedgerFile() {
   return Utf8Of(DataFolder() / "ledger.sqlite");

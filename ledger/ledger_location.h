@@ -14,6 +14,9 @@ namespace rilo {
 // %LOCALAPPDATA%\RILO1 Q10-Q12\ledger.sqlite.
 std::string DefaultLedgerFile();
 
+// This host's name, as records name the bench a command ran on.
+std::string ThisBench();
+
 // Opens the ledger at `location` (empty for the default file, whose folder is made).
 // Throws DatabaseError, saying which store and why, when it cannot be used.
 std::unique_ptr<Ledger> OpenLedger(const std::string &location);

@@ -104,7 +104,7 @@ for _ in $(seq 50); do
 done
 [ -L "$root/unit" ] || fail "the installed rilo-unit-sim did not start: $(cat "$root/unit.log")"
 mkdir "$root/config"
-XDG_CONFIG_HOME="$root/config" "$fs/usr/bin/rilo-cli" read "$root/unit" -o "$root/unit.rilo" 2>"$root/read.log" ||
+XDG_CONFIG_HOME="$root/config" XDG_DATA_HOME="$root/data" "$fs/usr/bin/rilo-cli" read "$root/unit" -o "$root/unit.rilo" 2>"$root/read.log" ||
   fail "the installed rilo-cli could not read the installed rilo-unit-sim's settings: $(cat "$root/read.log")"
 shown=$("$fs/usr/bin/rilo-cli" show "$root/unit.rilo")
 grep -qx 'MachineType=12' <<<"$shown" || fail "the settings read shows no Q12 unit: $shown"

@@ -69,7 +69,7 @@ scratch+=("$work")
 start_unit "$work/unit" "$work/unit.log"
 mkdir -p "$work/config" "$work/runtime"
 chmod 700 "$work/runtime"
-XDG_CONFIG_HOME="$work/config" "$bin/rilo-cli" port COM1 "$work/unit"
+XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" "$bin/rilo-cli" port COM1 "$work/unit"
 
 # Xvfb picks a free display number and writes it to descriptor 3; its screen holds the
 # whole window, which is wider than 1024 pixels.
@@ -78,7 +78,7 @@ pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 display=":$(head -n1 "$work/display")"
 
-(cd "$bin" && DISPLAY="$display" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
+(cd "$bin" && DISPLAY="$display" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime" \
   exec ./RILO1Q12) >"$work/tool.log" 2>&1 &
 pids+=($!)
 DISPLAY="$display" XDG_RUNTIME_DIR="$work/runtime" "$bin/rilo-screenshot" "$shot" >/dev/null

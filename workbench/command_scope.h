@@ -83,10 +83,12 @@ Outcome Workbench::RunOnUnit(const char *step, const char *command, Steps steps)
   }
   journal_.Use(ledger_.get(), {ledgerBench_, portName_, DevicePath(portName_, store_)});
   const uint32_t start = clock_.Tick();
+  journal_.Begin();
   Outcome outcome = Run(step, true, steps);
   lastRecord_ = RecordOf(outcome, command, start);
   if (!ledger_) return outcome;
   try {
+    KeepOrReleaseId(outcome, command);
     ledger_->Record(lastRecord_);
   } catch (const std::exception &e) {
     // Told, and the command counts as failed: a unit the ledger does not know of is

@@ -136,6 +136,7 @@ bool FirmwareBurn::Run(bool transmitter, bool factory, bool verify) {
   // A field that is not a number stops the burn before the unit is erased.
   const IdentityFields identity =
       steps_.IdentityFieldsOf(steps_.editor.form.EEqupmentSN.text, steps_.editor.form.EEqupmentDate.text);
+  if (!transmitter && !steps_.IdCodeMayGo(idText, steps_.editor.form.EEqupmentSN.text)) return false;
 
   FirmwareImage &burn = *firmware_.BurnImage;
   for (PageFrame &page : burn)
@@ -250,6 +251,7 @@ bool FirmwareBurn::BurnPages() {
 // The identity page, both settings blocks, the other top pages and the vectors.
 bool FirmwareBurn::BurnUnitData(bool transmitter, const IdentityFields &identity) {
   loader_.CurrentPassword = kErasedPassword;
+  steps_.journal.IdentityGoesOut();
   switch (loader_.PrepareIdentityPage(identity)) {
     case Loader::IdentityUpdate::Prepared:
       if (!loader_.EraseTopSegment(kTopSegment)) return false;

@@ -83,6 +83,8 @@ bool SettingsWrite::Run(bool factory, bool askBeforeIdChange, bool keepUnitBlock
     steps_.editor.EEqupmentDateClick();
   }
   steps_.StoreIdCode(idText);
+  // Two receivers with one ID code would answer each other's transmitters.
+  if (steps_.loader.UnitRole() == "Rx" && !steps_.IdCodeMayGo(idText, serialText)) return false;
 
   if (factory) {
     const IdentityFields fields = steps_.IdentityFieldsOf(serialText, steps_.editor.form.EEqupmentDate.text);
@@ -176,6 +178,7 @@ bool SettingsWrite::EraseAndWriteBlocks(bool keepUnitBlock0, const std::string &
   steps_.person.StepProgress();
   if (!loader.EraseSettingsBlock(0)) return false;
   steps_.person.StepProgress();
+  steps_.journal.IdentityGoesOut();
   if (!loader.WriteSettingsBlock(1, BlockOf(*written, 1))) return false;
   steps_.person.StepProgress();
   if (!loader.WriteSettingsBlock(0, BlockOf(*written, 0))) return false;

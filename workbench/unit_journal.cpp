@@ -58,6 +58,16 @@ bool UnitJournal::Close() {
   });
 }
 
+std::optional<int64_t> IdCodeNumber(std::string_view text) {
+  while (!text.empty() && text.front() == ' ')
+    text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ')
+    text.remove_suffix(1);
+  if (text.size() != 8 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  return std::stoll(std::string(text));
+}
+
 bool HoldsTopSegment(const JournalEntry &entry) {
   return entry.topPages.size() == 3 * size_t{kPageSize} && entry.identity.size() == size_t{kPageSize} &&
          entry.vectors.size() == sizeof(VectorTable);

@@ -4,8 +4,10 @@
 // a ledger keeps no journal.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "ledger/ledger.h"
 #include "link/loader.h"
@@ -38,6 +40,11 @@ class UnitJournal {
   // The command read back all it wrote: the entry is done with. False as Open.
   bool Close();
   const std::string &problem() const { return problem_; }
+  // Since `Begin`, the command may have put its ID code into the unit (a receiver that
+  // fails after that keeps the code; one that fails before gives it back).
+  void Begin() { identitySent_ = false; }
+  void IdentityGoesOut() { identitySent_ = true; }
+  bool identitySent() const { return identitySent_; }
 
  private:
   template <class Work>
@@ -47,7 +54,11 @@ class UnitJournal {
   BenchPlace place_;
   std::optional<JournalEntry> entry_;
   std::string problem_;
+  bool identitySent_ = false;
 };
+
+// An ID code's text ("12000030") as the ledger keeps it; nothing unless eight digits.
+std::optional<int64_t> IdCodeNumber(std::string_view text);
 
 // The parts of an entry as the loader takes them.
 Loader::TopSegmentBackup TopSegmentOf(const JournalEntry &entry);

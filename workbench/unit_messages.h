@@ -24,4 +24,10 @@ inline std::string ReadBackDiffersText(uint16_t address) {
   return text;
 }
 
+// An ID code the ledger holds for a receiver with another serial number.
+inline constexpr const char *kDuplicateIdCaption = "ID-CODE 重複";
+inline std::string DuplicateIdText(const std::string &serial) {
+  return "此 ID-CODE 已用於序號 " + serial + " 的接收機,仍要寫入嗎?";
+}
+
 }  // namespace rilo

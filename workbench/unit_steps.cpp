@@ -117,6 +117,22 @@ PageFrame UnitSteps::MarkedIdentityPage(PageFrame page, uint8_t marker) const {
   return page;
 }
 
+bool UnitSteps::IdCodeMayGo(std::string_view idText, std::string_view serialText) {
+  Ledger *ledger = journal.ledger();
+  const std::optional<int64_t> code = IdCodeNumber(idText);
+  if (!ledger || !code) return true;
+  std::optional<HeldId> held;
+  try {
+    held = ledger->Holder(*code);
+  } catch (const DatabaseError &e) {
+    person.Message(kJournalRefusedCaption, kJournalRefusedText + std::string(e.what()), Icon::Error);
+    return false;
+  }
+  const std::string serial(TrimBlanks(serialText));
+  if (!held || !held->used || held->serial.empty() || held->serial == serial) return true;
+  return person.Ask(kDuplicateIdCaption, DuplicateIdText(held->serial), Icon::Information);
+}
+
 void UnitSteps::TellJournalRefused() {
   person.Message(kJournalRefusedCaption, kJournalRefusedText + journal.problem(), Icon::Error);
 }

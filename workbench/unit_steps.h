@@ -56,6 +56,10 @@ class UnitSteps {
   PageFrame MarkedIdentityPage(PageFrame page, uint8_t marker) const;
   // The ledger refused what the command must keep before an erase: said, with its reason.
   void TellJournalRefused();
+  // False when the ledger holds the ID code `idText` for a receiver other than the one
+  // with `serialText` and the person does not want it written anyway, or when the ledger
+  // cannot be asked (said).
+  bool IdCodeMayGo(std::string_view idText, std::string_view serialText);
 
   // Tells the person a write read back different at `address`, under `caption`.
   void TellDifference(const char *caption, uint16_t address);

@@ -113,6 +113,16 @@ class Workbench {
   Ledger *ledger() const { return ledger_.get(); }
   // The record of the last unit command, as the ledger took it.
   const UnitRecord &lastRecord() const { return lastRecord_; }
+  // The next receiver's ID code from the ledger: the lowest at or after the ID field's
+  // (or, with the field empty, after the highest the ledger holds for the model) that
+  // no receiver holds, reserved for this bench and port and put into the field. False,
+  // after saying why, when none is free or the ledger cannot be asked.
+  bool ReserveNextId();
+  // `code`, reserved by the run, goes to the next receiver write: put into the field.
+  void TakeReservedId(int64_t code);
+  // What became of the code reserved for the last receiver command: kept by the unit
+  // (it may hold it), or given back. Nothing while none was reserved.
+  std::optional<bool> reservedIdKept() const { return reservedIdKept_; }
 
   // ---- Commands -----------------------------------------------------------------------
   // Each runs to its end inside the call, shows its messages to the person as they come
@@ -248,6 +258,9 @@ class Workbench {
   std::string ledgerBench_;    // this host, as records name it
   UnitJournal journal_;
   UnitRecord lastRecord_;
+  std::optional<int64_t> reservedId_;
+  std::optional<bool> reservedIdKept_;
+  void KeepOrReleaseId(const Outcome &outcome, std::string_view command);
   UnitSteps steps_;
   CustomerRecord customer_;
   std::string lastFileName_;  // the path last opened

@@ -42,6 +42,9 @@ bool Workbench::WriteFirmware(bool transmitter) {
     if (address == kInfoPageAddress || (transmitter && address == kTopPage)) break;
     ++pages;
   }
+  // With the ID advance on, the receiver's code comes from the ledger, so no two
+  // receivers get one, whatever bench burned the last.
+  if (!transmitter && editor_.IdIncrement == 1 && ledger_ && !ReserveNextId()) return false;
   op_.SetProgress(0);
   op_.SetProgressMax(pages + kProgressSteps);
   if (!FirmwareBurn(steps_, firmware_, productLine_, ventrix_)
