@@ -38,6 +38,8 @@
 #include "app/qt_file_dialogs.h"
 #include "app/qt_operator.h"
 #include "app/screen_place.h"
+#include "ledger/ledger_location.h"
+#include "ledger/ledger_location.h"
 #include "link/system_serial_port.h"
 
 namespace rilo {
@@ -122,6 +124,13 @@ TFormMenu::TFormMenu(Preferences &store, const VentrixApi &ventrix, const Produc
 
   RegisterHotKey();
   Handle([this] { FormMenuCreate(); });
+  // The ledger the preference value Ledger names, else the user's own file. One that
+  // cannot be opened refuses every unit command with its reason, before the unit.
+  try {
+    workbench_->UseLedger(OpenLedger(store.ReadString("Ledger").value_or("")), ThisBench());
+  } catch (const DatabaseError &e) {
+    workbench_->LedgerUnusable(e.what());
+  }
 
   passwordForm_ = new TPasswordForm(
       this, *person_, [this](const std::string &typed) { return workbench_->BPasswordOKClick(typed); });

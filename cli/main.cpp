@@ -43,13 +43,16 @@ int OnSystemPorts(const rilo::Arguments &args, const rilo::VentrixApi &ventrix) 
 constexpr std::array<rilo::Command, 9> kCommands = {{
     {"show", "FILE [--raw] [--q10|--q12]", rilo::RunShow},
     {"set", "FILE NAME=INDEX ... -o OUT [--raw] [--q10|--q12]", rilo::RunSet},
-    {"read", "PORT[,PORT...] -o FILE.rilo [--log FILE.csv]", OnSystemPorts<rilo::RunRead>},
-    {"write", "PORT[,PORT...] FILE.rilo [--yes] [--log FILE.csv]", OnSystemPorts<rilo::RunWrite>},
-    {"read-firmware", "PORT[,PORT...] --tx|--rx -o FILE.txt [--log FILE.csv]",
+    {"read", "PORT[,PORT...] -o FILE.rilo [--log FILE.csv] [--ledger URL] [--finish]",
+     OnSystemPorts<rilo::RunRead>},
+    {"write",
+     "PORT[,PORT...] FILE.rilo [--yes] [--allow-duplicate-id] [--log FILE.csv] [--ledger URL] [--finish]",
+     OnSystemPorts<rilo::RunWrite>},
+    {"read-firmware", "PORT[,PORT...] --tx|--rx -o FILE.txt [--log FILE.csv] [--ledger URL] [--finish]",
      OnSystemPorts<rilo::RunReadFirmware>},
     {"write-firmware",
-     "PORT[,PORT...] FILE.txt|FILE.dat --tx|--rx [--id CODE] [--serial SN] [--date YYYY/MM/DD] "
-     "[--no-verify] [--log FILE.csv]",
+     "PORT[,PORT...] FILE.txt|FILE.dat --tx|--rx [--id CODE|next] [--serial SN] [--date YYYY/MM/DD] "
+     "[--no-verify] [--allow-duplicate-id] [--log FILE.csv] [--ledger URL]",
      OnSystemPorts<rilo::RunWriteFirmware>},
     {"port", "[COMn [DEVICE]]", rilo::RunPort},
     {"convert", "TX.txt RX.txt -o BOTH.dat | BOTH.dat --tx|--rx -o ONE.txt", rilo::RunConvert},
@@ -71,7 +74,11 @@ void PrintUsage(std::ostream &out) {
          "read-firmware 讀取發射機 (--tx) 或接收機 (--rx) 的韌體存成韌體文字檔;\n"
          "write-firmware 將韌體檔燒入機器並讀回驗證 (--no-verify 不驗證), .dat 檔以 --tx/--rx 選擇;\n"
          "--id、--serial、--date 指定 ID-CODE、機器序號與出廠日期, 未指定時取自檔案;\n"
-         "多個通信埠時接收機依通信埠順序取連續的 ID-CODE, 機器序號也逐台加一。\n"
+         "接收機的 ID-CODE 由生產紀錄保留: 自 --id 起 (--id next 自已持有的最大者之後)\n"
+         "依通信埠順序各取一個尚無接收機持有者, 機器序號逐台加一;\n"
+         "ID-CODE 已屬於另一台接收機時需加 --allow-duplicate-id 才寫入。\n"
+         "中斷的指令留下的工作 (機器缺少的設定區塊、識別頁或向量) 需加 --finish 才補完。\n"
+         "每個機器指令都記在生產紀錄; Ctrl+C 讓每台機器在下一個安全的步驟停止, 結束狀態 130。\n"
          "PORT 為 COM1 到 COM16 或裝置路徑; 以逗號分隔多個通信埠時各機器同時進行,\n"
          "檔名中的 {port} 換成通信埠名稱; --log 每台機器附加一行 CSV 記錄。\n"
          "port 顯示或設定 COMn 對應的裝置,\n"

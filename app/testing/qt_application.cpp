@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 
 namespace {
@@ -16,6 +17,8 @@ constexpr const char kScreens[] = R"({"screens": [
 class QtApplication : public ::testing::Environment {
  public:
   void SetUp() override {
+    // The windows keep their ledger in a folder of the run's own, not the user's.
+    if (ledgerFolder_.isValid()) qputenv("XDG_DATA_HOME", ledgerFolder_.path().toLocal8Bit());
     if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && screens_.open()) {
       screens_.write(kScreens);
       screens_.flush();
@@ -29,6 +32,7 @@ class QtApplication : public ::testing::Environment {
 
  private:
   QTemporaryFile screens_;
+  QTemporaryDir ledgerFolder_;
   QByteArray platform_;
   int argc_ = 1;
   char name_[12] = "app_test";
