@@ -16,9 +16,18 @@ bool Blank(std::span<const uint8_t> bytes) {
   return std::all_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b == 0xFF; });
 }
 
+// "2026-12-10T15:57:32Z" as a person reads it: "2026-12-10 15:57:32".
+std::string TimeText(std::string time) {
+  if (time.size() == 20) {
+    time[10] = ' ';
+    time.pop_back();
+  }
+  return time;
+}
+
 std::string EntryText(const JournalEntry &e) {
-  return "紀錄 #" + std::to_string(e.number) + ",時間 " + e.opened + " (UTC),工作站 " + e.bench + ",通信埠 " +
-         e.port + ",ID-CODE " + (e.id.empty() ? "無" : e.id) + ",序號 " +
+  return "日誌 #" + std::to_string(e.number) + ",時間 " + TimeText(e.opened) + " (UTC),工作站 " + e.bench +
+         ",通信埠 " + e.port + ",ID-CODE " + (e.id.empty() ? "無" : e.id) + ",序號 " +
          (e.serial.empty() ? "無" : e.serial);
 }
 
@@ -127,7 +136,7 @@ bool SettleUnfinishedWork(UnitSteps &steps) {
     return false;
   }
   steps.person.Message(kUnfinishedCaption,
-                       "已補完未完成的工作 (紀錄 #" + std::to_string(entry->number) + ")。",
+                       "已補完未完成的工作 (日誌 #" + std::to_string(entry->number) + ")。",
                        Icon::Information);
   return true;
 }
