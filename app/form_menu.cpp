@@ -39,7 +39,6 @@
 #include "app/qt_operator.h"
 #include "app/screen_place.h"
 #include "ledger/ledger_location.h"
-#include "ledger/ledger_location.h"
 #include "link/system_serial_port.h"
 
 namespace rilo {
