@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "base/clock.h"
 #include "core/outcome.h"
 
 namespace rilo {
@@ -14,12 +15,17 @@ namespace rilo {
 class OutcomeRecorder : public Operator {
  public:
   explicit OutcomeRecorder(Operator &person) : person_(person) {}
+  // The clock the time the person takes over a message or a question is told by, so
+  // a command's own time can leave it out.
+  void TimeWith(Clock &clock) { clock_ = &clock; }
+  uint32_t personMs() const { return personMs_; }
 
   // A command begins: what is said from now on is its own.
   void Begin(std::string step) {
     outcome_ = Outcome{};
     outcome_.step = std::move(step);
     position_ = maximum_ = 0;
+    personMs_ = 0;
   }
   // The command ends: its outcome, with `done` as its steps decided.
   Outcome End(bool done) {
@@ -33,10 +39,14 @@ class OutcomeRecorder : public Operator {
 
   void Message(const std::string &caption, const std::string &text, Icon icon) override {
     Keep({caption, text, icon});
+    const uint32_t start = clock_ ? clock_->Tick() : 0;
     person_.Message(caption, text, icon);
+    if (clock_) personMs_ += clock_->Tick() - start;
   }
   bool Ask(const std::string &caption, const std::string &text, Icon icon) override {
+    const uint32_t start = clock_ ? clock_->Tick() : 0;
     const bool answer = person_.Ask(caption, text, icon);
+    if (clock_) personMs_ += clock_->Tick() - start;
     Keep({caption, text, icon, true, answer});
     return answer;
   }
@@ -70,6 +80,8 @@ class OutcomeRecorder : public Operator {
   Outcome outcome_;
   int position_ = 0;
   int maximum_ = 0;
+  Clock *clock_ = nullptr;
+  uint32_t personMs_ = 0;  // the running command's time in message boxes and questions
 };
 
 }  // namespace rilo

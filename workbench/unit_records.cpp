@@ -77,7 +77,8 @@ UnitRecord Workbench::RecordOf(const Outcome &outcome, const char *command, uint
     }
     if (const Said *reason = outcome.Reason()) r.firstMessage = reason->text;
   }
-  r.seconds = static_cast<uint32_t>(clock_.Tick() - startTick) / 1000.0;
+  // The unit's own time: what the person took over a message box is not the command's.
+  r.seconds = static_cast<uint32_t>(clock_.Tick() - startTick - op_.personMs()) / 1000.0;
   return r;
 }
 

@@ -60,6 +60,7 @@ Workbench::Workbench(Preferences &store, Operator &op, SerialPort &port, Clock &
       loader_(link_, ventrix_, productLine_),
       editor_(flags_, op_, ventrix_, identityPage_, std::move(today)),
       steps_(loader_, op_, editor_, identityPage_, ventrix_, journal_) {
+  op_.TimeWith(clock_);
   ResetImages();
 }
 
