@@ -14,6 +14,7 @@
 #include "core/testing/programs.h"
 #include "core/testing/scripted_operator.h"
 #include "files/file_writers.h"
+#include "ledger/ledger_location.h"
 #include "link/testing/wired_unit.h"
 #include "tests/testing/settings_bench.h"
 #include "workbench/workbench.h"
@@ -448,6 +449,57 @@ TEST(WriteFirmware, AReceiverBurnAdvancesTheIdCodeWhenTheSwitchIsOn) {
     EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kRxWriteDone});
     EXPECT_EQ(b.editor().form.EEqupmentID.text, increment ? "12300416" : "12300415");
     EXPECT_FALSE(b.bench.view().visible.at("BWriteTx"));
+  }
+}
+
+// With the ledger and the ID advance on, a receiver takes the lowest code at or after
+// the field's that no receiver holds: the two the ledger holds for other receivers are
+// skipped, the unit gets the next, and the ledger holds it for the unit's serial number.
+TEST(WriteFirmware, WithTheLedgerAReceiverTakesTheLowestFreeIdCode) {
+  Bench b(Config(sim::Model::kReceiver8k));
+  b.bench.UseLedger(OpenLedger("sqlite::memory:"), "bench-test");
+  ReadFrom(b, false);
+  Ledger &ledger = *b.bench.ledger();
+  ledger.UseId(12300415, "00000077", "bench-2", "COM2");
+  ledger.UseId(12300416, "00000078", "bench-2", "COM3");
+  b.editor().IdIncrement = 1;
+  const Station &target = b.Attach(Config(sim::Model::kReceiver8k), true);
+  EXPECT_TRUE(b.bench.NWriteRxPrgClick().done);
+  EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kRxWriteDone});
+  Bytes id;
+  for (char digit : std::string("300417"))
+    id.push_back(testing::Ventrix().DeHamming(static_cast<uint8_t>(digit - '0')));
+  EXPECT_EQ(target.Flash(0x1082, 6), id);
+  const auto held = ledger.Holder(12300417);
+  ASSERT_TRUE(held);
+  EXPECT_TRUE(held->used);
+  EXPECT_EQ(held->serial, "12012345");
+  EXPECT_EQ(b.editor().form.EEqupmentID.text, "12300418");
+  EXPECT_EQ(b.bench.lastRecord().id, "12300417");
+}
+
+// A code the ledger holds for a receiver with another serial number is written only
+// after the question, and Cancel leaves the unit as it was.
+TEST(WriteFirmware, AnIdCodeAnotherReceiverHoldsIsWrittenOnlyOnOk) {
+  for (bool ok : {false, true}) {
+    Bench b(Config(sim::Model::kReceiver8k));
+    b.bench.UseLedger(OpenLedger("sqlite::memory:"), "bench-test");
+    ReadFrom(b, false);
+    b.bench.ledger()->UseId(12300415, "00000077", "bench-2", "COM2");
+    b.editor().IdIncrement = 0;
+    const Station &target = b.Attach(Config(sim::Model::kReceiver8k), false);
+    const Bytes before = target.Flash(0x1000, 0xF000);
+    b.person.answers = {ok};
+    EXPECT_EQ(b.bench.NWriteRxPrgClick().done, ok);
+    const auto shown = b.Shown();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown[0], (ShownMessage{"ID-CODE 重複", "此 ID-CODE 已用於序號 00000077 的接收機,仍要寫入嗎?",
+                                      Icon::Information, true}));
+    if (!ok) {
+      EXPECT_EQ(shown.size(), 1u);
+      EXPECT_EQ(target.Flash(0x1000, 0xF000), before);
+    }
+    EXPECT_EQ(b.bench.ledger()->Holder(12300415)->serial, ok ? "12012345" : "00000077");
   }
 }
 

@@ -16,7 +16,11 @@ Outcome Workbench::NWriteTxPrgClick() {
 }
 
 Outcome Workbench::NWriteRxPrgClick() {
-  return RunOnUnit(FirmwareBurn::Step(false), "write-firmware", [this] { return WriteFirmware(false); });
+  Outcome outcome =
+      RunOnUnit(FirmwareBurn::Step(false), "write-firmware", [this] { return WriteFirmware(false); });
+  // The next receiver's code, once this one's is recorded as written.
+  if (outcome.done) editor_.IncrementIdCode();
+  return outcome;
 }
 
 void Workbench::NVerifyBurnClick() {
@@ -50,10 +54,7 @@ bool Workbench::WriteFirmware(bool transmitter) {
   if (!FirmwareBurn(steps_, firmware_, productLine_, ventrix_)
            .Run(transmitter, flags_.Factory == 1, verifyBurn_))
     return false;
-  if (transmitter)
-    view_.visible["BWriteTx"] = true;
-  else
-    editor_.IncrementIdCode();
+  if (transmitter) view_.visible["BWriteTx"] = true;
   return true;
 }
 
