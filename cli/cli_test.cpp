@@ -161,7 +161,9 @@ TEST_F(CliTest, RefusesWithAClearMessageAndWritesNothing) {
 TEST_F(CliTest, HelpAndVersionAnswerOnStandardOutputAndAWrongLineOnStandardError) {
   const Result help = Run("--help");
   EXPECT_EQ(help.exit, 0);
-  EXPECT_NE(help.out.find("rilo-cli read PORT[,PORT...] -o FILE.rilo [--log FILE.csv]\n"), std::string::npos)
+  EXPECT_NE(
+      help.out.find("rilo-cli read PORT[,PORT...] -o FILE.rilo [--log FILE.csv] [--ledger URL] [--finish]\n"),
+      std::string::npos)
       << help.out;
   EXPECT_EQ(help.err, "");
 
