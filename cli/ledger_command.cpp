@@ -20,14 +20,14 @@ constexpr const char *kUsage =
     "用法: rilo-cli ledger list [--id CODE] [--serial SN] [--port PORT] [--since YYYY-MM-DD] [--csv] "
     "[--ledger URL]\n"
     "      rilo-cli ledger next-id [--from CODE] [--ledger URL]\n"
-    "      rilo-cli ledger journal [--ledger URL]\n";
+    "      rilo-cli ledger journal [--close NUMBER] [--ledger URL]\n";
 
 // An ID code is two model digits before six that count.
 constexpr int64_t kCodesPerModel = 1000000;
 
 struct Options {
   std::string location;  // --ledger; empty for the stored one
-  std::string id, serial, port, since, from;
+  std::string id, serial, port, since, from, close;
   bool csv = false;
 };
 
@@ -51,8 +51,8 @@ bool IsDay(std::string_view text) {
 // The message for the first word that does not fit; empty when all do.
 std::string ReadOptions(const Arguments &args, const std::vector<std::string_view> &allowed, Options &o) {
   const std::pair<std::string_view, std::string *> valued[] = {
-      {"--ledger", &o.location}, {"--id", &o.id},       {"--serial", &o.serial},
-      {"--port", &o.port},       {"--since", &o.since}, {"--from", &o.from}};
+      {"--ledger", &o.location}, {"--id", &o.id},     {"--serial", &o.serial}, {"--port", &o.port},
+      {"--since", &o.since},     {"--from", &o.from}, {"--close", &o.close}};
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string &word = args[i];
     if (std::find(allowed.begin(), allowed.end(), word) == allowed.end()) return "無法辨識的參數: " + word;
@@ -66,6 +66,8 @@ std::string ReadOptions(const Arguments &args, const std::vector<std::string_vie
       if (name == word) *field = value;
   }
   if (!o.since.empty() && !IsDay(o.since)) return "--since 需為 YYYY-MM-DD: " + o.since;
+  if (!o.close.empty() && (o.close.size() > 18 || !IsDecimal(o.close)))
+    return "--close 需為日誌的編號: " + o.close;
   if (!o.from.empty() && (o.from.size() != 8 || !IsDecimal(o.from)))
     return "--from 需為 8 位數字 (機型碼與 6 位數字): " + o.from;
   return "";
@@ -209,8 +211,21 @@ std::string Parts(const JournalEntry &e) {
   return named;
 }
 
-int Journal(Ledger &ledger, const Options &) {
+int Journal(Ledger &ledger, const Options &o) {
   const auto entries = ledger.OpenEntries();
+  // An entry a person has looked into (the unit scrapped, or whole again) is put aside:
+  // no later command asks about it.
+  if (!o.close.empty()) {
+    const int64_t number = std::stoll(o.close);
+    if (std::none_of(entries.begin(), entries.end(),
+                     [&](const JournalEntry &e) { return e.number == number; })) {
+      std::cerr << "沒有未完成的日誌 #" << number << "\n";
+      return kExitFailed;
+    }
+    ledger.CloseEntry(number);
+    std::cerr << "已結束日誌 #" << number << "\n";
+    return kExitOk;
+  }
   if (entries.empty()) {
     std::cerr << "沒有未完成的指令\n";
     return kExitOk;
@@ -243,7 +258,7 @@ int RunLedger(const Arguments &args, const VentrixApi &) {
   const Subcommand subcommands[] = {
       {"list", {"--id", "--serial", "--port", "--since", "--csv", "--ledger"}, List},
       {"next-id", {"--from", "--ledger"}, NextId},
-      {"journal", {"--ledger"}, Journal},
+      {"journal", {"--close", "--ledger"}, Journal},
   };
   if (args.empty()) return Usage("ledger 需要子指令");
   for (const Subcommand &sub : subcommands) {

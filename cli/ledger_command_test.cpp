@@ -245,8 +245,12 @@ TEST_F(LedgerCommandTest, JournalListsTheOpenEntriesLatestFirst) {
             "1     2026-12-10 03:04:27  bench-1  COM1    /dev/ttyUSB0  write           12000001  00000A01  "
             "1.61      1E950F    設定區塊、頂端頁、識別頁\n");
 
+  // A person puts entries aside by number; one not open is refused.
   Default().CloseEntry(first);
-  Default().CloseEntry(last);
+  EXPECT_EQ(Run({"journal", "--close", "3"}).err, "已結束日誌 #3\n");
+  const Output again = Run({"journal", "--close", "3"});
+  EXPECT_EQ(again.exit, 1);
+  EXPECT_EQ(again.err, "沒有未完成的日誌 #3\n");
   const Output none = Run({"journal"});
   EXPECT_EQ(none.exit, 0);
   EXPECT_EQ(none.out, "");

@@ -58,7 +58,7 @@ constexpr std::array<rilo::Command, 9> kCommands = {{
     {"convert", "TX.txt RX.txt -o BOTH.dat | BOTH.dat --tx|--rx -o ONE.txt", rilo::RunConvert},
     {"ledger",
      "(list [--id CODE] [--serial SN] [--port PORT] [--since YYYY-MM-DD] [--csv] | next-id [--from CODE] | "
-     "journal) [--ledger URL]",
+     "journal [--close NUMBER]) [--ledger URL]",
      rilo::RunLedger},
 }};
 
@@ -88,7 +88,7 @@ void PrintUsage(std::ostream &out) {
          "ledger list 列出生產紀錄 (最新的在前), 可依 ID-CODE、機器序號、通信埠與日期 (UTC) 篩選,\n"
          "--csv 以 --log 記錄檔的欄位輸出; ledger next-id 顯示下一台接收機可取的 ID-CODE\n"
          "(--from 起第一個無接收機持有者, 預設為已持有的最大者加一), 不保留;\n"
-         "ledger journal 列出中斷的指令留待復原的資料。--ledger 指定生產紀錄\n"
+         "ledger journal 列出中斷的指令留待復原的資料, --close 結束其中一筆。--ledger 指定生產紀錄\n"
          "(sqlite:路徑 或 postgresql://…), 未指定時依偏好設定 Ledger, 再無則為使用者資料夾中的檔案。\n"
          "--help 顯示本說明; --version 顯示版本。\n";
 }
