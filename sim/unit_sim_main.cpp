@@ -8,9 +8,11 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,7 +28,8 @@ using namespace rilo::sim;
 
 constexpr const char *kUsage =
     "usage: rilo-unit-sim [--role tx|rx] [--loader 1.10|1.61|2.02] [--short-image] [--blank] [--link PATH]\n"
-    "                     [--fault KIND[:REQUEST[:SKIP[:TIMES]]]]... [--stuck-bit ADDRESS:BIT=LEVEL]...\n"
+    "                     [--memory-file PATH] [--fault KIND[:REQUEST[:SKIP[:TIMES]]]]...\n"
+    "                     [--stuck-bit ADDRESS:BIT=LEVEL]...\n"
     "       rilo-unit-sim --help | --version\n";
 // --help adds what each option does.
 constexpr const char *kOptions =
@@ -38,6 +41,9 @@ constexpr const char *kOptions =
     "  --short-image    an 8 KB receiver (program at 0xE000) instead of 16 KB (0xC000)\n"
     "  --blank          all flash erased, vectors 0xFF: only the erased-device password opens it\n"
     "  --link PATH      make PATH a symbolic link to the terminal while serving\n"
+    "  --memory-file PATH\n"
+    "                   keep PATH holding the unit's 64 KB memory, written anew\n"
+    "                   whenever an erase or a write changes it\n"
     "  --fault KIND[:REQUEST[:SKIP[:TIMES]]]\n"
     "                   strike requests with a fault: KIND no-answer, refuse, garble,\n"
     "                   late (300 ms), noise (300 bytes), lose-byte, flip-bit or\n"
@@ -65,6 +71,7 @@ struct Options {
   bool short_image = false;
   bool blank = false;  // all flash erased, as after a mass erase: only the erased-device password opens it
   std::string link;
+  std::string memory_file;
   std::vector<Fault> faults;
   std::vector<StuckBitOption> stuck_bits;
 };
@@ -103,6 +110,8 @@ std::optional<Options> ParseOptions(int argc, char **argv) {
       options.blank = true;
     } else if (arg == "--link" && has_value) {
       options.link = argv[++i];
+    } else if (arg == "--memory-file" && has_value) {
+      options.memory_file = argv[++i];
     } else if (arg == "--fault" && has_value) {
       const auto fault = ParseFault(argv[++i]);
       if (!fault) return std::nullopt;
@@ -145,6 +154,32 @@ bool MakeLink(const std::string &link, const std::string &target) {
   return true;
 }
 
+// The unit's memory as a file, for a test that must see an erase or a write land while
+// the host is still at work. Replaced whole by a rename, so a reader never sees half.
+class MemoryFile {
+ public:
+  explicit MemoryFile(std::string path) : path_(std::move(path)) {}
+
+  // Writes the memory when it differs from what the file holds; false when it cannot.
+  bool Keep(const UnitMemory &memory) {
+    const auto bytes = memory.All();
+    if (path_.empty() || (!held_.empty() && std::equal(bytes.begin(), bytes.end(), held_.begin())))
+      return true;
+    held_.assign(bytes.begin(), bytes.end());
+    const std::string next = path_ + ".new";
+    std::ofstream out(next, std::ios::binary);
+    out.write(reinterpret_cast<const char *>(held_.data()), static_cast<std::streamsize>(held_.size()));
+    out.close();
+    if (out && std::rename(next.c_str(), path_.c_str()) == 0) return true;
+    std::fprintf(stderr, "rilo-unit-sim: cannot write %s: %s\n", path_.c_str(), std::strerror(errno));
+    return false;
+  }
+
+ private:
+  std::string path_;
+  std::vector<uint8_t> held_;
+};
+
 uint64_t NowMicros() {
   timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
@@ -154,7 +189,7 @@ uint64_t NowMicros() {
 // Feeds the unit what the host writes and hands the host each reply byte at the moment
 // its stop bit would arrive. Sleeps in ppoll until the host writes, the next byte is
 // due, or a signal comes.
-int Serve(Unit &unit, PseudoTerminal &terminal, const sigset_t &wait_mask) {
+int Serve(Unit &unit, PseudoTerminal &terminal, MemoryFile &memory_file, const sigset_t &wait_mask) {
   const int master = terminal.master();
   std::vector<uint8_t> due;
   uint8_t buffer[512];
@@ -184,6 +219,7 @@ int Serve(Unit &unit, PseudoTerminal &terminal, const sigset_t &wait_mask) {
     const uint64_t at = NowMicros();
     for (ssize_t i = 0; i < n; ++i)
       unit.ByteArrived(buffer[i], at);
+    if (!memory_file.Keep(unit.memory())) return 1;
   }
   if (g_stop) return 0;
   std::fprintf(stderr, "rilo-unit-sim: the pseudo-terminal failed: %s\n", std::strerror(errno));
@@ -231,6 +267,8 @@ int main(int argc, char **argv) {
     return 1;
   }
   if (!options->link.empty() && !MakeLink(options->link, terminal.device_path())) return 1;
+  MemoryFile memory_file(options->memory_file);
+  if (!memory_file.Keep(unit.memory())) return 1;
 
   // Signals stay blocked except while sleeping in ppoll, so none slips in between.
   sigset_t stop_signals, wait_mask;
@@ -249,7 +287,7 @@ int main(int argc, char **argv) {
                Describe(config, options->blank).c_str(), terminal.device_path().c_str(),
                options->link.empty() ? "" : ", linked as ", options->link.c_str());
 
-  const int status = Serve(unit, terminal, wait_mask);
+  const int status = Serve(unit, terminal, memory_file, wait_mask);
   if (!options->link.empty()) unlink(options->link.c_str());
   return status;
 }
