@@ -156,7 +156,7 @@ bool FirmwareBurn::Run(bool transmitter, bool factory, bool verify) {
   if (!BurnPages()) return failed();
   if (!BurnUnitData(transmitter, identity)) return failed();
   if (verify && !VerifyBurnedFlash(texts.doneCaption)) return failed();
-  if (!steps_.journal.Close()) {
+  if (!steps_.journal.Close() || !steps_.journal.CloseEarlierBurns(loader_)) {
     steps_.TellJournalRefused();
     return false;
   }

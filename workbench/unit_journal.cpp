@@ -68,6 +68,19 @@ std::optional<int64_t> IdCodeNumber(std::string_view text) {
   return std::stoll(std::string(text));
 }
 
+bool UnitJournal::CloseEarlierBurns(const Loader &unit) {
+  return Keep([&] {
+    for (const JournalEntry &e : ledger_->OpenEntries()) {
+      const bool burn = e.command.starts_with("write-firmware");
+      const bool here = e.bench == place_.bench && e.port == place_.port;
+      const bool sameUnitKind =
+          std::equal(e.chip.begin(), e.chip.end(), unit.ChipId.begin(), unit.ChipId.end()) &&
+          e.loaderVersion == unit.LoaderVersion;
+      if (burn && here && sameUnitKind) ledger_->CloseEntry(e.number);
+    }
+  });
+}
+
 bool HoldsTopSegment(const JournalEntry &entry) {
   return entry.topPages.size() == 3 * size_t{kPageSize} && entry.identity.size() == size_t{kPageSize} &&
          entry.vectors.size() == sizeof(VectorTable);

@@ -39,6 +39,10 @@ class UnitJournal {
   bool AddTopSegment(const Loader::TopSegmentBackup &backup);
   // The command read back all it wrote: the entry is done with. False as Open.
   bool Close();
+  // A burn that ended well on this bench and port made its unit whole: the entries of
+  // burns stopped here before, on a unit of this chip and loader, are done with too
+  // (their unit was burned again; they put nothing back of their own). False as Open.
+  bool CloseEarlierBurns(const Loader &unit);
   const std::string &problem() const { return problem_; }
   // Since `Begin`, the command may have put its ID code into the unit (a receiver that
   // fails after that keeps the code; one that fails before gives it back).
