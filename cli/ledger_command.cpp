@@ -190,14 +190,6 @@ std::string Hex(const Bytes &bytes) {
   return text;
 }
 
-// 0x0161 as 1.61, as the loader names its version.
-std::string VersionText(uint16_t version) {
-  if (version == 0) return "";
-  char text[8];
-  std::snprintf(text, sizeof text, "%X.%02X", version >> 8, version & 0xFF);
-  return text;
-}
-
 // The parts the entry keeps to put back.
 std::string Parts(const JournalEntry &e) {
   const std::pair<const Bytes *, const char *> parts[] = {{&e.blocks, "設定區塊"},
@@ -234,7 +226,7 @@ int Journal(Ledger &ledger, const Options &o) {
                  "載入程式", "晶片識別", "保存的部分"}};
   for (const JournalEntry &e : entries)
     rows.push_back({std::to_string(e.number), ShownTime(e.opened), e.bench, e.port, e.device, e.command, e.id,
-                    e.serial, VersionText(e.loaderVersion), Hex(e.chip), Parts(e)});
+                    e.serial, LoaderVersionText(e.loaderVersion), Hex(e.chip), Parts(e)});
   PrintColumns(rows);
   return kExitOk;
 }

@@ -52,13 +52,6 @@ std::string Trimmed(const std::string &text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-std::string VersionText(uint16_t version) {
-  if (version == 0) return "";
-  char text[8];
-  std::snprintf(text, sizeof text, "%X.%02X", version >> 8, version & 0xFF);
-  return text;
-}
-
 std::string AddressText(uint16_t address) {
   char text[8];
   std::snprintf(text, sizeof text, "0x%04X", address);
@@ -86,7 +79,7 @@ void Describe(UnitSession &s, UnitRecord &record) {
   }
   record.kind = s.bench.loader().UnitRole();
   record.model = s.bench.editor().MachineType;
-  record.loaderVersion = VersionText(s.bench.loader().LoaderVersion);
+  record.loaderVersion = LoaderVersionText(s.bench.loader().LoaderVersion);
   const auto &form = s.bench.editor().form;
   record.id = Filled(form.EEqupmentID.text);
   record.serial = Filled(form.EEqupmentSN.text);

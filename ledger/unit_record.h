@@ -1,6 +1,8 @@
 // One unit command as the ledger and a run's CSV record keep it.
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace rilo {
@@ -27,5 +29,13 @@ struct UnitRecord {
   double seconds = 0;
   bool operator==(const UnitRecord &) const = default;
 };
+
+// A loader version as records and lists show it: 0x0161 as "1.61"; empty for unknown.
+inline std::string LoaderVersionText(uint16_t version) {
+  if (version == 0) return "";
+  char text[8];
+  std::snprintf(text, sizeof text, "%X.%02X", version >> 8, version & 0xFF);
+  return text;
+}
 
 }  // namespace rilo

@@ -11,13 +11,6 @@
 namespace rilo {
 namespace {
 
-std::string VersionText(uint16_t version) {
-  if (version == 0) return "";
-  char text[8];
-  std::snprintf(text, sizeof text, "%X.%02X", version >> 8, version & 0xFF);
-  return text;
-}
-
 // An identity field's text, empty when it holds no more than its empty value: the
 // model code alone, or the date's bare mask.
 std::string Filled(std::string_view text) {
@@ -51,7 +44,7 @@ UnitRecord Workbench::RecordOf(const Outcome &outcome, const char *command, uint
   r.command = command;
   r.kind = loader_.UnitRole();
   r.model = editor_.MachineType;
-  r.loaderVersion = VersionText(loader_.LoaderVersion);
+  r.loaderVersion = LoaderVersionText(loader_.LoaderVersion);
   const auto &form = editor_.form;
   r.id = Filled(form.EEqupmentID.text);
   r.serial = Filled(form.EEqupmentSN.text);
