@@ -34,8 +34,7 @@ struct DatParse {
   // Reads the run after "TX@"/"RX@" into `image`; `end` is what follows it.
   bool Run(Frame *image, const char *end) {
     uint16_t address;
-    if (!AddressAt(c, 1, &address)) return false;
-    c.Skip(7);
+    if (!TakeAddressLine(c, &address)) return false;
     // Page 0 unused writes the start address FFFF: no page, only the vectors follow.
     // Otherwise pages 0, 1, 2 ... up to the top page, which even a run from 0x0000
     // reaches at page 511. A run of the top page alone fills page 0, so saving the
@@ -87,9 +86,7 @@ extern "C" const char *ArrangeDat(const char *text, uint8_t *txVectors, uint8_t 
       // The label fixes the high byte at 0x10; the low bits choose the row but do
       // not move the offset.
       uint16_t address;
-      ok = AddressAt(p.c, 1, &address);
-      p.c.Skip(7);
-      ok = ok && p.Bytes(block[address < 0x1080 ? 0 : 1], 128);
+      ok = TakeAddressLine(p.c, &address) && p.Bytes(block[address < 0x1080 ? 0 : 1], 128);
     } else if (p.c.StartsWith("TX@")) {
       p.c.Skip(2);
       // The transmitter run must be followed by the receiver's.

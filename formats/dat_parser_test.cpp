@@ -143,6 +143,13 @@ TEST(ArrangeDat, MalformedFilesEndWithNull) {
       {"vectors cut short", "TX\r\n" + HexLines(Counting(16)) + "q\r\n"},
       {"vectors too long", "TX\r\n" + HexLines(Counting(48)) + "q\r\n"},
       {"run address not hexadecimal", kHead + RunText("TX@F0G0", RunBytes(0xF000)) + "q"},
+      {"run address of three digits",
+       kHead + RunText("TX@F00", RunBytes(0xF000)) + RunText("RX@FF80", RunBytes(0xFF80)) + "q\r\n"},
+      {"run address of five digits",
+       kHead + RunText("TX@0F000", RunBytes(0xF000)) + RunText("RX@FF80", RunBytes(0xFF80)) + "q\r\n"},
+      {"settings address of five digits", "TX\r\n" + HexLines(Counting(32)) + "@10800\r\n" +
+                                              HexLines(Counting(128)) + RunText("TX@FFFF", {}) +
+                                              RunText("RX@FFFF", {}) + "q\r\n"},
       {"run with a gap", kHead + RunText("TX@F000", gap) + RunText("RX@FF80", RunBytes(0xFF80)) + "q\r\n"},
       {"run with a page too many",
        kHead + RunText("TX@F000", extra) + RunText("RX@FF80", RunBytes(0xFF80)) + "q\r\n"},

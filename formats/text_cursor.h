@@ -65,10 +65,12 @@ class Cursor {
   }
 
   // The separator tolerated before a pair: one space, then one CR with the character
-  // after it (the LF), in that order.
-  void SkipSeparator() {
+  // after it (the LF), in that order. True when it passed a line end.
+  bool SkipSeparator() {
     if (Peek() == ' ') Skip(1);
-    if (Peek() == '\r') Skip(2);
+    if (Peek() != '\r') return false;
+    Skip(2);
+    return true;
   }
 
   void SkipBlanks() {
@@ -84,16 +86,35 @@ class Cursor {
     return true;
   }
 
+  // Exactly two hexadecimal digits, as the firmware text file writes a byte: no blanks
+  // trimmed. False, not moving, for anything else.
+  bool TakeByte(uint8_t *value) {
+    const std::string_view digits = Chars(0, 2);
+    if (digits.size() != 2 || HexDigit(digits[0]) < 0 || HexDigit(digits[1]) < 0) return false;
+    HexValue(digits, value);
+    Skip(2);
+    return true;
+  }
+
  private:
   const char *at_;
   const char *end_;
 };
 
-// An address written as two pairs, high byte first, `offset` characters from the cursor.
-inline bool AddressAt(const Cursor &c, size_t offset, uint16_t *address) {
-  uint8_t high, low;
-  if (!PairValue(c.Chars(offset, 2), &high) || !PairValue(c.Chars(offset + 2, 2), &low)) return false;
-  *address = static_cast<uint16_t>(high << 8 | low);
+// An address line: "@", four hexadecimal digits (high byte first), CR LF and nothing
+// else, so "@F00", "@10000" and "@ F00" are no address. Moves past it; false, not
+// moving, for anything else.
+inline bool TakeAddressLine(Cursor &c, uint16_t *address) {
+  const std::string_view line = c.Chars(0, 7);
+  if (line.size() != 7 || line[0] != '@' || line.substr(5) != "\r\n") return false;
+  unsigned value = 0;
+  for (char digit : line.substr(1, 4)) {
+    const int d = HexDigit(digit);
+    if (d < 0) return false;
+    value = value * 16 + static_cast<unsigned>(d);
+  }
+  *address = static_cast<uint16_t>(value);
+  c.Skip(line.size());
   return true;
 }
 

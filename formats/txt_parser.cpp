@@ -86,9 +86,7 @@ extern "C" const char *ArrangeTxt(const char *text, uint8_t *vectors, uint8_t (*
     // data its section had no room for, or a text that ends without "q".
     p.c.SkipBlanks();
     uint16_t address;
-    if (p.c.Peek() != '@' || !AddressAt(p.c, 1, &address)) return nullptr;
-    p.c.Skip(7);  // "@", four digits, CR LF
-    if (!p.Section(address)) return nullptr;
+    if (!TakeAddressLine(p.c, &address) || !p.Section(address)) return nullptr;
     p.c.SkipSeparator();
     if (p.c.Peek() == 'q') break;
   }

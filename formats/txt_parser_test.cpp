@@ -153,6 +153,43 @@ TEST(ArrangeTxt, AddressLineAloneBeginsAPageAndBelow0x1000StoresNothing) {
   EXPECT_EQ(p->image.Data(0, 8, 136), Ff(128));
 }
 
+// The byte the parse stored for `address`, or -1 where nothing holds it.
+int StoredAt(const Parsed &p, unsigned address) {
+  if (address >= 0xFFE0) return p.vectors[address - 0xFFE0];
+  if (address >= 0x1000 && address < 0x1100) return p.block[(address - 0x1000) / 128][address % 128];
+  int stored = -1;
+  for (int n = 0; n < 512; ++n)
+    if (p.image.Used(n) && address >= p.image.Address(n) && address < p.image.Address(n) + 128u)
+      stored = p.image[n][8 + address - p.image.Address(n)];
+  return stored;
+}
+
+TEST(ArrangeTxt, AnAddressIsFourDigitsAndTheLineEnd) {
+  struct Case {
+    const char *line;
+    int address;  // -1: refused
+  };
+  const Case cases[] = {
+      {"@F000\r\n", 0xF000}, {"@f0a0\r\n", 0xF0A0}, {"@1000\r\n", 0x1000}, {"@FFFF\r\n", 0xFFFF},
+      {"@F00\r\n", -1},    // would be 0xF000 with the line end read as a byte
+      {"@10000\r\n", -1},  // would be 0x1000, over the settings
+      {"@1F100\r\n", -1},    {"@ F00\r\n", -1},     {"@F0 0\r\n", -1},     {"@+F00\r\n", -1},
+      {"@F000 \r\n", -1},    {"@F000\n", -1},  // the tool turns every line end into CR LF before the parse
+      {"@F000\r", -1},
+  };
+  for (const auto &c : cases) {
+    const auto p = Parse(std::string(c.line) + "5A\r\nq\r\n");
+    if (c.address < 0) {
+      EXPECT_EQ(p->rest, -1) << c.line;
+      EXPECT_EQ(p->block, (std::array<std::array<uint8_t, 128>, 2>{})) << c.line;
+      EXPECT_EQ(p->image.UsedCount(), 0) << c.line;
+      continue;
+    }
+    ASSERT_NE(p->rest, -1) << c.line;
+    EXPECT_EQ(StoredAt(*p, c.address), 0x5A) << c.line;
+  }
+}
+
 TEST(ArrangeTxt, FirstCharacterOtherThanAtReturnsTheTextUntouched) {
   for (const char *text : {"", "q\r\n", " @1000\r\n", "Setup\r\n"}) {
     const auto p = Parse(text);
