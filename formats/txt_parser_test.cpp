@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,12 @@ std::string Section(const char *address, const std::vector<uint8_t> &bytes) {
   return std::string("@") + address + "\r\n" + HexLines(bytes);
 }
 
+std::string SectionAt(unsigned address, const std::vector<uint8_t> &bytes) {
+  char digits[5];
+  std::snprintf(digits, sizeof digits, "%04X", address);
+  return Section(digits, bytes);
+}
+
 struct Parsed {
   long rest = -1;
   std::array<uint8_t, 32> vectors{};
@@ -21,12 +29,16 @@ struct Parsed {
   Image image;
 };
 
-std::unique_ptr<Parsed> Parse(const std::string &text) {
+// Parses into `p` as the caller left it.
+std::unique_ptr<Parsed> ParseInto(std::unique_ptr<Parsed> p, const std::string &text) {
   ExactText exact(text);
-  auto p = std::make_unique<Parsed>();
   p->rest = exact.Offset(Api().ArrangeTxt(
       exact.get(), p->vectors.data(), reinterpret_cast<uint8_t(*)[128]>(p->block.data()), p->image.get()));
   return p;
+}
+
+std::unique_ptr<Parsed> Parse(const std::string &text) {
+  return ParseInto(std::make_unique<Parsed>(), text);
 }
 
 void ExpectCheckBytesValid(const Image &image) {
@@ -199,11 +211,12 @@ TEST(ArrangeTxt, FirstCharacterOtherThanAtReturnsTheTextUntouched) {
   }
 }
 
-// `count` one-page sections: more pages than one address space holds.
+// `count` sections of 64 bytes side by side from 0x2000, each in a page of its own:
+// more pages than 128-byte pages of the address space would make.
 std::string PageSections(int count) {
   std::string text;
   for (int n = 0; n < count; ++n)
-    text += Section("2000", Counting(128, n));
+    text += SectionAt(0x2000 + 64 * n, Counting(64, n));
   return text;
 }
 
@@ -227,7 +240,7 @@ TEST(ArrangeTxt, MalformedAndSurplusAreRefused) {
       {"vector area past its end", Section("FFF0", Counting(17)) + "q\r\n"},
       {"bytes below 0x1000", Section("0200", Counting(16)) + Section("1000", Counting(1)) + "q\r\n"},
       {"beyond 0xFFFF", Section("FF80", Counting(129)) + "q\r\n"},
-      {"beyond page 511", pages511 + Section("2000", Counting(129)) + "q\r\n"},
+      {"beyond page 511", pages511 + SectionAt(0x2000 + 64 * 511, Counting(129)) + "q\r\n"},
       {"junk between sections",
        Section("1000", Counting(128)) + "x\r\n" + Section("F000", Counting(1)) + "q\r\n"},
   };
@@ -235,11 +248,124 @@ TEST(ArrangeTxt, MalformedAndSurplusAreRefused) {
     EXPECT_EQ(Parse(c.text)->rest, -1) << c.name;
 }
 
+TEST(ArrangeTxt, OddDigitsAndOverlappingSectionsAreRefused) {
+  struct Case {
+    const char *name;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"a digit alone", "@F000\r\n11 2 33\r\n"},
+      {"three digits", "@F000\r\n112 33\r\n"},
+      {"a digit alone at the line end", "@F000\r\n11 22 3\r\n"},
+      {"bytes run together", "@F000\r\n1122\r\n"},
+      {"two spaces", "@F000\r\n11  22\r\n"},
+      {"q right after a byte", "@F000\r\n11 22q\r\n"},
+      {"a page twice", Section("F000", Counting(2)) + Section("F000", Counting(1, 5))},
+      {"a byte twice, the same", Section("F000", {0x11}) + Section("F000", {0x11})},
+      {"a section inside an earlier one", Section("E000", Counting(200)) + Section("E0C0", Counting(1))},
+      {"the top page over the page below", Section("FF00", Counting(128)) + Section("FF60", Counting(1))},
+      {"a settings byte twice", Section("1000", Counting(2)) + Section("1001", Counting(1))},
+      {"segment 0 running on over segment 1", Section("1080", Counting(1)) + Section("1000", Counting(129))},
+      {"the vectors twice", Section("FFF0", Counting(16)) + Section("FFE0", Counting(32))},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(Parse(c.text + "q\r\n")->rest, -1) << c.name;
+}
+
+// A page of `count` bytes from `first` on, the rest 0xFF, as a part page is written back.
+std::vector<uint8_t> PartPage(int first, int count) {
+  std::vector<uint8_t> page = Counting(count, first);
+  page.resize(128, 0xFF);
+  return page;
+}
+
+// The top page as the parser places 0xFF80..0xFFDF: 0xFF for 0xFF60..0xFF7F.
+std::vector<uint8_t> TopPage() {
+  std::vector<uint8_t> page = Ff(32);
+  const std::vector<uint8_t> bytes = Counting(96, 0x80);
+  page.insert(page.end(), bytes.begin(), bytes.end());
+  return page;
+}
+
+// Addresses from..to-1.
+struct Range {
+  unsigned from, to;
+};
+
+bool Names(const std::vector<Range> &named, unsigned address) {
+  for (const Range &r : named)
+    if (address >= r.from && address < r.to) return true;
+  return false;
+}
+
+// Into buffers holding a canary, an accepted file writes only bytes of addresses its
+// sections name, and begins only pages that hold some of them.
+TEST(ArrangeTxt, AnAcceptedFileChangesOnlyWhatItsSectionsName) {
+  constexpr uint8_t kCanary = 0xC3;
+  struct Case {
+    const char *name;
+    std::string text;
+    std::vector<Range> named;
+  };
+  const Case cases[] = {
+      {"a unit's read, its vectors twice",
+       Section("FFE0", Counting(32)) + Section("1000", Counting(128)) + Section("1080", Counting(128)) +
+           Section("FF00", Counting(128)) + Section("FF80", Counting(128)),
+       {{0x1000, 0x1100}, {0xFF00, 0x10000}}},
+      {"segment 0 running on", Section("1070", Counting(32)), {{0x1070, 0x1090}}},
+      {"the top page from 0xFFA0", Section("FFA0", Counting(64)), {{0xFFA0, 0xFFE0}}},
+      {"a blank line after a full page",
+       Section("F000", Counting(128)) + "\r\n" + Section("F100", Counting(1)),
+       {{0xF000, 0xF080}, {0xF100, 0xF101}}},
+      {"sections side by side in one page",
+       Section("F000", Counting(16)) + Section("F010", Counting(16)),
+       {{0xF000, 0xF020}}},
+      // What the tool writes back after opening such files: every page whole.
+      {"a file's top page written back whole",
+       Section("FF00", Counting(128)) + Section("FF60", TopPage()),
+       {{0xFF00, 0xFFE0}}},
+      {"part pages written back whole",
+       Section("F000", PartPage(0, 16)) + Section("F010", PartPage(0, 16)),
+       {{0xF000, 0xF090}}},
+  };
+  for (const auto &c : cases) {
+    auto p = std::make_unique<Parsed>();
+    p->vectors.fill(kCanary);
+    for (auto &row : p->block)
+      row.fill(kCanary);
+    for (int n = 0; n < 512; ++n) {
+      std::memset(p->image.get()[n], kCanary, 138);
+      p->image.get()[n][4] = p->image.get()[n][5] = 0xFF;
+    }
+    p = ParseInto(std::move(p), c.text + "q\r\n");
+    ASSERT_NE(p->rest, -1) << c.name;
+    for (unsigned i = 0; i < 32; ++i)
+      EXPECT_TRUE(p->vectors[i] == kCanary || Names(c.named, 0xFFE0 + i)) << c.name << " vector " << i;
+    for (unsigned i = 0; i < 256; ++i)
+      EXPECT_TRUE(p->block[i / 128][i % 128] == kCanary || Names(c.named, 0x1000 + i)) << c.name << " " << i;
+    for (int n = 0; n < 512; ++n) {
+      if (!p->image.Used(n)) {
+        EXPECT_EQ(p->image.Data(n, 6, 138), std::vector<uint8_t>(132, kCanary)) << c.name << " page " << n;
+        continue;
+      }
+      bool holdsNamed = false;
+      for (unsigned j = 0; j < 128; ++j) {
+        const unsigned address = p->image.Address(n) + j;
+        holdsNamed = holdsNamed || Names(c.named, address);
+        EXPECT_TRUE(p->image[n][8 + j] == kCanary || Names(c.named, address))
+            << c.name << " page " << n << " byte " << j;
+      }
+      EXPECT_TRUE(holdsNamed) << c.name << " page " << n;
+    }
+  }
+}
+
 TEST(ArrangeTxt, FiveHundredTwelvePagesFit) {
   const auto p = Parse(PageSections(512) + "q\r\n");
   ASSERT_NE(p->rest, -1);
   EXPECT_EQ(p->image.UsedCount(), 512);
-  EXPECT_EQ(p->image.Data(511, 8, 136), Counting(128, 511));
+  EXPECT_EQ(p->image.Address(511), 0x2000 + 64 * 511);
+  EXPECT_EQ(p->image.Data(511, 8, 72), Counting(64, 511));
   ExpectCheckBytesValid(p->image);
 }
 

@@ -38,7 +38,9 @@ VENTRIX_API int32_t CheckSum(uint8_t *buf, int32_t len);
 /* Settings file: fills row 1 of `block` (row 0 untouched). */
 VENTRIX_API const char *ArrangeRilo(const char *text, uint8_t (*block)[128]);
 
-/* Firmware text file: vector table (32 bytes), settings rows, 512 page frames. */
+/* Firmware text file: vector table (32 bytes), settings rows, 512 page frames. An
+ * address line is "@", four hexadecimal digits and CR LF; a byte is two digits; no
+ * address is given a byte by two sections. */
 VENTRIX_API const char *ArrangeTxt(const char *text, uint8_t *vectors, uint8_t (*block)[128],
                                    uint8_t (*image)[138]);
 
