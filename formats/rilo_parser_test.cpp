@@ -181,6 +181,35 @@ TEST(ArrangeRilo, MalformedTextsAreRefusedWithoutReadingPastTheEnd) {
     EXPECT_EQ(Parse(c.text).rest, -1) << c.name;
 }
 
+TEST(ArrangeRilo, EightLinesOfSixteenPairsAndNothingMore) {
+  const std::string good = RiloText(Counting(128));
+  const size_t line1End = good.find("\r\n", 7);
+  const size_t lastPairEnd = good.size() - kCustomerTail.size();
+  struct Case {
+    const char *name;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"no lines", "Setup\r\nq\r\n" + kCustomerTail},
+      {"a run of digits", "Setup" + std::string(5 << 20, 'A')},
+      {"a line a pair long", std::string(good).insert(line1End, " 55")},
+      {"a line a pair short", std::string(good).erase(line1End - 3, 3)},
+      {"a pair moved to the next line", std::string(good).replace(line1End - 3, 5, "\r\n0F ")},
+      {"a pair after the last", std::string(good).insert(lastPairEnd, " 55")},
+      {"a ninth line", std::string(good).insert(lastPairEnd, "\r\n55")},
+      {"all pairs on one line", "Setup\r\n" +
+                                    [] {
+                                      std::string line;
+                                      for (int i = 0; i < 128; ++i)
+                                        line += Hex(static_cast<uint8_t>(i)) + (i < 127 ? " " : "");
+                                      return line;
+                                    }() +
+                                    kCustomerTail},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(Parse(c.text).rest, -1) << c.name;
+}
+
 TEST(ArrangeRilo, BytesBeforeABadPairStay) {
   std::string text = RiloText(Counting(128));
   text.replace(7 + 3 * 5, 2, "XY");  // byte 5

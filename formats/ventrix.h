@@ -35,7 +35,8 @@ VENTRIX_API uint8_t ReHamming(uint8_t codeword);
  * returns -1 and writes nothing when len is below 2. */
 VENTRIX_API int32_t CheckSum(uint8_t *buf, int32_t len);
 
-/* Settings file: fills row 1 of `block` (row 0 untouched). */
+/* Settings file: fills row 1 of `block` (row 0 untouched) from eight lines of sixteen
+ * pairs, followed by the end of the text or a line end and "q". */
 VENTRIX_API const char *ArrangeRilo(const char *text, uint8_t (*block)[128]);
 
 /* Firmware text file: vector table (32 bytes), settings rows, 512 page frames. An
