@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -47,6 +48,8 @@ class FileSystem {
 
   // A new, empty file in the folder of `path`, under a name no file had: created
   // exclusively, so nothing planted there (a link above all) is ever written through.
+  // Refused with NotRegular when `path` is a folder, a pipe or a device: the new file
+  // could never take its place.
   virtual std::unique_ptr<NewFile> CreateBeside(const std::string &path, std::error_code *error) = 0;
 
   // Puts `from` in place of `to` in one step, and makes the change of the folder as
@@ -67,6 +70,11 @@ class FileSystem {
 
 // The system's files: POSIX calls, or the Win32 wide-character API on Windows.
 FileSystem &SystemFileSystem();
+
+// The regular file at `path` opened for adding to its end, made when missing; null, with
+// the reason in *error, when it cannot be. Anything else is refused with NotRegular
+// without being waited on: a pipe that nothing reads would hold the open for ever.
+std::FILE *OpenToAppend(const std::string &path, std::error_code *error);
 
 }  // namespace rilo
 

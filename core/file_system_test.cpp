@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -88,6 +89,54 @@ TEST_F(SystemFiles, ALinkAtTheTargetIsReplacedNotWrittenThrough) {
   EXPECT_EQ(Read(elsewhere), "keep");
 }
 #endif
+
+// Appending starts a missing file or adds to a regular one; a pipe nothing reads would
+// hold the open for ever, and a folder or a device is no record: each is refused as
+// what it is, and left as it was.
+TEST_F(SystemFiles, AppendsOnlyToARegularFile) {
+  const auto append = [&](const std::string &path, const char *line) {
+    error.clear();
+    std::FILE *file = OpenToAppend(path, &error);
+    if (file) {
+      std::fputs(line, file);
+      std::fclose(file);
+    }
+    return file != nullptr;
+  };
+  ASSERT_TRUE(append(scratch.Path("run.csv"), "one\n")) << error.message();
+  ASSERT_TRUE(append(scratch.Path("run.csv"), "two\n")) << error.message();
+  EXPECT_EQ(Read(scratch.Path("run.csv")), "one\ntwo\n");
+
+  std::vector<std::pair<std::string, std::error_code>> refused = {
+      {scratch.path().string(), NotRegular::Folder}};
+#if defined(_WIN32)
+  refused.push_back({"NUL", NotRegular::Device});
+#else
+  ASSERT_EQ(mkfifo(scratch.Path("pipe").c_str(), 0600), 0);
+  refused.push_back({scratch.Path("pipe"), NotRegular::Pipe});
+  refused.push_back({"/dev/null", NotRegular::Device});
+#endif
+  for (const auto &[path, reason] : refused) {
+    EXPECT_FALSE(append(path, "three\n")) << path;
+    EXPECT_EQ(error, reason) << path << ": " << error.message();
+  }
+  EXPECT_EQ(Read(scratch.Path("run.csv")), "one\ntwo\n");
+}
+
+// A folder or a pipe where a file is to be written is never replaced, and nothing is
+// made beside it.
+TEST_F(SystemFiles, AWriteOverWhatIsNotAFileIsRefusedSayingWhatItIs) {
+  fs::create_directory(scratch.path() / "folder");
+  EXPECT_EQ(files.WriteAtomically(scratch.Path("folder"), "new"), NotRegular::Folder);
+  EXPECT_TRUE(fs::is_empty(scratch.path() / "folder"));
+#if !defined(_WIN32)
+  ASSERT_EQ(mkfifo(scratch.Path("pipe").c_str(), 0600), 0);
+  EXPECT_EQ(files.WriteAtomically(scratch.Path("pipe"), "new"), NotRegular::Pipe);
+  EXPECT_TRUE(fs::is_fifo(scratch.path() / "pipe"));
+#endif
+  for (const auto &entry : fs::directory_iterator(scratch.path()))
+    EXPECT_TRUE(entry.path().filename() == "folder" || entry.path().filename() == "pipe") << entry.path();
+}
 
 TEST(WriteAtomically, EitherTheWholeNewFileOrTheOldOneAndNothingBeside) {
   const std::string path = "/work/set.rilo";

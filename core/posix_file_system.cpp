@@ -25,6 +25,23 @@ std::error_code NotRegularReason(mode_t mode) {
   return NotRegular::Other;
 }
 
+// What the name `path` leads to when that is there and is not a regular file; nothing
+// otherwise. Asked before opening where it matters: opening a serial device alone
+// raises its modem lines.
+std::error_code NotRegularAt(const std::string &path) {
+  struct stat status;
+  if (stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) return NotRegularReason(status.st_mode);
+  return {};
+}
+
+// What was opened when it is not a regular file, or why that cannot be told; *status
+// says the rest.
+std::error_code NotRegularOpened(int fd, struct stat *status) {
+  if (fstat(fd, status) != 0) return LastError();
+  if (!S_ISREG(status->st_mode)) return NotRegularReason(status->st_mode);
+  return {};
+}
+
 class Descriptor {
  public:
   explicit Descriptor(int fd) : fd_(fd) {}
@@ -77,13 +94,7 @@ class PosixNewFile : public NewFile {
 class PosixFileSystem : public FileSystem {
  public:
   std::optional<std::string> ReadFile(const std::string &path, std::error_code *error) override {
-    // Refused before it is opened where that is known: opening a serial device alone
-    // raises its modem lines.
-    struct stat status;
-    if (stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
-      *error = NotRegularReason(status.st_mode);
-      return std::nullopt;
-    }
+    if ((*error = NotRegularAt(path))) return std::nullopt;
     // Without blocking, in case a pipe took the file's place meanwhile: opening it for
     // reading would wait for a writer. fstat then says what was opened.
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -92,14 +103,8 @@ class PosixFileSystem : public FileSystem {
       return std::nullopt;
     }
     const Descriptor file(fd);
-    if (fstat(fd, &status) != 0) {
-      *error = LastError();
-      return std::nullopt;
-    }
-    if (!S_ISREG(status.st_mode)) {
-      *error = NotRegularReason(status.st_mode);
-      return std::nullopt;
-    }
+    struct stat status;
+    if ((*error = NotRegularOpened(fd, &status))) return std::nullopt;
     if (static_cast<uintmax_t>(status.st_size) > kMaxFileSize) {
       *error = std::make_error_code(std::errc::file_too_large);
       return std::nullopt;
@@ -125,6 +130,12 @@ class PosixFileSystem : public FileSystem {
   }
 
   std::unique_ptr<NewFile> CreateBeside(const std::string &path, std::error_code *error) override {
+    // A link at `path` is replaced, not followed: only what is there itself counts.
+    struct stat status;
+    if (lstat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode) && !S_ISLNK(status.st_mode)) {
+      *error = NotRegularReason(status.st_mode);
+      return nullptr;
+    }
     std::random_device entropy;
     // A name taken already is either chance or something planted; another name does.
     for (int attempt = 0; attempt < 4; ++attempt) {
@@ -167,6 +178,27 @@ class PosixFileSystem : public FileSystem {
 FileSystem &SystemFileSystem() {
   static PosixFileSystem files;
   return files;
+}
+
+std::FILE *OpenToAppend(const std::string &path, std::error_code *error) {
+  if ((*error = NotRegularAt(path))) return nullptr;
+  // Without blocking, in case a pipe took the file's place meanwhile; for a regular file
+  // the flag changes nothing.
+  const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    // A pipe nothing reads is refused with ENXIO, which names no pipe.
+    *error = LastError();
+    if (const std::error_code what = NotRegularAt(path)) *error = what;
+    return nullptr;
+  }
+  std::FILE *file = nullptr;
+  struct stat status;
+  if (!(*error = NotRegularOpened(fd, &status))) {
+    file = fdopen(fd, "a");
+    if (!file) *error = LastError();
+  }
+  if (!file) close(fd);
+  return file;
 }
 
 }  // namespace rilo

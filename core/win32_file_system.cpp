@@ -3,9 +3,12 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <random>
@@ -53,6 +56,27 @@ std::optional<std::wstring> Wide(const std::string &utf8) {
 
 std::error_code NotUtf8() {
   return std::make_error_code(std::errc::illegal_byte_sequence);
+}
+
+// What an opened handle is when it is not a file on a disk.
+std::error_code NotDiskFile(HANDLE handle) {
+  switch (GetFileType(handle)) {
+    case FILE_TYPE_DISK:
+      return {};
+    case FILE_TYPE_PIPE:
+      return NotRegular::Pipe;
+    case FILE_TYPE_CHAR:
+      return NotRegular::Device;
+    default:
+      return NotRegular::Other;
+  }
+}
+
+// A folder at `path` is named as one before anything is opened: opened without backup
+// semantics it reads only as access denied.
+bool IsFolder(const std::wstring &path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 class Handle {
@@ -117,19 +141,7 @@ class Win32FileSystem : public FileSystem {
       return std::nullopt;
     }
     const Handle file(opened);
-    switch (GetFileType(opened)) {
-      case FILE_TYPE_DISK:
-        break;
-      case FILE_TYPE_PIPE:
-        *error = NotRegular::Pipe;
-        return std::nullopt;
-      case FILE_TYPE_CHAR:
-        *error = NotRegular::Device;
-        return std::nullopt;
-      default:
-        *error = NotRegular::Other;
-        return std::nullopt;
-    }
+    if ((*error = NotDiskFile(opened))) return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(opened, &info)) {
       *error = LastError();
@@ -164,6 +176,10 @@ class Win32FileSystem : public FileSystem {
   }
 
   std::unique_ptr<NewFile> CreateBeside(const std::string &path, std::error_code *error) override {
+    if (const auto wide = Wide(path); wide && IsFolder(*wide)) {
+      *error = NotRegular::Folder;
+      return nullptr;
+    }
     std::random_device entropy;
     DWORD failure = ERROR_FILE_EXISTS;
     // A name taken already is either chance or something planted; another name does.
@@ -212,6 +228,41 @@ class Win32FileSystem : public FileSystem {
 FileSystem &SystemFileSystem() {
   static Win32FileSystem files;
   return files;
+}
+
+std::FILE *OpenToAppend(const std::string &path, std::error_code *error) {
+  const auto wide = Wide(path);
+  if (!wide) {
+    *error = NotUtf8();
+    return nullptr;
+  }
+  if (IsFolder(*wide)) {
+    *error = NotRegular::Folder;
+    return nullptr;
+  }
+  // Opening a pipe or a device does not wait; its type is asked once it is open.
+  const HANDLE opened = CreateFileW(wide->c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) {
+    *error = LastError();
+    return nullptr;
+  }
+  if ((*error = NotDiskFile(opened))) {
+    CloseHandle(opened);
+    return nullptr;
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(opened), _O_WRONLY | _O_APPEND | _O_BINARY);
+  if (fd < 0) {
+    *error = {errno, std::generic_category()};
+    CloseHandle(opened);
+    return nullptr;
+  }
+  std::FILE *file = _fdopen(fd, "ab");
+  if (!file) {
+    *error = {errno, std::generic_category()};
+    _close(fd);  // closes the handle too
+  }
+  return file;
 }
 
 }  // namespace rilo
