@@ -54,14 +54,10 @@ std::string RunLogLine(const UnitRecord &u) {
 
 bool RunLog::Open(const std::string &path, std::string *error) {
   path_ = path;
-#if defined(_WIN32)
-  // The path is UTF-8 on every platform; the narrow call would read it in the code page.
-  file_.reset(_wfopen(PathFromUtf8(path).c_str(), L"ab"));
-#else
-  file_.reset(std::fopen(path.c_str(), "ab"));
-#endif
+  std::error_code reason;
+  file_.reset(OpenToAppend(path, &reason));
   if (!file_) {
-    *error = "無法寫入記錄檔 " + path + ": " + std::strerror(errno);
+    *error = "無法寫入記錄檔 " + path + ": " + reason.message();
     return false;
   }
   std::fseek(file_.get(), 0, SEEK_END);

@@ -21,7 +21,7 @@ std::string RunLogLine(const UnitRecord &unit);
 class RunLog {
  public:
   // Opens `path` for appending; a new or empty file starts with the column names.
-  // False, with the reason in *error, when it cannot be opened.
+  // False, with the reason in *error, when it cannot be opened or is not a regular file.
   bool Open(const std::string &path, std::string *error);
   // Appends the unit's line and hands it to the system at once.
   bool Append(const UnitRecord &unit, std::string *error);
