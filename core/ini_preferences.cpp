@@ -15,11 +15,13 @@ namespace {
 
 constexpr const char *kSection = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RILO1 Q10/Q12]";
 
+// A line break in a value is written as \n or \r: left as it is, it would end the line,
+// and what followed would read as another value.
 std::string Quote(const std::string &s) {
   std::string out = "\"";
   for (char c : s) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
+    if (c == '"' || c == '\\' || c == '\n' || c == '\r') out += '\\';
+    out += c == '\n' ? 'n' : c == '\r' ? 'r' : c;
   }
   return out + "\"";
 }
@@ -31,7 +33,8 @@ bool Unquote(const std::string &line, size_t &pos, std::string *out) {
   for (++pos; pos < line.size(); ++pos) {
     char c = line[pos];
     if (c == '\\' && pos + 1 < line.size()) {
-      *out += line[++pos];
+      const char escaped = line[++pos];
+      *out += escaped == 'n' ? '\n' : escaped == 'r' ? '\r' : escaped;
     } else if (c == '"') {
       ++pos;
       return true;
@@ -42,10 +45,14 @@ bool Unquote(const std::string &line, size_t &pos, std::string *out) {
   return false;
 }
 
+std::string Unreadable(const std::string &path, std::error_code reason) {
+  return "無法讀取設定檔 " + path + ": " + reason.message();
+}
+
 }  // namespace
 
 IniPreferences::IniPreferences(std::string path, FileSystem &files) : path_(std::move(path)), files_(files) {
-  Load();
+  unreadable_ = Load();
 }
 
 // Values in hand stay when the file is there but cannot be read.
@@ -90,7 +97,7 @@ void IniPreferences::WriteString(const std::string &name, const std::string &val
 
 void IniPreferences::Save(std::error_code unread) const {
   // Written over, a file that could not be read would lose the values it holds.
-  if (unread) throw std::runtime_error("無法讀取設定檔 " + path_ + ": " + unread.message());
+  if (unread) throw std::runtime_error(Unreadable(path_, unread));
   std::ostringstream out;
   out << kSection << "\n";
   for (const auto &[name, value] : values) {
@@ -129,6 +136,20 @@ std::unique_ptr<Preferences> OpenPreferenceStore() {
       std::make_unique<RegistryPreferences>(HKEY_CURRENT_USER, kPreferencesKey));
 #else
   return std::make_unique<IniPreferences>(DefaultPreferencesPath());
+#endif
+}
+
+std::unique_ptr<Preferences> OpenReadablePreferenceStore(std::string *error) {
+#if defined(_WIN32)
+  (void)error;
+  return OpenPreferenceStore();
+#else
+  auto store = std::make_unique<IniPreferences>(DefaultPreferencesPath());
+  if (store->unreadable()) {
+    *error = Unreadable(store->path(), store->unreadable());
+    return nullptr;
+  }
+  return store;
 #endif
 }
 

@@ -24,12 +24,16 @@ class IniPreferences : public MemoryPreferences {
   void WriteString(const std::string &name, const std::string &value) override;
 
   const std::string &path() const { return path_; }
+  // Why the file could not be read when the store was made, though it is there (a
+  // folder or a pipe in its place, say); nothing otherwise.
+  std::error_code unreadable() const { return unreadable_; }
 
  private:
   std::error_code Load();
   void Save(std::error_code unread) const;
   std::string path_;
   FileSystem &files_;
+  std::error_code unreadable_;
 };
 
 // "$XDG_CONFIG_HOME/RILO1Q12/preferences.ini", or "~/.config/RILO1Q12/preferences.ini".
@@ -37,5 +41,10 @@ std::string DefaultPreferencesPath();
 
 // The store of this platform: the registry key on Windows, the INI file elsewhere.
 std::unique_ptr<Preferences> OpenPreferenceStore();
+
+// The same, for a command that must not go on with values it could not read: null, with
+// "無法讀取設定檔 PATH: REASON" in *error, when the file is there but cannot be read.
+// The registry has no such state.
+std::unique_ptr<Preferences> OpenReadablePreferenceStore(std::string *error);
 
 }  // namespace rilo

@@ -42,6 +42,16 @@ TEST_F(IniPreferencesTest, ValuesKeepTheirTypesAcrossRuns) {
   EXPECT_FALSE(again.ReadInteger("COM"));
 }
 
+// A line break in a value (a folder's name may hold one) would end its line, and what
+// followed would read as a value of its own.
+TEST_F(IniPreferencesTest, ALineBreakInAValueStaysInIt) {
+  const std::string folder = "/home/a\nb\r\n\"Factory\"=dword:00000001";
+  IniPreferences(path_).WriteString("LastFolder", folder);
+  IniPreferences again(path_);
+  EXPECT_EQ(again.ReadString("LastFolder"), folder);
+  EXPECT_FALSE(again.ReadInteger("Factory"));
+}
+
 TEST_F(IniPreferencesTest, ReadsHandWrittenFileAndSkipsGarbage) {
   std::filesystem::create_directories(dir_ / "sub");
   std::ofstream(path_) << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RILO1 Q10/Q12]\r\n"
@@ -108,6 +118,7 @@ TEST(IniPreferencesOnAFailingDisk, AFileThatCannotBeReadIsNeverWrittenOver) {
   files.unreadable.insert(path);
   IniPreferences store(path, files);
   EXPECT_FALSE(store.ReadString("COM"));
+  EXPECT_EQ(store.unreadable(), std::errc::permission_denied);
   try {
     store.WriteInteger("Left", 1);
     ADD_FAILURE() << "no exception";
@@ -119,6 +130,9 @@ TEST(IniPreferencesOnAFailingDisk, AFileThatCannotBeReadIsNeverWrittenOver) {
 
   files.unreadable.clear();
   EXPECT_EQ(IniPreferences(path, files).ReadString("COM"), "COM3");
+  EXPECT_FALSE(IniPreferences(path, files).unreadable());
+  EXPECT_FALSE(IniPreferences("/config/missing.ini", files).unreadable())
+      << "a missing file is an empty store";
 }
 
 }  // namespace
