@@ -20,19 +20,31 @@ bool IsComName(const std::string &name) {
 }  // namespace
 
 int RunPort(const Arguments &args, const VentrixApi &) {
-  const auto stored = OpenPreferenceStore();
+  if (args.size() > 2 || (!args.empty() && !IsComName(args[0]))) {
+    std::cerr << "用法: rilo-cli port [COMn [DEVICE]] (n 為 1 到 16)\n";
+    return kExitUsage;
+  }
+  if (args.size() == 2 && !IsStorableDevicePath(args[1])) {
+    std::cerr << "裝置路徑不能含有換行等控制字元\n";
+    return kExitUsage;
+  }
+#if defined(_WIN32)
+  if (!args.empty()) {
+    std::cerr << "Windows 直接開啟 " << args[0] << ",不需要設定裝置\n";
+    return kExitFailed;
+  }
+#endif
+  // A store that is there but cannot be read would show defaults it does not hold.
+  std::string error;
+  const auto stored = OpenReadablePreferenceStore(&error);
+  if (!stored) {
+    std::cerr << error << "\n";
+    return kExitFailed;
+  }
   if (args.empty()) {
     std::cout << StoredPortName(*stored) << "\n";
     return kExitOk;
   }
-  if (args.size() > 2 || !IsComName(args[0])) {
-    std::cerr << "用法: rilo-cli port [COMn [DEVICE]] (n 為 1 到 16)\n";
-    return kExitUsage;
-  }
-#if defined(_WIN32)
-  std::cerr << "Windows 直接開啟 " << args[0] << ",不需要設定裝置\n";
-  return kExitFailed;
-#else
   const std::string key = PortDeviceKey(args[0]);
   if (args.size() == 2) {
     try {
@@ -50,7 +62,6 @@ int RunPort(const Arguments &args, const VentrixApi &) {
     std::cerr << args[0] << " 沒有設定裝置,程式將開啟預設的 " << DevicePath(args[0], *stored) << "\n";
   }
   return kExitOk;
-#endif
 }
 
 }  // namespace rilo

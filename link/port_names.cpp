@@ -41,4 +41,10 @@ std::string DevicePath(const std::string &portName, Preferences &preferences) {
 #endif
 }
 
+bool IsStorableDevicePath(std::string_view device) {
+  for (const char c : device)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+  return true;
+}
+
 }  // namespace rilo

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "core/preferences.h"
 
@@ -16,5 +17,9 @@ std::string PosixDevicePath(const std::string &portName, Preferences &preference
 
 // The mapping of this system.
 std::string DevicePath(const std::string &portName, Preferences &preferences);
+
+// Whether `device` may be stored as a port's device: a control character (a line break
+// above all) is in no device's name, and would not show where the name is shown.
+bool IsStorableDevicePath(std::string_view device);
 
 }  // namespace rilo
