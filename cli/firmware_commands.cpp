@@ -6,6 +6,8 @@
 
 #include "cli/commands.h"
 #include "cli/production_run.h"
+#include "files/file_text.h"
+#include "workbench/open_firmware.h"
 
 namespace rilo {
 namespace {
@@ -49,6 +51,25 @@ bool IsDate(std::string_view text) {
   return text.size() == 10 && text.starts_with("20") && text[4] == '/' && text[7] == '/' &&
          AllOf(text.substr(2, 2), IsDecimal) && AllOf(text.substr(5, 2), IsDecimal) &&
          AllOf(text.substr(8, 2), IsDecimal);
+}
+
+// The firmware file read and parsed as each unit's open command will: a file that
+// cannot be burned is said to be so before any port is opened, not taken for a unit
+// that does not answer.
+bool OpensAsFirmware(const std::string &path, FirmwareFile kind, const VentrixApi &ventrix) {
+  std::string reason;
+  const auto bytes = ReadFileBytes(path, &reason);
+  if (!bytes) {
+    std::cerr << "無法讀取檔案 " << path << ": " << reason << "\n";
+    return false;
+  }
+  const auto text = ParserText(*bytes);
+  if (!text || !ParseFirmwareFile(ventrix, kind, *text, {})) {
+    std::cerr << path << ": 不是" << (kind == FirmwareFile::Text ? "韌體文字檔 (.txt)" : "韌體資料檔 (.dat)")
+              << "\n";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -150,6 +171,7 @@ int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines
     kind = FirmwareFile::Data;
   else
     return UsageError("FILE 需為韌體文字檔 (.txt) 或韌體資料檔 (.dat): " + file);
+  if (!OpensAsFirmware(file, kind, ventrix)) return kExitFailed;
 
   const Texts &texts = transmitter ? kTransmitter : kReceiver;
   return RunOnEveryPort(plan, lines, ventrix, [&](size_t port, UnitSession &s) {
