@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -166,12 +166,22 @@ class MemoryFile {
     if (path_.empty() || (!held_.empty() && std::equal(bytes.begin(), bytes.end(), held_.begin())))
       return true;
     held_.assign(bytes.begin(), bytes.end());
-    const std::string next = path_ + ".new";
-    std::ofstream out(next, std::ios::binary);
-    out.write(reinterpret_cast<const char *>(held_.data()), static_cast<std::streamsize>(held_.size()));
-    out.close();
-    if (out && std::rename(next.c_str(), path_.c_str()) == 0) return true;
-    std::fprintf(stderr, "rilo-unit-sim: cannot write %s: %s\n", path_.c_str(), std::strerror(errno));
+    // Under a name of its own, made exclusively: nothing planted beside the file (a
+    // link to another file above all) is ever written through.
+    std::string next = path_ + ".XXXXXX";
+    const int fd = mkstemp(next.data());
+    bool written = fd >= 0;
+    for (size_t done = 0; written && done < held_.size();) {
+      const ssize_t n = write(fd, held_.data() + done, held_.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      written = n > 0;
+      if (written) done += static_cast<size_t>(n);
+    }
+    if (fd >= 0 && close(fd) != 0) written = false;
+    if (written && std::rename(next.c_str(), path_.c_str()) == 0) return true;
+    const int reason = errno;
+    if (fd >= 0) unlink(next.c_str());
+    std::fprintf(stderr, "rilo-unit-sim: cannot write %s: %s\n", path_.c_str(), std::strerror(reason));
     return false;
   }
 
