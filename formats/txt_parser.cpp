@@ -24,6 +24,13 @@ struct TxtParse {
   int next = 0;                  // the next free page
   std::bitset<0x10000> claimed;  // addresses a section has given their byte
 
+  // One space, then one line end, as the data file's separator, but a CR only with its
+  // LF: "\r@" must not take the "@" of the next section for a line's LF.
+  void Separator() {
+    if (c.Peek() == ' ') c.Skip(1);
+    if (c.StartsWith("\r\n")) c.Skip(2);
+  }
+
   // Bytes into dest[from..to), the first for `address`, until the section ends at the
   // next "@" or "q". Bytes beyond `to` are left for the next step, which refuses them.
   // A byte is two digits ended by a space, a line end or the text's end ("112" is no
@@ -32,7 +39,7 @@ struct TxtParse {
   // 0xFF60..0xFF7F, and a part page back whole, 0xFF where other sections' bytes go.
   Filled Fill(uint8_t *dest, int from, int to, int address, Kept kept) {
     for (int i = from; i < to; ++i, ++address) {
-      c.SkipSeparator();
+      Separator();
       if (c.Peek() == '@' || c.Peek() == 'q') return Filled::kSectionEnd;
       if (!c.TakeByte(&dest[i])) return Filled::kMalformed;
       if (c.Peek() != ' ' && c.Peek() != '\r' && c.Peek() != '\0') return Filled::kMalformed;
@@ -66,7 +73,7 @@ struct TxtParse {
       }
       // A blank line ends the section, as after a settings segment: it must not begin
       // a page the file does not fill.
-      c.SkipSeparator();
+      Separator();
       if (IsBlank(c.Peek()) || c.Peek() == '@' || c.Peek() == 'q') return true;
       address = static_cast<uint16_t>(address + 128);
     }
@@ -80,7 +87,7 @@ struct TxtParse {
       // past 0x107F come segment 1's addresses.
       const Filled filled = Fill(block[0], address - 0x1000, 128, address, Kept::kInBuffer);
       if (filled != Filled::kFull) return filled == Filled::kSectionEnd;
-      c.SkipSeparator();
+      Separator();
       if (IsBlank(c.Peek()) || c.Peek() == '@' || c.Peek() == 'q') return true;  // segment 0 alone
       return Region(block[1], 0, 128, 0x1080);
     }
@@ -101,13 +108,13 @@ extern "C" const char *ArrangeTxt(const char *text, uint8_t *vectors, uint8_t (*
 
   TxtParse p{Cursor(text), vectors, block, image, 0, {}};
   for (;;) {
-    p.c.SkipSeparator();
+    p.Separator();
     // Only blank lines may stand before the next address line: anything else is
     // data its section had no room for, or a text that ends without "q".
     p.c.SkipBlanks();
     uint16_t address;
     if (!TakeAddressLine(p.c, &address) || !p.Section(address)) return nullptr;
-    p.c.SkipSeparator();
+    p.Separator();
     if (p.c.Peek() == 'q') break;
   }
   RefreshCheckBytes(image);

@@ -260,6 +260,8 @@ TEST(ArrangeTxt, OddDigitsAndOverlappingSectionsAreRefused) {
       {"bytes run together", "@F000\r\n1122\r\n"},
       {"two spaces", "@F000\r\n11  22\r\n"},
       {"q right after a byte", "@F000\r\n11 22q\r\n"},
+      {"a CR without its LF", "@F000\r\n11 22 \r@33\r\n"},
+      {"a CR without its LF at a line's start", "@F000\r\n\r@33\r\n"},
       {"a page twice", Section("F000", Counting(2)) + Section("F000", Counting(1, 5))},
       {"a byte twice, the same", Section("F000", {0x11}) + Section("F000", {0x11})},
       {"a section inside an earlier one", Section("E000", Counting(200)) + Section("E0C0", Counting(1))},
