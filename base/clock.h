@@ -27,7 +27,4 @@ class Clock {
   virtual void WaitForBytes(SerialPort &port, size_t count, uint32_t ms) = 0;
 };
 
-// Wire time of one byte at 9600 baud, 8E1 (11 bits): 1.146 ms.
-inline constexpr uint32_t kByteMicros = 1146;
-
 }  // namespace rilo

@@ -9,6 +9,29 @@
 
 namespace rilo {
 
+// Wire time of one byte at 9600 baud, 8E1 (11 bits): 1.146 ms.
+inline constexpr uint32_t kByteMicros = 1146;
+
+// Why a port could not be opened, or why its last write did not go out: a person at the
+// bench can do something about each (close the other program, plug the adapter in, join
+// the group that may use it, check the cable and the adapter).
+enum class PortTrouble {
+  None,
+  Missing,        // no such device
+  InUse,          // another program holds it
+  Denied,         // no right to open it
+  NotSerial,      // something else than a serial device
+  NotConfigured,  // refused 9600 8E1 raw
+  NotSending,     // written bytes did not leave within their wire time and a margin
+};
+
+// How long a write of `count` bytes may take before the port counts as not sending: their
+// wire time, plus room for a USB adapter's latency and a busy machine.
+inline constexpr uint32_t kWriteMarginMs = 250;
+inline constexpr uint32_t WriteDeadlineMs(size_t count) {
+  return static_cast<uint32_t>((count * kByteMicros + 999) / 1000) + kWriteMarginMs;
+}
+
 class SerialPort {
  public:
   virtual ~SerialPort() = default;
@@ -23,8 +46,9 @@ class SerialPort {
 
   // Discards what is waiting in the receive queue; the transmit side is left alone.
   virtual void PurgeInput() = 0;
-  // Returns once the bytes have left the port.
-  virtual void Write(const uint8_t *data, size_t count) = 0;
+  // Returns once the bytes have left the port: true; false when they could not all be
+  // handed over, or did not leave within WriteDeadlineMs (what was left unsent is dropped).
+  [[nodiscard]] virtual bool Write(const uint8_t *data, size_t count) = 0;
   // Bytes waiting in the driver's receive queue.
   virtual size_t BytesWaiting() = 0;
   // Reads up to `count` waiting bytes without blocking; answers how many were read.
@@ -32,6 +56,9 @@ class SerialPort {
 
   virtual void SetDtr(bool on) = 0;
   virtual void SetRts(bool on) = 0;
+
+  // Why the last Open or Write failed; None after one that succeeded.
+  virtual PortTrouble Trouble() const = 0;
 };
 
 }  // namespace rilo

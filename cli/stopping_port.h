@@ -17,13 +17,13 @@ class StoppingPort : public SerialPort {
   void Close() override { port_.Close(); }
   bool IsOpen() const override { return !stop_ && port_.IsOpen(); }
   void PurgeInput() override { port_.PurgeInput(); }
-  void Write(const uint8_t *data, size_t count) override {
-    if (!stop_) port_.Write(data, count);
-  }
+  // A frame not sent because of the stop is not the port's failure.
+  bool Write(const uint8_t *data, size_t count) override { return stop_ || port_.Write(data, count); }
   size_t BytesWaiting() override { return stop_ ? 0 : port_.BytesWaiting(); }
   size_t Read(uint8_t *into, size_t count) override { return stop_ ? 0 : port_.Read(into, count); }
   void SetDtr(bool on) override { port_.SetDtr(on); }
   void SetRts(bool on) override { port_.SetRts(on); }
+  PortTrouble Trouble() const override { return port_.Trouble(); }
 
  private:
   SerialPort &port_;

@@ -21,7 +21,12 @@ uint32_t WireMillis(size_t bytes) {
 
 bool Link::OpenPort(const std::string &device) {
   device_ = device;
-  state_ = port_.Open(device) ? PortState::Open : PortState::Unusable;
+  return Open();
+}
+
+bool Link::Open() {
+  state_ = port_.Open(device_) ? PortState::Open : PortState::Unusable;
+  trouble_ = state_ == PortState::Open ? PortTrouble::None : port_.Trouble();
   return state_ == PortState::Open;
 }
 
@@ -31,8 +36,7 @@ bool Link::Reopen() {
   // exchange: the port closes itself then.
   if (state_ == PortState::Open) port_.BytesWaiting();
   if (state_ == PortState::Open && port_.IsOpen()) return true;
-  state_ = port_.Open(device_) ? PortState::Open : PortState::Unusable;
-  return state_ == PortState::Open;
+  return Open();
 }
 
 void Link::ClosePort() {
@@ -54,7 +58,10 @@ void Link::SendFrame(const uint8_t *bytes, size_t count) {
   if (state_ == PortState::NeverOpened) return;
   if (state_ == PortState::Open) port_.PurgeInput();
   ClearReply();
-  if (state_ == PortState::Open) port_.Write(bytes, count);
+  if (state_ == PortState::Open && !port_.Write(bytes, count)) {
+    trouble_ = port_.Trouble();
+    ClosePort();
+  }
   Delay(kFramePauseMs);
 }
 

@@ -34,6 +34,10 @@ class Link {
   // never opened at all (the loader entry finds that out).
   [[nodiscard]] bool Reopen();
   PortState State() const { return state_; }
+  // Why the port could not be opened, or did not send a frame, since the last open that
+  // worked (or since ClearTrouble): None when nothing went wrong.
+  PortTrouble Trouble() const { return trouble_; }
+  void ClearTrouble() { trouble_ = PortTrouble::None; }
   uint8_t PortOpen() const { return state_ == PortState::Open ? 1 : 0; }
 
   // Passes `ms` milliseconds keeping the window alive; the tick difference is taken
@@ -41,7 +45,9 @@ class Link {
   void Delay(uint32_t ms);
 
   // Purges the receive queue, clears ReplyBuffer, writes the frame and pauses 50 ms.
-  // Does nothing at all when no port was ever opened.
+  // Does nothing at all when no port was ever opened. A port that does not send the
+  // frame is closed: nothing more goes out, nothing answers, and the next command opens
+  // it afresh.
   void SendFrame(const uint8_t *bytes, size_t count);
 
   // Modem lines, for the loader entry; nothing happens unless the port is open.
@@ -58,6 +64,7 @@ class Link {
   size_t ReplyLength() const { return replyLength_; }
 
  private:
+  bool Open();
   bool PollFor(uint32_t ms, size_t expected);
   size_t Waiting();
   void Take(size_t count);
@@ -66,6 +73,7 @@ class Link {
   SerialPort &port_;
   Clock &clock_;
   PortState state_ = PortState::NeverOpened;
+  PortTrouble trouble_ = PortTrouble::None;
   std::string device_;  // as opened at start-up; a port chosen later waits for the next start
   size_t replyLength_ = 0;
 };

@@ -7,8 +7,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <iterator>
 
 namespace rilo {
 namespace {
@@ -18,28 +21,58 @@ bool IsPts(int fd) {
   return ttyname_r(fd, name, sizeof name) == 0 && std::strncmp(name, "/dev/pts/", 9) == 0;
 }
 
-// 9600 baud, 8 data bits, even parity, 1 stop bit, raw bytes both ways; reads return
-// at once with what is there. CLOCAL keeps a unit without carrier detect usable.
+// 9600 baud, 8 data bits, even parity, 1 stop bit, raw bytes both ways, and no flow
+// control of any kind: every field is set, since a program before (minicom turns on
+// RTS/CTS) may have left anything there, and a loader adapter wires no CTS. Reads return
+// at once with what is there. CLOCAL keeps a unit without carrier detect usable; no
+// hang-up on close, the loader entry drives the modem lines itself.
 termios Settings(termios t, bool parity) {
-  cfmakeraw(&t);
-  cfsetispeed(&t, B9600);
-  cfsetospeed(&t, B9600);
-  t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARODD | PARENB);
-  t.c_cflag |= CS8 | CLOCAL | CREAD;
-  if (parity) t.c_cflag |= PARENB;
+  t.c_iflag = 0;
+  t.c_oflag = 0;
+  t.c_lflag = 0;
+  t.c_cflag = CS8 | CREAD | CLOCAL | (parity ? PARENB : 0);
+#if defined(__linux__)
+  t.c_line = 0;  // the plain line discipline
+#endif
+  std::fill(std::begin(t.c_cc), std::end(t.c_cc), cc_t{0});
   t.c_cc[VMIN] = 0;
   t.c_cc[VTIME] = 0;
+  cfsetispeed(&t, B9600);
+  cfsetospeed(&t, B9600);
   return t;
 }
 
 // tcsetattr succeeds when any part applies, so the result is read back.
-bool Took(int fd, const termios &wanted, bool parity) {
+bool Took(int fd, const termios &wanted) {
   termios now{};
   if (tcgetattr(fd, &now) != 0) return false;
-  const tcflag_t shape = CSIZE | CSTOPB | (parity ? PARODD | PARENB : 0);
+  const tcflag_t shape = CSIZE | CSTOPB | PARENB | PARODD | CRTSCTS | CLOCAL | CREAD;
+  const tcflag_t input = IXON | IXOFF | IXANY | ICRNL | INLCR | IGNCR | ISTRIP | INPCK | PARMRK | BRKINT;
   return cfgetospeed(&now) == B9600 && cfgetispeed(&now) == B9600 &&
-         (now.c_cflag & shape) == (wanted.c_cflag & shape) && (now.c_lflag & (ICANON | ECHO | ISIG)) == 0 &&
-         (now.c_iflag & (IXON | ICRNL | ISTRIP)) == 0 && (now.c_oflag & OPOST) == 0;
+         (now.c_cflag & shape) == (wanted.c_cflag & shape) && (now.c_iflag & input) == 0 &&
+         (now.c_lflag & (ICANON | ECHO | ISIG | IEXTEN)) == 0 && (now.c_oflag & OPOST) == 0 &&
+         now.c_cc[VMIN] == 0 && now.c_cc[VTIME] == 0;
+}
+
+PortTrouble OpenTrouble(int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM:
+      return PortTrouble::Denied;
+    case EBUSY:  // held with TIOCEXCL by another program
+    case EWOULDBLOCK:
+      return PortTrouble::InUse;
+    case EISDIR:
+    case ENOTTY:
+      return PortTrouble::NotSerial;
+    default:
+      return PortTrouble::Missing;
+  }
+}
+
+int64_t NowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 // Refused on a pseudo-terminal; a real port's refusal shows as a unit that does not
@@ -62,36 +95,50 @@ bool HungUp(int fd) {
 
 bool PosixSerialPort::Open(const std::string &device) {
   Close();
-  // Non-blocking only for the open itself, which would otherwise wait for carrier.
+  // Never blocking: not for the open, which would otherwise wait for carrier, and not
+  // for a write, which a stalled adapter would hold for ever.
   fd_ = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd_ < 0) return false;
+  if (fd_ < 0) {
+    trouble_ = OpenTrouble(errno);
+    return false;
+  }
   pseudo_ = IsPts(fd_);
-  const int flags = fcntl(fd_, F_GETFL);
-  const bool ok = isatty(fd_) && ioctl(fd_, TIOCEXCL) == 0 && flock(fd_, LOCK_EX | LOCK_NB) == 0 &&
-                  flags >= 0 && fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) == 0 && Configure();
-  if (!ok) Close();
-  return ok;
+  trouble_ = PortTrouble::None;
+  if (!isatty(fd_) || ioctl(fd_, TIOCEXCL) != 0)
+    trouble_ = PortTrouble::NotSerial;
+  else if (flock(fd_, LOCK_EX | LOCK_NB) != 0)
+    trouble_ = PortTrouble::InUse;
+  else
+    trouble_ = Configure();
+  if (trouble_ == PortTrouble::None) return true;
+  const PortTrouble trouble = trouble_;
+  Close();
+  trouble_ = trouble;
+  return false;
 }
 
-bool PosixSerialPort::Configure() {
+PortTrouble PosixSerialPort::Configure() {
   termios old{};
-  if (tcgetattr(fd_, &old) != 0) return false;
+  if (tcgetattr(fd_, &old) != 0) return PortTrouble::NotSerial;
   const termios wanted = Settings(old, true);
-  if (tcsetattr(fd_, TCSANOW, &wanted) == 0 && Took(fd_, wanted, true)) {
+  if (tcsetattr(fd_, TCSANOW, &wanted) == 0 && Took(fd_, wanted)) {
     // A real port must also let the loader entry move its modem lines.
     int lines = 0;
-    return pseudo_ || ioctl(fd_, TIOCMGET, &lines) == 0;
+    return pseudo_ || ioctl(fd_, TIOCMGET, &lines) == 0 ? PortTrouble::None : PortTrouble::NotConfigured;
   }
-  if (!pseudo_) return false;
+  if (!pseudo_) return PortTrouble::NotConfigured;
   // A pseudo-terminal refuses or drops the parity; everything else must still hold.
   const termios plain = Settings(old, false);
-  return tcsetattr(fd_, TCSANOW, &plain) == 0 && Took(fd_, plain, false);
+  return tcsetattr(fd_, TCSANOW, &plain) == 0 && Took(fd_, plain) ? PortTrouble::None
+                                                                  : PortTrouble::NotConfigured;
 }
 
 void PosixSerialPort::Close() {
   if (fd_ < 0) return;
   // The mark outlives the descriptor while the far end of a pseudo-terminal stays open.
   ioctl(fd_, TIOCNXCL);
+  // What a stalled adapter still holds would keep close waiting for it.
+  tcflush(fd_, TCOFLUSH);
   ::close(fd_);
   fd_ = -1;
   pseudo_ = false;
@@ -105,23 +152,54 @@ void PosixSerialPort::PurgeInput() {
   if (fd_ >= 0 && tcflush(fd_, TCIFLUSH) != 0) CloseIfGone();
 }
 
-void PosixSerialPort::Write(const uint8_t *data, size_t count) {
-  if (fd_ < 0) return;
+bool PosixSerialPort::Write(const uint8_t *data, size_t count) {
+  if (fd_ < 0) return false;
+  const int64_t start = NowMs();
+  const int64_t deadline = start + WriteDeadlineMs(count);
   size_t done = 0;
   while (done < count) {
     const ssize_t n = ::write(fd_, data + done, count - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {  // a failed write shows as a missing reply
-      if (n < 0) CloseIfGone();
-      return;
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+      continue;
     }
-    done += static_cast<size_t>(n);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EAGAIN && NowMs() < deadline) {
+      pollfd watch{fd_, POLLOUT, 0};
+      poll(&watch, 1, static_cast<int>(deadline - NowMs()));
+      continue;
+    }
+    if (n < 0) CloseIfGone();
+    return NotSending();
   }
-  while (tcdrain(fd_) != 0) {
-    if (errno == EINTR) continue;
-    CloseIfGone();
-    return;
+  if (!Drained(deadline)) return NotSending();
+  // The driver's count leaves out what a USB adapter holds in its own buffer: no byte is
+  // on the line sooner than its wire time after the first. A pseudo-terminal has no wire.
+  if (!pseudo_) {
+    const int64_t onWire = start + static_cast<int64_t>((count * kByteMicros + 999) / 1000);
+    while (NowMs() < onWire)
+      poll(nullptr, 0, static_cast<int>(onWire - NowMs()));
   }
+  trouble_ = PortTrouble::None;
+  return true;
+}
+
+bool PosixSerialPort::Drained(int64_t deadline) {
+  for (;;) {
+    int queued = 0;
+    // A driver that cannot tell has sent it, as far as anyone here can know.
+    if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return true;
+    const int64_t now = NowMs();
+    if (now >= deadline) return false;
+    const int64_t wire = (int64_t{queued} * kByteMicros + 999) / 1000;
+    poll(nullptr, 0, static_cast<int>(std::clamp<int64_t>(wire, 1, deadline - now)));
+  }
+}
+
+bool PosixSerialPort::NotSending() {
+  if (fd_ >= 0) tcflush(fd_, TCOFLUSH);
+  trouble_ = PortTrouble::NotSending;
+  return false;
 }
 
 size_t PosixSerialPort::BytesWaiting() {

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -65,7 +66,7 @@ TEST_F(PosixPortTest, APseudoTerminalOpensRawDespiteRefusingParityAndModemLines)
   port.SetDtr(true);
   port.SetRts(false);
 
-  port.Write(kBinary.data(), kBinary.size());
+  EXPECT_TRUE(port.Write(kBinary.data(), kBinary.size()));
   EXPECT_EQ(ReadMaster(kBinary.size()), kBinary) << "no echo, no translation";
 
   ASSERT_EQ(write(master, kBinary.data(), kBinary.size()), static_cast<ssize_t>(kBinary.size()));
@@ -90,16 +91,88 @@ TEST_F(PosixPortTest, OpensForExclusiveUse) {
   PosixSerialPort second;
   EXPECT_FALSE(second.Open(device));
   EXPECT_FALSE(second.IsOpen());
+  EXPECT_EQ(second.Trouble(), PortTrouble::InUse);
   port.Close();
   EXPECT_FALSE(port.IsOpen());
   EXPECT_TRUE(second.Open(device));
 }
 
-TEST_F(PosixPortTest, RefusesWhatIsNotATerminal) {
-  EXPECT_FALSE(port.Open("/nonexistent/ttyS0"));
-  EXPECT_FALSE(port.Open("/dev/null"));
-  EXPECT_FALSE(port.IsOpen());
-  EXPECT_EQ(port.BytesWaiting(), 0u);
+TEST_F(PosixPortTest, SaysWhyItCannotOpen) {
+  const struct {
+    std::string device;
+    PortTrouble trouble;
+  } cases[] = {
+      {"/nonexistent/ttyS0", PortTrouble::Missing},
+      {"/dev/null", PortTrouble::NotSerial},
+      {"/", PortTrouble::NotSerial},
+  };
+  for (const auto &c : cases) {
+    EXPECT_FALSE(port.Open(c.device)) << c.device;
+    EXPECT_EQ(port.Trouble(), c.trouble) << c.device;
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(port.BytesWaiting(), 0u);
+  }
+  ASSERT_TRUE(port.Open(device));
+  EXPECT_EQ(port.Trouble(), PortTrouble::None);
+}
+
+TEST_F(PosixPortTest, SaysWhenItMayNotOpen) {
+  if (geteuid() == 0) GTEST_SKIP() << "root may open any device";
+  ASSERT_EQ(chmod(device.c_str(), 0), 0);
+  EXPECT_FALSE(port.Open(device));
+  EXPECT_EQ(port.Trouble(), PortTrouble::Denied);
+}
+
+// What minicom leaves behind (hardware flow control on, software flow control both
+// ways): none of it may survive the open, or a write waits for a CTS no adapter wires.
+TEST_F(PosixPortTest, NoFlowControlSurvivesTheOpen) {
+  const int slave = open(device.c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(slave, 0);
+  termios left{};
+  ASSERT_EQ(tcgetattr(slave, &left), 0);
+  left.c_cflag |= CRTSCTS | HUPCL;
+  left.c_iflag |= IXON | IXOFF | IXANY | ICRNL;
+  left.c_lflag |= ICANON | ECHO;
+  left.c_cc[VMIN] = 1;
+  ASSERT_EQ(tcsetattr(slave, TCSANOW, &left), 0);
+
+  ASSERT_TRUE(port.Open(device));
+  termios now{};
+  ASSERT_EQ(tcgetattr(slave, &now), 0);
+  close(slave);
+  EXPECT_EQ(now.c_cflag & (CRTSCTS | HUPCL), 0u);
+  EXPECT_EQ(now.c_iflag & (IXON | IXOFF | IXANY | ICRNL), 0u);
+  EXPECT_EQ(now.c_lflag & (ICANON | ECHO), 0u);
+  EXPECT_EQ(now.c_cc[VMIN], 0);
+  EXPECT_TRUE(port.Write(kBinary.data(), kBinary.size()));
+  EXPECT_EQ(ReadMaster(kBinary.size()), kBinary);
+}
+
+// A far end that takes nothing (an adapter stalled): the write gives up at its deadline
+// instead of holding the window, drops what it could not send, and says so.
+TEST_F(PosixPortTest, AWriteThatCannotLeaveFailsAtItsDeadline) {
+  // Opened before the port takes the terminal for itself, filled once it is set raw.
+  const int slave = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(slave, 0);
+  ASSERT_TRUE(port.Open(device));
+  const std::vector<uint8_t> block(4096, 0x55);
+  // The kernel moves what was written on to the master in the background: full is when
+  // a pass after a pause takes nothing more.
+  for (size_t taken = 1; taken > 0; usleep(20000)) {
+    taken = 0;
+    for (ssize_t n; (n = write(slave, block.data(), block.size())) > 0;)
+      taken += static_cast<size_t>(n);
+  }
+
+  const std::vector<uint8_t> frame(138, 0xAA);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(port.Write(frame.data(), frame.size()));
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(port.Trouble(), PortTrouble::NotSending);
+  EXPECT_GE(took, std::chrono::milliseconds(WriteDeadlineMs(frame.size())) - std::chrono::milliseconds(5));
+  EXPECT_LT(took, kPatience);
+  EXPECT_TRUE(port.IsOpen()) << "the port stays; the link decides";
+  close(slave);
 }
 
 }  // namespace

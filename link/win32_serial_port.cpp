@@ -16,28 +16,82 @@ bool PseudoTerminalWithoutParity(HANDLE handle, DCB dcb) {
   return SetCommState(handle, &dcb) != 0;
 }
 
+PortTrouble OpenTrouble(DWORD error) {
+  switch (error) {
+    // A COM port held by another program answers access denied: there are no rights to
+    // a port for a user to lack.
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_BUSY:
+      return PortTrouble::InUse;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_DEV_NOT_EXIST:
+      return PortTrouble::Missing;
+    default:
+      return PortTrouble::NotSerial;
+  }
+}
+
 }  // namespace
 
 bool Win32SerialPort::Open(const std::string &device) {
   Close();
   handle_ = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (handle_ == INVALID_HANDLE_VALUE) return false;
-  // Only these fields change; flow control and line modes stay as the driver has them.
+  if (handle_ == INVALID_HANDLE_VALUE) {
+    trouble_ = OpenTrouble(GetLastError());
+    return false;
+  }
+  trouble_ = Configure();
+  if (trouble_ == PortTrouble::None) return true;
+  const PortTrouble trouble = trouble_;
+  Close();
+  trouble_ = trouble;
+  return false;
+}
+
+PortTrouble Win32SerialPort::Configure() {
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
-  bool ok = GetCommState(handle_, &dcb) != 0;
+  if (!GetCommState(handle_, &dcb)) return PortTrouble::NotSerial;
   dcb.BaudRate = CBR_9600;
   dcb.fBinary = TRUE;
   dcb.ByteSize = 8;
   dcb.Parity = EVENPARITY;
   dcb.StopBits = ONESTOPBIT;
-  ok = ok && (SetCommState(handle_, &dcb) != 0 || PseudoTerminalWithoutParity(handle_, dcb));
-  if (!ok) Close();
-  return ok;
+  // No flow control of any kind: a loader adapter wires no CTS or DSR, and a driver
+  // left with handshaking by another program would hold every write. The line modes
+  // stay as the driver has them unless they are handshakes, which the loader entry's
+  // own line changes would fight.
+  dcb.fOutxCtsFlow = FALSE;
+  dcb.fOutxDsrFlow = FALSE;
+  dcb.fDsrSensitivity = FALSE;
+  dcb.fOutX = FALSE;
+  dcb.fInX = FALSE;
+  dcb.fTXContinueOnXoff = TRUE;
+  if (dcb.fDtrControl == DTR_CONTROL_HANDSHAKE) dcb.fDtrControl = DTR_CONTROL_ENABLE;
+  if (dcb.fRtsControl == RTS_CONTROL_HANDSHAKE || dcb.fRtsControl == RTS_CONTROL_TOGGLE)
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+  // A line error must not stop every later read and write until it is cleared.
+  dcb.fAbortOnError = FALSE;
+  dcb.fErrorChar = FALSE;
+  dcb.fNull = FALSE;
+  dcb.fParity = FALSE;
+  if (!SetCommState(handle_, &dcb) && !PseudoTerminalWithoutParity(handle_, dcb))
+    return PortTrouble::NotConfigured;
+  // Reads return at once with what is queued; a write may take its wire time (about
+  // 1.15 ms a byte, counted as 2) and the margin.
+  COMMTIMEOUTS timeouts{};
+  timeouts.ReadIntervalTimeout = MAXDWORD;
+  timeouts.WriteTotalTimeoutMultiplier = 2;
+  timeouts.WriteTotalTimeoutConstant = kWriteMarginMs;
+  return SetCommTimeouts(handle_, &timeouts) ? PortTrouble::None : PortTrouble::NotConfigured;
 }
 
 void Win32SerialPort::Close() {
   if (handle_ == INVALID_HANDLE_VALUE) return;
+  // What a stalled adapter still holds would keep the close waiting for it.
+  PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
   CloseHandle(handle_);
   handle_ = INVALID_HANDLE_VALUE;
 }
@@ -64,9 +118,19 @@ void Win32SerialPort::PurgeInput() {
   if (IsOpen() && !PurgeComm(handle_, PURGE_RXCLEAR)) CloseIfGone();
 }
 
-void Win32SerialPort::Write(const uint8_t *data, size_t count) {
+bool Win32SerialPort::Write(const uint8_t *data, size_t count) {
+  if (!IsOpen()) return false;
   DWORD written = 0;
-  if (IsOpen() && !WriteFile(handle_, data, static_cast<DWORD>(count), &written, nullptr)) CloseIfGone();
+  const bool ok = WriteFile(handle_, data, static_cast<DWORD>(count), &written, nullptr) != 0;
+  if (ok && written == count) {
+    trouble_ = PortTrouble::None;
+    return true;
+  }
+  // A short write is the write time-out: the rest did not go out in time.
+  if (!ok) CloseIfGone();
+  if (IsOpen()) PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
+  trouble_ = PortTrouble::NotSending;
+  return false;
 }
 
 size_t Win32SerialPort::BytesWaiting() {

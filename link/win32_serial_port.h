@@ -1,6 +1,8 @@
-// A serial port on Windows through the Win32 communications API. Synchronous I/O and
-// no timeouts: the link reads only what ClearCommError reports as queued. A device
-// that went away (the errors its driver then answers) closes the port.
+// A serial port on Windows through the Win32 communications API, synchronous I/O. The
+// driver's flow control and abort-on-error are turned off, reads return at once with
+// what is queued (the link reads only what ClearCommError reports), and a write has a
+// time-out from its byte count. A device that went away (the errors its driver then
+// answers) closes the port.
 #pragma once
 
 #if defined(_WIN32)
@@ -28,17 +30,20 @@ class Win32SerialPort : public SerialPort {
   bool IsOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
 
   void PurgeInput() override;
-  void Write(const uint8_t *data, size_t count) override;
+  bool Write(const uint8_t *data, size_t count) override;
   size_t BytesWaiting() override;
   size_t Read(uint8_t *into, size_t count) override;
   void SetDtr(bool on) override;
   void SetRts(bool on) override;
+  PortTrouble Trouble() const override { return trouble_; }
 
  private:
+  PortTrouble Configure();
   // Closes the port when the last call failed because the device is gone.
   void CloseIfGone();
 
   HANDLE handle_ = INVALID_HANDLE_VALUE;
+  PortTrouble trouble_ = PortTrouble::None;
 };
 
 }  // namespace rilo

@@ -5,7 +5,8 @@
 namespace rilo::sim {
 
 bool SimulatedPort::Open(const std::string &) {
-  if (open_fails_) return false;
+  trouble_ = open_trouble_;
+  if (trouble_ != PortTrouble::None) return false;
   open_ = true;
   received_.clear();
   Record(PortEvent::Kind::kOpen);
@@ -25,15 +26,23 @@ void SimulatedPort::PurgeInput() {
   Record(PortEvent::Kind::kPurge);
 }
 
-void SimulatedPort::Write(const uint8_t *data, size_t count) {
-  if (!open_) return;
+bool SimulatedPort::Write(const uint8_t *data, size_t count) {
+  if (!open_) return false;
   CatchUp();
+  if (stalled_) {
+    clock_.AdvanceMicros(uint64_t{WriteDeadlineMs(count)} * 1000);
+    CatchUp();
+    trouble_ = PortTrouble::NotSending;
+    return false;
+  }
+  trouble_ = PortTrouble::None;
   Record(PortEvent::Kind::kWrite, std::vector<uint8_t>(data, data + count));
   const uint64_t start = clock_.NowMicros();
   for (size_t i = 0; i < count; ++i)
     unit_.ByteArrived(data[i], start + (i + 1) * kByteMicros);
   clock_.AdvanceMicros(count * kByteMicros);
   CatchUp();
+  return true;
 }
 
 size_t SimulatedPort::BytesWaiting() {

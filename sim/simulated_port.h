@@ -32,14 +32,19 @@ class SimulatedPort : public SerialPort {
   void Close() override;
   bool IsOpen() const override { return open_; }
   void PurgeInput() override;
-  void Write(const uint8_t *data, size_t count) override;
+  bool Write(const uint8_t *data, size_t count) override;
   size_t BytesWaiting() override;
   size_t Read(uint8_t *into, size_t count) override;
   void SetDtr(bool on) override;
   void SetRts(bool on) override;
+  PortTrouble Trouble() const override { return trouble_; }
 
-  // The next Open fails, as for a missing or busy port.
-  void set_open_fails(bool fails) { open_fails_ = fails; }
+  // The next Open fails, as for a missing port.
+  void set_open_fails(bool fails) { set_open_trouble(fails ? PortTrouble::Missing : PortTrouble::None); }
+  // The next Open fails for this reason (None: it opens).
+  void set_open_trouble(PortTrouble trouble) { open_trouble_ = trouble; }
+  // Writes do not go out, as through an adapter that stalls: each fails at its deadline.
+  void set_stalled(bool stalled) { stalled_ = stalled; }
   // Everything the host did, in order.
   const std::vector<PortEvent> &events() const { return events_; }
   // The bytes of every write, in order.
@@ -53,7 +58,9 @@ class SimulatedPort : public SerialPort {
   Unit &unit_;
   VirtualClock &clock_;
   bool open_ = false;
-  bool open_fails_ = false;
+  PortTrouble open_trouble_ = PortTrouble::None;
+  PortTrouble trouble_ = PortTrouble::None;
+  bool stalled_ = false;
   std::vector<uint8_t> received_;  // the driver's receive queue
   std::vector<PortEvent> events_;
 };

@@ -44,11 +44,10 @@ class StubPort : public SerialPort {
     waiting = 0;
     if (to_) to_->PurgeInput();
   }
-  void Write(const uint8_t *data, size_t count) override {
-    if (Carrying())
-      to_->Write(data, count);
-    else if (clock_)
-      clock_->AdvanceMicros(count * kByteMicros);
+  bool Write(const uint8_t *data, size_t count) override {
+    if (Carrying()) return to_->Write(data, count);
+    if (clock_) clock_->AdvanceMicros(count * kByteMicros);
+    return true;  // a pulled cable still sends: nothing comes back
   }
   size_t BytesWaiting() override {
     ++asked;
@@ -61,6 +60,7 @@ class StubPort : public SerialPort {
   void SetRts(bool on) override {
     if (Carrying()) to_->SetRts(on);
   }
+  PortTrouble Trouble() const override { return to_ ? to_->Trouble() : PortTrouble::None; }
 
  private:
   bool Carrying() const { return to_ && !pulled_; }

@@ -55,11 +55,12 @@ class RecordingPort : public SerialPort {
     while (!incoming_.empty() && incoming_.front().atMicros <= clock_.NowMicros())
       incoming_.pop_front();
   }
-  void Write(const uint8_t *data, size_t count) override {
+  bool Write(const uint8_t *data, size_t count) override {
     Bytes frame(data, data + count);
     events.push_back({PortEvent::Kind::Write, clock_.NowMicros(), frame});
     clock_.AdvanceMicros(count * kByteMicros);  // returns once the bytes are on the line
     if (answer) Send(answer(frame));
+    return true;
   }
   size_t BytesWaiting() override {
     return static_cast<size_t>(std::count_if(incoming_.begin(), incoming_.end(), [this](const Arrival &a) {
@@ -76,6 +77,7 @@ class RecordingPort : public SerialPort {
   }
   void SetDtr(bool on) override { events.push_back({PortEvent::Kind::Dtr, clock_.NowMicros(), {}, on}); }
   void SetRts(bool on) override { events.push_back({PortEvent::Kind::Rts, clock_.NowMicros(), {}, on}); }
+  PortTrouble Trouble() const override { return refuseOpen ? PortTrouble::Missing : PortTrouble::None; }
 
   // Queues bytes from the far end, the first arriving after `delayMicros` plus its
   // wire time, behind anything still on the way.
