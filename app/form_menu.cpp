@@ -425,6 +425,14 @@ void TFormMenu::MirrorWorkbench() {
   if (!workbench_) return;
   if (binder_) binder_->Mirror(workbench_->view());
   if (customerBinder_) customerBinder_->Mirror();
+  ShowPortTrouble();
+}
+
+void TFormMenu::ShowPortTrouble() {
+  // The box keeps the connection failure's own words; the status bar says what the port
+  // did, until a command moves the bar again.
+  const std::string trouble = workbench_->PortTroubleText();
+  if (!trouble.empty()) statusBar()->showMessage(QString::fromStdString(trouble));
 }
 
 void TFormMenu::DeviceCommand(const std::function<void()> &command) {
@@ -437,6 +445,7 @@ void TFormMenu::DeviceCommand(const std::function<void()> &command) {
   Handle(command);
   for (QWidget *w : shut)
     w->setEnabled(true);
+  ShowPortTrouble();
   if (closeWanted_) close();
 }
 

@@ -88,6 +88,7 @@ class TFormMenu : public QMainWindow {
   // The widgets take the Workbench's state: after every handler, and before every
   // message box a handler shows.
   void MirrorWorkbench();
+  void ShowPortTrouble();
   // Runs a device command with the rest of the window shut until it ends.
   void DeviceCommand(const std::function<void()> &command);
 

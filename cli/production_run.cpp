@@ -108,8 +108,11 @@ bool RunUnit(size_t port, const RunShare &share, MemoryPreferences preferences, 
   s.reservedId = run.reservedId;
   std::optional<Outcome> outcome;
   try {
-    // A port that cannot be opened has been told to the person.
-    if (s.bench.link().PortOpen()) outcome = share.job(port, s);
+    // A port that cannot be opened has been told to the person; the error line says why.
+    if (s.bench.link().PortOpen())
+      outcome = share.job(port, s);
+    else if (const std::string trouble = s.bench.PortTroubleText(); !trouble.empty())
+      run.person.Fail(trouble);
   } catch (const std::exception &e) {
     run.person.Fail(e.what());
   }
@@ -117,8 +120,10 @@ bool RunUnit(size_t port, const RunShare &share, MemoryPreferences preferences, 
   Describe(s, run.record);
   const bool succeeded = outcome && outcome->done;
   // The unit's last step decides, a file saved after the unit command included.
+  if (outcome && !outcome->portTrouble.empty()) run.person.Fail(outcome->portTrouble);
   if (outcome && !succeeded && outcome->Reason()) {
     run.failure = Placed(*outcome);
+    if (!outcome->portTrouble.empty()) run.failure += " (" + outcome->portTrouble + ")";
     run.record.failedStep = outcome->step;
     run.record.failedPage = outcome->page;
     run.record.failedAddress = outcome->differsAt ? AddressText(*outcome->differsAt) : "";

@@ -232,8 +232,7 @@ TEST_F(ProductionRunTest, WriteGoesOnOnEveryOtherPortAndTheRecordIsAppended) {
   EXPECT_EQ(r.exit, 1);
   EXPECT_TRUE(
       r.err.ends_with("結果: 3 台中 2 台成功, 1 台失敗\n"
-                      "COM2 失敗: 開啟通信埠: 連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;"
-                      "若通信埠錯誤,需於設定後重新啟動程式!\n"))
+                      "COM2 失敗: 開啟通信埠: COM2: 連接埠不存在\n"))
       << r.err;
   const auto written = WriteAlone(kUnits[0], Path("write.rilo"));
   EXPECT_EQ(lines.units[0]->Settings(), written);

@@ -4,10 +4,17 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "core/testing/programs.h"
 #include "files/file_writers.h"
+#include "link/posix_serial_port.h"
 #include "settings/testing/editor_bench.h"
 #include "sim/unit_config.h"
 
@@ -68,6 +75,40 @@ TEST_F(UnitCommandsOverPseudoTerminal, Write) {
   ASSERT_EQ(r.exit, 0) << r.err;
   const SettingsImage again = Parse(ReadWholeFile(Path("again.rilo")));
   EXPECT_TRUE(std::equal(image.begin() + kBlock1, image.begin() + kBlock1 + 96, again.begin() + kBlock1));
+}
+
+// What minicom leaves on a port (hardware flow control, software flow control both ways)
+// would hold every write for a CTS no loader adapter wires: none of it survives.
+TEST_F(UnitCommandsOverPseudoTerminal, FlowControlLeftOnThePortIsTurnedOff) {
+  ASSERT_EQ(std::system(("stty -F \"" + unit_.device() + "\" crtscts ixoff ixany ixon").c_str()), 0);
+  const auto r = Run("read COM1 -o \"" + Path("read.rilo") + "\"");
+  ASSERT_EQ(r.exit, 0) << r.err;
+
+  const int fd = open(unit_.device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(fd, 0);
+  termios left{};
+  ASSERT_EQ(tcgetattr(fd, &left), 0);
+  close(fd);
+  EXPECT_EQ(left.c_cflag & CRTSCTS, 0u);
+  EXPECT_EQ(left.c_iflag & (IXON | IXOFF | IXANY), 0u);
+}
+
+// The message keeps the connection failure's words; the line after it says what the
+// port did.
+TEST_F(UnitCommandsOverPseudoTerminal, APortThatCannotBeOpenedIsToldWhy) {
+  PosixSerialPort holder;  // another program on the unit's port
+  ASSERT_TRUE(holder.Open(unit_.device()));
+  ASSERT_EQ(Run("port COM2 /dev/rilo-no-such-adapter").exit, 0);
+  const struct {
+    const char *port, *why;
+  } cases[] = {{"COM1", "COM1: 連接埠已被其他程式使用\n"}, {"COM2", "COM2: 連接埠不存在\n"}};
+  for (const auto &c : cases) {
+    const auto r = Run(std::string("read ") + c.port + " -o \"" + Path("held.rilo") + "\"");
+    EXPECT_EQ(r.exit, 1) << c.port;
+    EXPECT_TRUE(r.err.starts_with("連線失敗: ")) << r.err;
+    EXPECT_TRUE(r.err.ends_with(c.why)) << r.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(Path("held.rilo")));
 }
 
 // Two units read at once, each through its own pseudo-terminal.

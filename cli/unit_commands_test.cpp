@@ -142,7 +142,8 @@ TEST_F(UnitCommandsTest, FailuresEndWithTheirMessageAndExitStatus1) {
   } cases[] = {
       {{"COM1", "-o", Path("out.rilo")},  // the port cannot be opened
        "連線失敗: "
-       "連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;若通信埠錯誤,需於設定後重新啟動程式!\n"},
+       "連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;若通信埠錯誤,需於設定後重新啟動程式!\n"
+       "COM1: 連接埠不存在\n"},
       {{"COM1", Path("missing.rilo")},
        "無法讀取檔案 " + Path("missing.rilo") + ": No such file or directory\n"},
       {{"COM1", Path("text.rilo")}, "Open file Error: Open file format Error,please check your file!!\n"},

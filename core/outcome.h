@@ -31,6 +31,9 @@ struct Outcome {
   int page = 0;
   int pages = 0;
   std::optional<uint16_t> differsAt;  // a write read back different from here on
+  // Why the port failed, when it did ("COM3: 連接埠已被其他程式使用"): the messages keep the
+  // connection failure's own text, the status bar or the error line says this.
+  std::string portTrouble;
   std::vector<Said> messages;
 
   // The first error said, else the last message or question; nullptr when nothing was said.

@@ -274,5 +274,49 @@ TEST(UnitVersion, AUnitThatDoesNotAnswerHasNoVersionToShow) {
   EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{testing::kConnectFailed});
 }
 
+// ---- What the port itself did -----------------------------------------------------------
+
+// An adapter that stalls (flow control left on, a broken cable driver): the write gives
+// up at its deadline, the command fails as a connection failure in bounded time, and
+// the outcome names the port's trouble. The next command opens the port afresh.
+TEST(PortTroubles, AStalledPortFailsTheCommandInBoundedTimeAndSaysSo) {
+  Bench b(Standard(sim::Model::kReceiver8k));
+  b.port.set_stalled(true);
+  const uint32_t start = b.clock.Tick();
+  const Outcome stalled = b.bench.NLoadSetClick();
+  EXPECT_LT(b.clock.Tick() - start, 5000u);
+  EXPECT_FALSE(stalled.done);
+  EXPECT_EQ(b.Shown(), (std::vector<ShownMessage>{testing::kConnectFailed, kReadError}));
+  EXPECT_EQ(stalled.portTrouble, "COM1: 連接埠無法送出資料,請檢查轉接器與連接線");
+  EXPECT_TRUE(b.unit.requests().empty()) << "nothing reached the unit";
+
+  b.port.set_stalled(false);
+  const Outcome read = b.bench.NLoadSetClick();
+  EXPECT_TRUE(read.done);
+  EXPECT_EQ(read.portTrouble, "");
+}
+
+TEST(PortTroubles, APortThatCannotBeOpenedSaysWhy) {
+  const struct {
+    PortTrouble trouble;
+    const char *text;
+  } cases[] = {
+      {PortTrouble::InUse, "COM1: 連接埠已被其他程式使用"},
+      {PortTrouble::Missing, "COM1: 連接埠不存在"},
+      {PortTrouble::Denied, "COM1: 連接埠沒有使用權限"},
+  };
+  for (const auto &c : cases) {
+    Bench b(Standard(sim::Model::kReceiver8k));
+    b.port.Close();  // the adapter went away since the start
+    b.port.set_open_trouble(c.trouble);
+    const Outcome outcome = b.bench.NLoadSetClick();
+    EXPECT_FALSE(outcome.done);
+    ASSERT_FALSE(outcome.messages.empty());
+    EXPECT_EQ(outcome.messages.front().text, testing::kConnectFailed.text) << "the box keeps its own words";
+    EXPECT_EQ(outcome.portTrouble, c.text);
+    EXPECT_EQ(b.bench.PortTroubleText(), c.text);
+  }
+}
+
 }  // namespace
 }  // namespace rilo

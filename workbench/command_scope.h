@@ -84,7 +84,9 @@ Outcome Workbench::RunOnUnit(const char *step, const char *command, Steps steps)
   journal_.Use(ledger_.get(), {ledgerBench_, portName_, DevicePath(portName_, store_)});
   const uint32_t start = clock_.Tick();
   journal_.Begin();
+  link_.ClearTrouble();
   Outcome outcome = Run(step, true, steps);
+  outcome.portTrouble = PortTroubleText();
   lastRecord_ = RecordOf(outcome, command, start);
   if (!ledger_) return outcome;
   try {

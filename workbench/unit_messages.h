@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "base/serial_port.h"
+
 namespace rilo {
 
 // A port that is not there, or a unit that does not answer or whose reply was lost on
@@ -12,6 +14,35 @@ namespace rilo {
 inline constexpr const char *kConnectFailedCaption = "連線失敗";
 inline constexpr const char *kConnectFailedText =
     "連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;若通信埠錯誤,需於設定後重新啟動程式!";
+
+// Why the port failed, for the status bar and rilo-cli's error line: the message box
+// keeps the connection failure's own text. Empty when nothing went wrong.
+inline std::string PortTroubleText(const std::string &port, PortTrouble trouble) {
+  const char *why = "";
+  switch (trouble) {
+    case PortTrouble::None:
+      return "";
+    case PortTrouble::Missing:
+      why = "不存在";
+      break;
+    case PortTrouble::InUse:
+      why = "已被其他程式使用";
+      break;
+    case PortTrouble::Denied:
+      why = "沒有使用權限";
+      break;
+    case PortTrouble::NotSerial:
+      why = "不是序列埠";
+      break;
+    case PortTrouble::NotConfigured:
+      why = "無法設定為 9600 8E1";
+      break;
+    case PortTrouble::NotSending:
+      why = "無法送出資料,請檢查轉接器與連接線";
+      break;
+  }
+  return port + ": 連接埠" + why;
+}
 
 // An identity page that arrived whole but names no model the tool knows.
 inline constexpr const char *kModelErrorCaption = "型號錯誤";

@@ -126,6 +126,7 @@ WindowGeometry Workbench::FormMenuCreate(WindowGeometry current) {
   }
   // Not one of the start-up set: a store from before it existed keeps its values.
   UseVerifyBurn(store_.ReadInteger("VerifyBurn").value_or(1) != 0);
+  portInUse_ = portName_;
   if (!link_.OpenPort(DevicePath(portName_, store_)))
     op_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Information);
   // Told once the port is open: the run goes on with the defaults in memory, only they
@@ -192,6 +193,10 @@ void Workbench::FormMenuShow() {
 
 void Workbench::FormMenuClose(WindowGeometry geometry) {
   KeepPreferences([&] { WriteGeometry(geometry); });
+}
+
+std::string Workbench::PortTroubleText() const {
+  return rilo::PortTroubleText(portInUse_, link_.Trouble());
 }
 
 void Workbench::NQuitClick() {

@@ -197,6 +197,9 @@ class Workbench {
   const ShellView &view() const { return view_; }
   Editor &editor() { return editor_; }
   const Link &link() const { return link_; }
+  // Why the port could not be opened or did not send, named with the port ("COM3: 連接埠
+  // 不存在"); empty when nothing went wrong.
+  std::string PortTroubleText() const;
   const Loader &loader() const { return loader_; }
   // The link state of the run (what a cut identity update left to put back, say).
   Loader &loader() { return loader_; }
@@ -246,6 +249,7 @@ class Workbench {
   FeatureFlags flags_;
   std::array<uint8_t, 5> specialGroupFlags_{};  // BattLow, BattLowAction, TxEMSCount, BattCount, Key1Time
   std::string portName_;
+  std::string portInUse_;  // the port opened at start-up; a port chosen later waits for the next start
   ShellView view_;
   Link link_;
   Loader loader_;
