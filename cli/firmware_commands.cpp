@@ -171,7 +171,7 @@ int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines
     kind = FirmwareFile::Data;
   else
     return UsageError("FILE 需為韌體文字檔 (.txt) 或韌體資料檔 (.dat): " + file);
-  if (!OpensAsFirmware(file, kind, ventrix)) return kExitFailed;
+  plan.inputUsable = [&] { return OpensAsFirmware(file, kind, ventrix); };
 
   const Texts &texts = transmitter ? kTransmitter : kReceiver;
   return RunOnEveryPort(plan, lines, ventrix, [&](size_t port, UnitSession &s) {

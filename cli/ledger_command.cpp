@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -238,10 +239,17 @@ struct Subcommand {
 };
 
 // --ledger when given, else the store's Ledger value, else the default file, as the
-// unit commands find it.
-std::string Location(const Options &o) {
+// unit commands find it. Nothing, after saying why, when the store cannot be read: its
+// Ledger value might name another ledger than the default.
+std::optional<std::string> Location(const Options &o) {
   if (!o.location.empty()) return o.location;
-  return OpenPreferenceStore()->ReadString("Ledger").value_or("");
+  std::string error;
+  const auto stored = OpenReadablePreferenceStore(&error);
+  if (!stored) {
+    std::cerr << error << "\n";
+    return std::nullopt;
+  }
+  return stored->ReadString("Ledger").value_or("");
 }
 
 }  // namespace
@@ -257,8 +265,10 @@ int RunLedger(const Arguments &args, const VentrixApi &) {
     if (sub.name != args[0]) continue;
     Options options;
     if (std::string wrong = ReadOptions(args, sub.options, options); !wrong.empty()) return Usage(wrong);
+    const std::optional<std::string> location = Location(options);
+    if (!location) return kExitFailed;
     try {
-      return sub.run(*OpenLedger(Location(options)), options);
+      return sub.run(*OpenLedger(*location), options);
     } catch (const DatabaseError &e) {
       std::cerr << "無法使用生產紀錄: " << e.what() << "\n";
       return kExitFailed;

@@ -278,8 +278,14 @@ bool EachPortHasItsOwnFile(const std::vector<std::string> &ports, const std::str
 int RunOnEveryPort(const RunPlan &plan, UnitLines &lines, const VentrixApi &ventrix, const UnitJob &job) {
   const std::optional<ProductLine> productLine = LoadProductLine();
   if (!productLine) return kExitFailed;
-  // The store, read once: each session gets its own copy of what it needs.
-  const std::unique_ptr<Preferences> stored = OpenPreferenceStore();
+  // The store, read once: each session gets its own copy of what it needs. One that
+  // cannot be read would send the units to default devices and the default ledger.
+  std::string storeError;
+  const std::unique_ptr<Preferences> stored = OpenReadablePreferenceStore(&storeError);
+  if (!stored) {
+    std::cerr << storeError << "\n";
+    return kExitFailed;
+  }
   std::vector<MemoryPreferences> preferences;
   std::set<std::string> devices;
   for (const auto &port : plan.ports) {
@@ -291,6 +297,7 @@ int RunOnEveryPort(const RunPlan &plan, UnitLines &lines, const VentrixApi &vent
       return kExitUsage;
     }
   }
+  if (!plan.inputUsable()) return kExitFailed;
   RunLog log;
   std::string error;
   if (!plan.logPath.empty() && !log.Open(plan.logPath, &error)) {

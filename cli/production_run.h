@@ -35,6 +35,9 @@ struct RunPlan {
   // holds), within the model's codes.
   bool reservesIds = false;
   int64_t idFrom = 0;
+  // The command's own file, judged once the command line is known to be good and before
+  // any port is opened: false after saying why.
+  std::function<bool()> inputUsable = [] { return true; };
 };
 
 // One unit's part of the command, run by its worker once the session's port is open:

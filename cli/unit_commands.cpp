@@ -3,10 +3,14 @@
 // status is 0 only when every unit's commands ended done.
 #include <iostream>
 #include <optional>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/production_run.h"
 #include "cli/settings_files.h"
+#include "core/outcome.h"
+#include "settings/short_date.h"
+#include "workbench/open_settings.h"
 
 namespace rilo {
 namespace {
@@ -17,6 +21,36 @@ constexpr const char *kWriteUsage =
     "用法: rilo-cli write PORT[,PORT...] FILE.rilo [--yes] [--allow-duplicate-id] [--log FILE.csv] [--ledger "
     "URL] "
     "[--finish]";
+
+// The person as a file check before the units sees it: what it was told, kept, to be
+// said only when the file is refused.
+class HeldBack : public Operator {
+ public:
+  void Message(const std::string &caption, const std::string &text, Icon icon) override {
+    said.push_back({caption, text, icon});
+  }
+  bool Ask(const std::string &, const std::string &, Icon) override { return false; }
+  void SetProgressMax(int) override {}
+  void SetProgress(int) override {}
+  void StepProgress() override {}
+  void SetBusy(bool) override {}
+
+  std::vector<Said> said;
+};
+
+// The settings file opened as each unit's session will open it: one the units could not
+// take is said to be so before any port is opened, not taken for a unit that does not
+// answer.
+bool OpensAsSettings(const std::string &text, const VentrixApi &ventrix) {
+  HeldBack person;
+  const FeatureFlags flags;
+  const PageFrame noUnit{};
+  Editor editor(flags, person, ventrix, noUnit, SystemShortDate);
+  if (OpenSettingsFile(editor, ventrix, person, text)) return true;
+  for (const Said &said : person.said)
+    std::cerr << said.caption << ": " << said.text << "\n";
+  return false;
+}
 
 }  // namespace
 
@@ -75,6 +109,7 @@ int RunWrite(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines)
     std::cerr << error << "\n";
     return kExitFailed;
   }
+  plan.inputUsable = [&] { return OpensAsSettings(*text, ventrix); };
   return RunOnEveryPort(plan, lines, ventrix, [&](size_t, UnitSession &s) {
     s.person.SetPhase("開啟檔案");
     Outcome opened = s.bench.OpenSettingsText(*text);

@@ -136,25 +136,32 @@ TEST_F(UnitCommandsTest, ReadChangeAndWriteBackWithAnotherIdCode) {
 
 TEST_F(UnitCommandsTest, FailuresEndWithTheirMessageAndExitStatus1) {
   std::ofstream(Path("text.rilo"), std::ios::binary) << "Hello\r\n";
+  const std::string formatError = "Open file Error: Open file format Error,please check your file!!\n";
   struct Case {
     Arguments args;
+    bool portGone;
     std::string err;
   } cases[] = {
-      {{"COM1", "-o", Path("out.rilo")},  // the port cannot be opened
+      {{"COM1", "-o", Path("out.rilo")},
+       true,
        "連線失敗: "
        "連線失敗,請檢查連線狀況及確認通信埠是否正確後再試一次;若通信埠錯誤,需於設定後重新啟動程式!\n"
        "COM1: 連接埠不存在\n"},
       {{"COM1", Path("missing.rilo")},
+       false,
        "無法讀取檔案 " + Path("missing.rilo") + ": No such file or directory\n"},
-      {{"COM1", Path("text.rilo")}, "Open file Error: Open file format Error,please check your file!!\n"},
+      {{"COM1", Path("text.rilo")}, false, formatError},
+      // The file is judged before the port: a bad file is not taken for a bad connection.
+      {{"COM1", Path("text.rilo")}, true, formatError},
       {{"COM1", "-o", Path("no/such/folder.rilo")},
+       false,
        "讀取: 讀取設定完成!!\n儲存檔案: 無法儲存檔案 " + Path("no/such/folder.rilo") +
            "\nNo such file or directory\n"},
   };
   for (const Case &c : cases) {
     const bool write = c.args.size() == 2;
     SCOPED_TRACE((write ? "write " : "read ") + c.args[1]);
-    port_.set_open_fails(&c == &cases[0]);
+    port_.set_open_fails(c.portGone);
     const Result r = Run(write ? RunWrite : RunRead, c.args);
     EXPECT_EQ(r.exit, 1);
     EXPECT_EQ(r.err, c.err);
