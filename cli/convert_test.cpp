@@ -66,6 +66,9 @@ TEST_F(ConvertTest, TwoTextFilesMakeTheDataFileTheWindowSavesAfterReadingBothUni
 
 TEST_F(ConvertTest, RefusesAndWritesNothing) {
   Write("settings.rilo", "Setup\r\n");
+  // Malformed text files are named as such, not as pages that do not follow on.
+  Write("odd.txt", "@F000\r\n01 0\r\n@FFE0\r\n00 F0\r\nq\r\n");
+  Write("twice.txt", "@F000\r\n01 02\r\n@F001\r\n03\r\n@FFFE\r\n00 F0\r\nq\r\n");
   const struct {
     std::string args;
     int exit;
@@ -79,6 +82,10 @@ TEST_F(ConvertTest, RefusesAndWritesNothing) {
        Path("settings.rilo") + ": 不是韌體資料檔 (.dat)\n"},
       {Quoted("tx.txt") + " " + Quoted("settings.rilo") + " -o " + Quoted("out"), 1,
        Path("settings.rilo") + ": 不是韌體文字檔 (.txt)\n"},
+      {Quoted("odd.txt") + " " + Quoted("rx.txt") + " -o " + Quoted("out"), 1,
+       Path("odd.txt") + ": 不是韌體文字檔 (.txt)\n"},
+      {Quoted("twice.txt") + " " + Quoted("rx.txt") + " -o " + Quoted("out"), 1,
+       Path("twice.txt") + ": 不是韌體文字檔 (.txt)\n"},
       {Quoted("missing.txt") + " " + Quoted("rx.txt") + " -o " + Quoted("out"), 1,
        "無法讀取檔案 " + Path("missing.txt") + ": No such file or directory\n"},
       {Quoted("tx.txt") + " " + Quoted("rx.txt"), 2, ""},
