@@ -432,7 +432,7 @@ void TFormMenu::ShowPortTrouble() {
   // The box keeps the connection failure's own words; the status bar says what the port
   // did, until a command moves the bar again.
   const std::string trouble = workbench_->PortTroubleText();
-  if (!trouble.empty()) statusBar()->showMessage(QString::fromStdString(trouble));
+  if (!trouble.empty() && isVisible()) statusBar()->showMessage(QString::fromStdString(trouble));
 }
 
 void TFormMenu::DeviceCommand(const std::function<void()> &command) {
@@ -479,6 +479,8 @@ void TFormMenu::FormMenuShow() {
   // The fade-in first: nothing that goes wrong below may leave the window invisible.
   formTimer_->start();
   workbench_->FormMenuShow();
+  // A port that failed at start-up was told in a box before there was a window.
+  ShowPortTrouble();
 }
 
 void TFormMenu::showEvent(QShowEvent *event) {
