@@ -151,6 +151,17 @@ TEST_F(FormMenuTest, PortPickedFromThePopUpIsStoredAndCheckedInBothSets) {
   EXPECT_TRUE(window->statusBar()->currentMessage().isEmpty());
 }
 
+// The box at start-up keeps the connection failure's words; once there is a window its
+// status bar says what the port did.
+TEST_F(FormMenuTest, APortThatCannotBeOpenedIsNamedInTheStatusBar) {
+  FillDefaults(store);
+  port.refuseOpen = true;
+  auto window = Start();
+  ASSERT_EQ(person.shown.size(), 1u);
+  EXPECT_EQ(person.shown[0].caption, "連線失敗");
+  EXPECT_EQ(window->statusBar()->currentMessage(), QString::fromUtf8("COM1: 連接埠不存在"));
+}
+
 TEST_F(FormMenuTest, PortItemsAreOneExclusiveChoiceInEachMenu) {
   FillDefaults(store);
   store.values["COM"] = "COM17";  // no item of its own: none checked
