@@ -103,7 +103,6 @@ bool PosixSerialPort::Open(const std::string &device) {
     return false;
   }
   pseudo_ = IsPts(fd_);
-  trouble_ = PortTrouble::None;
   if (!isatty(fd_) || ioctl(fd_, TIOCEXCL) != 0)
     trouble_ = PortTrouble::NotSerial;
   else if (flock(fd_, LOCK_EX | LOCK_NB) != 0)
@@ -111,9 +110,7 @@ bool PosixSerialPort::Open(const std::string &device) {
   else
     trouble_ = Configure();
   if (trouble_ == PortTrouble::None) return true;
-  const PortTrouble trouble = trouble_;
-  Close();
-  trouble_ = trouble;
+  Close();  // the trouble stays told
   return false;
 }
 

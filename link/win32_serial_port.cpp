@@ -44,9 +44,7 @@ bool Win32SerialPort::Open(const std::string &device) {
   }
   trouble_ = Configure();
   if (trouble_ == PortTrouble::None) return true;
-  const PortTrouble trouble = trouble_;
-  Close();
-  trouble_ = trouble;
+  Close();  // the trouble stays told
   return false;
 }
 
