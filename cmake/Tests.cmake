@@ -17,12 +17,13 @@ else()
 endif()
 include(GoogleTest)
 
-# rilo_add_test(NAME name SOURCES ... LIBS ...)
+# rilo_add_test(NAME name [WIRE] SOURCES ... LIBS ...)
 # One GoogleTest program per call; CTest sees each test case by name. Under an
 # emulator (Wine) each program is one CTest test: starting it once per case would
-# cost more than the cases themselves.
+# cost more than the cases themselves. WIRE: the program runs rilo-unit-sim in real
+# time; its cases hold the lock of rilo_wire_test.
 function(rilo_add_test)
-  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "WIRE" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   rilo_own_includes(${T_NAME})
@@ -34,8 +35,18 @@ function(rilo_add_test)
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 900)
     rilo_wine_test(${T_NAME})
   else()
-    gtest_discover_tests(${T_NAME}
-      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300
-      DISCOVERY_TIMEOUT 60)
+    set(properties ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+    if(T_WIRE)
+      list(APPEND properties RESOURCE_LOCK wire)
+    endif()
+    gtest_discover_tests(${T_NAME} PROPERTIES ${properties} DISCOVERY_TIMEOUT 60)
   endif()
+endfunction()
+
+# rilo_wire_test(NAME...): these tests run rilo-unit-sim in real time, where a unit or
+# a host that runs late misses the host's reply windows of tens of milliseconds. They
+# take turns (tests of other kinds still run beside them): two of them at once, with
+# up to four units and a host each, would load the machine themselves.
+function(rilo_wire_test)
+  set_tests_properties(${ARGN} PROPERTIES RESOURCE_LOCK wire)
 endfunction()

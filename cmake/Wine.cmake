@@ -10,9 +10,10 @@ set(CMAKE_CROSSCOMPILING_EMULATOR
 # rilo-unit-sim built for this machine: the COM-port test runs rilo-cli.exe against it.
 set(RILO_HOST_UNIT_SIM "" CACHE FILEPATH "rilo-unit-sim of a native build, for the COM-port test under Wine")
 
-# The prefix is made once before the first test, not by each of several tests started together.
+# The prefix is made once before the first test, not by each of several tests started
+# together. Making it takes under a minute; a hang fails at the time-out.
 add_test(NAME wine_prefix COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} wineboot --init)
-set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine)
+set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
 
 # rilo_wine_test(NAME...): these tests need the prefix.
 function(rilo_wine_test)
