@@ -9,6 +9,7 @@ packages=(
   xvfb xauth fonts-noto-cjk
   dpkg-dev file desktop-file-utils groff-base
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix googletest wine wine64
+  stress-ng  # loads the machine by hand, to try the wire-speed tests on a busy one
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -37,12 +37,16 @@ check() {
   fi
 }
 # cli EXPECTED_EXIT EXPECTED_MESSAGE ARGS...: runs rilo-cli.exe, checks its exit status
-# and that its messages hold the expected one.
+# and that its messages hold the expected one. Each call takes seconds; one still
+# running after a minute hangs, and is named and killed.
 cli() {
   local want=$1 message=$2 status=0
   shift 2
-  "${run[@]}" "$bin/rilo-cli.exe" "$@" >out.txt 2>err.txt || status=$?
-  if [ "$status" -ne "$want" ] || { [ -n "$message" ] && ! grep -qF "$message" err.txt; }; then
+  timeout -k 10 60 "${run[@]}" "$bin/rilo-cli.exe" "$@" >out.txt 2>err.txt || status=$?
+  if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+    echo "FAILED: rilo-cli $* hung under Wine: killed after 60 s"
+    check failed
+  elif [ "$status" -ne "$want" ] || { [ -n "$message" ] && ! grep -qF "$message" err.txt; }; then
     echo "FAILED: rilo-cli $* ended with $status (expected $want); it said:"
     cat err.txt
     check failed
