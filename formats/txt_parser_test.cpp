@@ -276,8 +276,9 @@ TEST(ArrangeTxt, OddDigitsAndOverlappingSectionsAreRefused) {
 
 // A page of `count` bytes from `first` on, the rest 0xFF, as a part page is written back.
 std::vector<uint8_t> PartPage(int first, int count) {
-  std::vector<uint8_t> page = Counting(count, first);
-  page.resize(128, 0xFF);
+  std::vector<uint8_t> page(128, 0xFF);
+  const std::vector<uint8_t> bytes = Counting(count, first);
+  std::copy(bytes.begin(), bytes.end(), page.begin());
   return page;
 }
 
