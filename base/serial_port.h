@@ -25,11 +25,16 @@ enum class PortTrouble {
   NotSending,     // written bytes did not leave within their wire time and a margin
 };
 
+// Wire time of `count` bytes in whole milliseconds, rounded up.
+inline constexpr uint32_t WireMillis(size_t count) {
+  return static_cast<uint32_t>((count * kByteMicros + 999) / 1000);
+}
+
 // How long a write of `count` bytes may take before the port counts as not sending: their
 // wire time, plus room for a USB adapter's latency and a busy machine.
 inline constexpr uint32_t kWriteMarginMs = 250;
 inline constexpr uint32_t WriteDeadlineMs(size_t count) {
-  return static_cast<uint32_t>((count * kByteMicros + 999) / 1000) + kWriteMarginMs;
+  return WireMillis(count) + kWriteMarginMs;
 }
 
 class SerialPort {

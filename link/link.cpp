@@ -13,10 +13,6 @@ constexpr uint32_t kFramePauseMs = 50;
 // 16 ms apart.
 constexpr uint32_t kLateMarginMs = 20;
 
-uint32_t WireMillis(size_t bytes) {
-  return static_cast<uint32_t>((bytes * kByteMicros + 999) / 1000);
-}
-
 }  // namespace
 
 bool Link::OpenPort(const std::string &device) {

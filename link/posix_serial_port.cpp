@@ -173,7 +173,7 @@ bool PosixSerialPort::Write(const uint8_t *data, size_t count) {
   // The driver's count leaves out what a USB adapter holds in its own buffer: no byte is
   // on the line sooner than its wire time after the first. A pseudo-terminal has no wire.
   if (!pseudo_) {
-    const int64_t onWire = start + static_cast<int64_t>((count * kByteMicros + 999) / 1000);
+    const int64_t onWire = start + int64_t{WireMillis(count)};
     while (NowMs() < onWire)
       poll(nullptr, 0, static_cast<int>(onWire - NowMs()));
   }
@@ -188,7 +188,7 @@ bool PosixSerialPort::Drained(int64_t deadline) {
     if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return true;
     const int64_t now = NowMs();
     if (now >= deadline) return false;
-    const int64_t wire = (int64_t{queued} * kByteMicros + 999) / 1000;
+    const int64_t wire = WireMillis(static_cast<size_t>(queued));
     poll(nullptr, 0, static_cast<int>(std::clamp<int64_t>(wire, 1, deadline - now)));
   }
 }
