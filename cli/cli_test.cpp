@@ -8,6 +8,7 @@
 
 #include "core/testing/programs.h"
 #include "files/file_writers.h"
+#include "files/testing/earlier_release_file.h"
 #include "settings/testing/editor_bench.h"
 
 namespace rilo {
@@ -60,7 +61,7 @@ TEST_F(CliTest, ShowPrintsModelIdAndEveryListInFormOrder) {
   ASSERT_EQ(r.exit, 0) << r.err;
   const auto lines = Lines(r.out);
   const Form form;
-  ASSERT_EQ(lines.size(), 2 + form.Lists().size());
+  ASSERT_EQ(lines.size(), 2 + form.Lists().size() + kCustomerFieldCount);
   EXPECT_EQ(lines[0], "MachineType=12");
   EXPECT_EQ(lines[1], "EEqupmentID=12123456");
   for (size_t i = 0; i < form.Lists().size(); ++i)
@@ -104,6 +105,35 @@ TEST_F(CliTest, SetPicksAsAPersonDoesAndShowSeesTheResult) {
   EXPECT_NE(r.out.find("\nCBR12Action=17\t"), std::string::npos);
   EXPECT_NE(r.out.find("\nCBR34Action=17\t"), std::string::npos);
   EXPECT_NE(r.out.find("\nCBTxEMSCont=13\t"), std::string::npos);
+}
+
+TEST_F(CliTest, AnEarlierReleasesFileShowsItsCustomerAndSetKeepsItAsItWas) {
+  std::ofstream(Path("old.rilo"), std::ios::binary) << testing::kEarlierReleaseFile;
+  Result r = Run("show \"" + Path("old.rilo") + "\"");
+  ASSERT_EQ(r.exit, 0) << r.err;
+  const std::string::size_type customer = r.out.find("\nCUSTOMER.");
+  ASSERT_NE(customer, std::string::npos);
+  EXPECT_EQ(r.out.substr(customer + 1),
+            "CUSTOMER.ECustomerNo=A-1024\n"
+            "CUSTOMER.ECompanyName=台灣遙控股份有限公司\n"
+            "CUSTOMER.ECompanyFax=02-2345-6789\n"
+            "CUSTOMER.ECompanyTel=02-2345-6788\n"
+            "CUSTOMER.ECompanyEmail=service@example.com.tw\n"
+            "CUSTOMER.MCompanyAdd=台北市信義區\\n松仁路100號\n"
+            "CUSTOMER.EContectName=陳大文\n"
+            "CUSTOMER.EContectTel=02-2345-6700\n"
+            "CUSTOMER.EContectMobil=0912-345-678\n"
+            "CUSTOMER.EContectEmail=chen@example.com.tw\n"
+            "CUSTOMER.MRemark=天車 3 號\n"
+            "CUSTOMER.EChanel=5\n"
+            "CUSTOMER.EFrequency=447.650\n");
+
+  // The record goes with the settings, in the code page the earlier releases read.
+  r = Run("set \"" + Path("old.rilo") + "\" -o \"" + Path("new.rilo") + "\"");
+  ASSERT_EQ(r.exit, 0) << r.err;
+  const std::string_view old = testing::kEarlierReleaseFile;
+  const std::string written = ReadWholeFile(Path("new.rilo"));
+  EXPECT_TRUE(written.ends_with(old.substr(old.find("\r\nq\r\n")))) << written;
 }
 
 TEST_F(CliTest, RawImagesInAndOut) {

@@ -90,11 +90,36 @@ struct Session {
   Editor editor;
 };
 
-std::optional<SettingsImage> Read(const SettingsArguments &a, const VentrixApi &ventrix) {
+// A raw image has no customer record.
+std::optional<SettingsFile> Read(const SettingsArguments &a, const VentrixApi &ventrix) {
   std::string error;
-  auto image = a.raw ? ReadRawImage(a.file, &error) : ReadSettingsFile(a.file, ventrix, &error);
-  if (!image) std::cerr << error << "\n";
-  return image;
+  std::optional<SettingsFile> file;
+  if (!a.raw) {
+    file = ReadSettingsFile(a.file, ventrix, &error);
+  } else if (const auto image = ReadRawImage(a.file, &error)) {
+    file = SettingsFile{*image, {}};
+  }
+  if (!file) std::cerr << error << "\n";
+  return file;
+}
+
+// One line per field, so a script reads it line by line: a memo's line breaks are
+// written "\n", and a backslash "\\".
+std::string OneLine(std::string_view text) {
+  std::string line;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text.substr(i).starts_with("\r\n")) {
+      line += "\\n";
+      ++i;
+    } else if (text[i] == '\\') {
+      line += "\\\\";
+    } else if (text[i] == '\r' || text[i] == '\n') {
+      line += "\\n";
+    } else {
+      line += text[i];
+    }
+  }
+  return line;
 }
 
 // As a read from a unit whose model the handshake already knew: the control set is in
@@ -108,7 +133,7 @@ void Present(Editor &editor, const SettingsImage &image, const std::string &mode
   if (!editor.MachineType.empty()) editor.MachineTypeChange();
 }
 
-void Print(const Editor &editor) {
+void Print(const Editor &editor, const CustomerRecord &customer) {
   std::cout << "MachineType=" << editor.MachineType << "\n";
   std::cout << "EEqupmentID=" << editor.form.EEqupmentID.text << "\n";
   for (const OptionList *l : editor.form.Lists()) {
@@ -121,6 +146,8 @@ void Print(const Editor &editor) {
     if (!l->visible) std::cout << "\thidden";
     std::cout << "\n";
   }
+  for (size_t f = 0; f < customer.texts.size(); ++f)
+    std::cout << "CUSTOMER." << kCustomerFields[f].control << "=" << OneLine(customer.texts[f]) << "\n";
 }
 
 }  // namespace
@@ -128,21 +155,21 @@ void Print(const Editor &editor) {
 int RunShow(const Arguments &args, const VentrixApi &ventrix) {
   const auto a = Parse(args, false);
   if (!a) return kExitUsage;
-  const auto image = Read(*a, ventrix);
-  if (!image) return kExitFailed;
+  const auto file = Read(*a, ventrix);
+  if (!file) return kExitFailed;
   Session s(ventrix);
-  Present(s.editor, *image, a->model);
-  Print(s.editor);
+  Present(s.editor, file->image, a->model);
+  Print(s.editor, file->customer);
   return kExitOk;
 }
 
 int RunSet(const Arguments &args, const VentrixApi &ventrix) {
   const auto a = Parse(args, true);
   if (!a) return kExitUsage;
-  const auto image = Read(*a, ventrix);
-  if (!image) return kExitFailed;
+  const auto file = Read(*a, ventrix);
+  if (!file) return kExitFailed;
   Session s(ventrix);
-  Present(s.editor, *image, a->model);
+  Present(s.editor, file->image, a->model);
 
   for (const Pick &p : a->picks) {
     OptionList *list = s.editor.form.Find(p.name);
@@ -162,8 +189,9 @@ int RunSet(const Arguments &args, const VentrixApi &ventrix) {
   }
 
   std::string error;
+  // The customer record goes with the settings it came with.
   const bool written = a->raw ? WriteRawImage(a->out, s.editor.Image, &error)
-                              : WriteSettingsFile(a->out, s.editor.Image, &error);
+                              : WriteSettingsFile(a->out, {s.editor.Image, file->customer}, &error);
   if (!written) {
     std::cerr << error << "\n";
     return kExitFailed;

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "core/file_system.h"
-#include "files/customer_record.h"
 #include "files/file_writers.h"
 
 namespace rilo {
@@ -46,13 +45,13 @@ std::optional<std::string> ReadFileText(const std::string &path, std::string *er
   return WithCrLf(*bytes);
 }
 
-std::optional<SettingsImage> ReadSettingsFile(const std::string &path, const VentrixApi &ventrix,
-                                              std::string *error) {
+std::optional<SettingsFile> ReadSettingsFile(const std::string &path, const VentrixApi &ventrix,
+                                             std::string *error) {
   const auto read = ReadFileText(path, error);
   if (!read) return std::nullopt;
   const std::string &text = *read;
-  SettingsImage image{};
-  const char *rest = ventrix.ArrangeRilo(text.c_str(), reinterpret_cast<uint8_t(*)[128]>(image.data()));
+  SettingsFile file;
+  const char *rest = ventrix.ArrangeRilo(text.c_str(), reinterpret_cast<uint8_t(*)[128]>(file.image.data()));
   if (rest == text.c_str()) {
     *error = path + " 不是設定檔 (第一行應為 Setup)";
     return std::nullopt;
@@ -61,7 +60,8 @@ std::optional<SettingsImage> ReadSettingsFile(const std::string &path, const Ven
     *error = path + " 的設定資料格式錯誤";
     return std::nullopt;
   }
-  return image;
+  file.customer = ReadCustomerBlock(rest);
+  return file;
 }
 
 std::optional<SettingsImage> ReadRawImage(const std::string &path, std::string *error) {
@@ -76,8 +76,8 @@ std::optional<SettingsImage> ReadRawImage(const std::string &path, std::string *
   return image;
 }
 
-bool WriteSettingsFile(const std::string &path, const SettingsImage &image, std::string *error) {
-  return WriteWhole(path, JoinCrLf(SettingsFileLines(image, CustomerRecord{})), error);
+bool WriteSettingsFile(const std::string &path, const SettingsFile &file, std::string *error) {
+  return WriteWhole(path, JoinCrLf(SettingsFileLines(file.image, file.customer)), error);
 }
 
 bool WriteRawImage(const std::string &path, const SettingsImage &image, std::string *error) {

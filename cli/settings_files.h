@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/ventrix_api.h"
+#include "files/customer_record.h"
 #include "settings/settings_image.h"
 
 namespace rilo {
@@ -16,14 +17,19 @@ namespace rilo {
 // command hands a file's text to the parsers.
 std::optional<std::string> ReadFileText(const std::string &path, std::string *error);
 
-// Block 1 from a settings file; block 0 is zero, as the open command leaves it.
-std::optional<SettingsImage> ReadSettingsFile(const std::string &path, const VentrixApi &ventrix,
-                                              std::string *error);
+// A settings file's content: block 1 (block 0 is zero, as the open command leaves it)
+// and the customer record after it.
+struct SettingsFile {
+  SettingsImage image{};
+  CustomerRecord customer;
+};
+
+std::optional<SettingsFile> ReadSettingsFile(const std::string &path, const VentrixApi &ventrix,
+                                             std::string *error);
 
 std::optional<SettingsImage> ReadRawImage(const std::string &path, std::string *error);
 
-// A settings file of `image` with an empty customer block.
-bool WriteSettingsFile(const std::string &path, const SettingsImage &image, std::string *error);
+bool WriteSettingsFile(const std::string &path, const SettingsFile &file, std::string *error);
 
 bool WriteRawImage(const std::string &path, const SettingsImage &image, std::string *error);
 

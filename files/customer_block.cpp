@@ -1,5 +1,6 @@
 #include <string_view>
 
+#include "files/code_page.h"
 #include "files/file_writers.h"
 
 namespace rilo {
@@ -51,7 +52,11 @@ std::string WithoutLineBreaks(std::string_view text) {
 
 }  // namespace
 
-CustomerRecord ReadCustomerBlock(std::string_view text) {
+CustomerRecord ReadCustomerBlock(std::string_view fileText) {
+  // Keys are ASCII in both encodings, and Big5 never uses the bytes of CR and LF, so
+  // the block is read as text once it is decoded whole.
+  const std::string decoded = TextFromFile(fileText);
+  std::string_view text = decoded;
   CustomerRecord customer;
   // The hexadecimal lines' last CR LF and the line "q" come first.
   if (text.starts_with(kCrLf)) text.remove_prefix(kCrLf.size());

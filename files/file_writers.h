@@ -28,11 +28,12 @@ TextLines CustomerBlockLines(const CustomerRecord &customer);
 // keys are matched only at the start of a line, so a remark may name another key. A
 // memo drops only the CR LF that ended its last line; a single-line field drops every
 // line break. A key that never follows ends the reading there: the fields after it
-// stay empty.
+// stay empty. A block that is not UTF-8 is read as code page 950 (earlier releases).
 CustomerRecord ReadCustomerBlock(std::string_view customerText);
 
 // Settings file: "Setup", block 1 XOR-scrambled with its byte 7 as eight lines of
-// sixteen (the key itself stored in place of byte 127), "q", the customer block.
+// sixteen (the key itself stored in place of byte 127), "q", the customer block (in
+// code page 950 when all of it has a form there, else UTF-8).
 TextLines SettingsFileLines(const SettingsImage &image, const CustomerRecord &customer);
 
 // Firmware text file: "@FFE0" and the vectors, "@1000" and block 0, "@1080" and

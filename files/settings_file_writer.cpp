@@ -1,5 +1,6 @@
 #include <array>
 
+#include "files/code_page.h"
 #include "files/file_writers.h"
 #include "files/text_lines.h"
 
@@ -17,8 +18,10 @@ TextLines SettingsFileLines(const SettingsImage &image, const CustomerRecord &cu
   TextLines lines{"Setup"};
   AppendHexLines(lines, stored.data(), stored.size());
   lines.emplace_back("q");
-  for (auto &line : CustomerBlockLines(customer))
-    lines.push_back(std::move(line));
+  // The block is encoded whole: a reader decides on the encoding of the whole block.
+  const std::string block = TextForFile(JoinCrLf(CustomerBlockLines(customer)));
+  for (size_t at = 0, end; (end = block.find("\r\n", at)) != std::string::npos; at = end + 2)
+    lines.push_back(block.substr(at, end - at));
   return lines;
 }
 
