@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
@@ -20,6 +21,7 @@
 #include "core/testing/scripted_operator.h"
 #include "core/testing/test_ventrix.h"
 #include "files/file_writers.h"
+#include "files/testing/earlier_release_file.h"
 #include "files/testing/sample_images.h"
 #include "link/testing/recording_port.h"
 #include "sim/unit_config.h"
@@ -115,13 +117,48 @@ TEST_F(FileWindow, OpenThenSaveThroughTheMenuWithTheCustomerPageEdited) {
   EXPECT_NE(saved.find("\r\nCompany Address:No. 1\r\nRoad 5\r\nContect Man:Lin\r\n"), std::string::npos);
   EXPECT_NE(saved.find("\r\nRemark:Chanel: 3\r\nbusy\r\nChanel:\r\n"), std::string::npos);
 
-  // Opened again from the tool bar, the page shows what was typed.
+  // Opened again from the tool bar, the page shows what was typed; the field cleared
+  // meanwhile is let go.
   contact->clear();
+  person.choices = {Choice::No};
   dialogs.opens.push_back(FileDialogs::Chosen{Path("saved.rilo"), 1});
   window->findChild<QToolButton *>("TBOpenfile")->click();
   EXPECT_EQ(Text("EContectName"), "Lin");
   EXPECT_EQ(Memo("MRemark"), "Chanel: 3\nbusy");
   EXPECT_EQ(dialogs.shown.back().filter, "RILO Format [*.rilo]");
+}
+
+TEST_F(FileWindow, AnEarlierReleasesFileShowsItsChineseAndAnyFileSavedOverIsAskedAboutOnce) {
+  Start(0);
+  std::ofstream(Path("old.rilo"), std::ios::binary) << testing::kEarlierReleaseFile;
+  dialogs.opens.push_back(FileDialogs::Chosen{Path("old.rilo"), 1});
+  window->findChild<QAction *>("NOpenfile")->trigger();
+  EXPECT_EQ(Text("ECompanyName"), QString::fromUtf8("台灣遙控股份有限公司"));
+  EXPECT_EQ(Memo("MCompanyAdd"), QString::fromUtf8("台北市信義區\n松仁路100號"));
+  EXPECT_EQ(Text("EContectName"), QString::fromUtf8("陳大文"));
+  auto *pages = window->findChild<QTabWidget *>("PageControl");
+  EXPECT_EQ(pages->tabText(pages->indexOf(window->findChild<QWidget *>("TabCustomerInformation"))),
+            QString::fromUtf8("客戶資訊 · old.rilo"));
+  person.shown.clear();
+
+  // A customer's file under the chosen name, not the file opened: Cancel keeps it.
+  const testing::ShownMessage overwrite{"存檔", "檔案已經存在,是否要覆蓋原有的檔案?", Icon::Information,
+                                        true};
+  std::ofstream(Path("customer.rilo"), std::ios::binary) << "a customer's file";
+  person.answers = {false};
+  dialogs.saves.push_back(Path("customer.rilo"));
+  window->findChild<QAction *>("NSavefile")->trigger();
+  EXPECT_EQ(person.shown, std::vector<testing::ShownMessage>{overwrite});
+  EXPECT_EQ(ReadBytes(Path("customer.rilo")), "a customer's file");
+
+  // OK writes over it, with the record as the earlier releases wrote it.
+  person.shown.clear();
+  person.answers = {true};
+  dialogs.saves.push_back(Path("customer.rilo"));
+  window->findChild<QAction *>("NSavefile")->trigger();
+  EXPECT_EQ(person.Texts(), (std::vector<std::string>{overwrite.text, "儲存檔案完成!!"}));
+  const std::string_view old = testing::kEarlierReleaseFile;
+  EXPECT_TRUE(ReadBytes(Path("customer.rilo")).ends_with(old.substr(old.find("\r\nq\r\n"))));
 }
 
 TEST_F(FileWindow, AFirmwareTextFileShowsItsUnitsWriteControls) {

@@ -20,6 +20,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -31,14 +32,17 @@
 #include "app/form_pages.h"
 #include "app/form_ver.h"
 #include "app/ledger_dialog.h"
+#include "app/menu_keys.h"
 #include "app/mirroring_operator.h"
 #include "app/page_printer.h"
 #include "app/password_form.h"
+#include "app/port_device_dialog.h"
 #include "app/qt_clock.h"
 #include "app/qt_file_dialogs.h"
 #include "app/qt_operator.h"
 #include "app/screen_place.h"
 #include "ledger/ledger_location.h"
+#include "link/serial_devices.h"
 #include "link/system_serial_port.h"
 
 namespace rilo {
@@ -147,7 +151,8 @@ void TFormMenu::TakeSeams(WindowSeams &seams) {
     ownPerson_ = std::make_unique<QtOperator>(this, progress_);
     seams.person = ownPerson_.get();
   }
-  mirroringPerson_ = std::make_unique<MirroringOperator>(*seams.person, [this] { MirrorWorkbench(); });
+  mirroringPerson_ = std::make_unique<MirroringOperator>(
+      *seams.person, [this] { MirrorWorkbench(); }, [this](const std::string &phase) { ShowPhase(phase); });
   person_ = mirroringPerson_.get();
   if (!seams.printer) {
     ownPrinter_ = std::make_unique<PrintDialogChooser>(this);
@@ -167,6 +172,7 @@ void TFormMenu::TakeSeams(WindowSeams &seams) {
     seams.dialogs = ownDialogs_.get();
   }
   dialogs_ = seams.dialogs;
+  deviceFolder_ = seams.devices;
 }
 
 void TFormMenu::BuildTimers() {
@@ -209,8 +215,7 @@ QWidget *TFormMenu::BuildCoolBar() {
     return action;
   };
   QAction *open = tool("TBOpenfile", QStyle::SP_DialogOpenButton, "開啟檔案");
-  connect(open, &QAction::triggered, this,
-          [this] { Handle([this] { workbench_->NOpenfileClick(*dialogs_); }); });
+  connect(open, &QAction::triggered, this, [this] { OpenFile(); });
   QAction *save = tool("TBSavefile", QStyle::SP_DialogSaveButton, "儲存檔案");
   connect(save, &QAction::triggered, this,
           [this] { Handle([this] { workbench_->NSavefileClick(*dialogs_); }); });
@@ -249,13 +254,13 @@ QWidget *TFormMenu::BuildCoolBar() {
     row->addWidget(button);
   }
   connect(coolBar->findChild<QPushButton *>("BLoadSet"), &QPushButton::clicked, this,
-          [this] { DeviceCommand([this] { workbench_->NLoadSetClick(); }); });
+          [this] { ReadUnit([this] { return workbench_->NLoadSetClick(); }); });
   connect(coolBar->findChild<QPushButton *>("BWriteSet"), &QPushButton::clicked, this,
-          [this] { DeviceCommand([this] { workbench_->NWriteSetClick(); }); });
+          [this] { DeviceCommand([this] { return workbench_->NWriteSetClick(); }); });
   connect(coolBar->findChild<QToolButton *>("BWriteTx"), &QToolButton::clicked, this,
-          [this] { DeviceCommand([this] { workbench_->NWriteTxPrgClick(); }); });
+          [this] { DeviceCommand([this] { return workbench_->NWriteTxPrgClick(); }); });
   connect(coolBar->findChild<QToolButton *>("BWriteRx"), &QToolButton::clicked, this,
-          [this] { DeviceCommand([this] { workbench_->NWriteRxPrgClick(); }); });
+          [this] { DeviceCommand([this] { return workbench_->NWriteRxPrgClick(); }); });
   row->addWidget(BuildIdentityPanel());
   return coolBar;
 }
@@ -295,13 +300,13 @@ QWidget *TFormMenu::BuildIdentityPanel() {
 void TFormMenu::BuildMenus() {
   QMenuBar *bar = menuBar();
   bar->setObjectName("MainMenu");
+  GiveMenuBarItsKeys(*this);
 
   QMenu *file = AddMenu(bar, "NFile", "  檔   案  ");
   file->setToolTipsVisible(true);  // the open item's hint
   QAction *open = AddItem(file, "NOpenfile", "開 啟 檔 案");
   open->setToolTip(Text("開啟您的檔案"));
-  connect(open, &QAction::triggered, this,
-          [this] { Handle([this] { workbench_->NOpenfileClick(*dialogs_); }); });
+  connect(open, &QAction::triggered, this, [this] { OpenFile(); });
   connect(AddItem(file, "NSavefile", "儲 存 檔 案"), &QAction::triggered, this,
           [this] { Handle([this] { workbench_->NSavefileClick(*dialogs_); }); });
   AddSeparator(file, "N9");
@@ -311,27 +316,34 @@ void TFormMenu::BuildMenus() {
   QAction *quit = AddItem(file, "NQuit", "結 束 程 式");
   connect(quit, &QAction::triggered, this, [this] { Handle([this] { NQuitClick(); }); });
 
-  AddPortItems(AddMenu(bar, "NSetting", "  通  訊  埠  "), "NCOM");
+  QMenu *ports = AddMenu(bar, "NSetting", "  通  訊  埠  ");
+  AddPortItems(ports, "NCOM");
+#if !defined(_WIN32)
+  // Linux names its serial devices itself: the checked COM name is given one here.
+  AddSeparator(ports, "NPortDeviceLine");
+  connect(AddItem(ports, "NPortDevice", "裝置…"), &QAction::triggered, this,
+          [this] { Handle([this] { NPortDeviceClick(); }); });
+#endif
 
   QMenu *load = AddMenu(bar, "NLoad", "  讀   取  ");
   connect(AddItem(load, "NLoadSet", "讀 取 設 定"), &QAction::triggered, this,
-          [this] { DeviceCommand([this] { workbench_->NLoadSetClick(); }); });
+          [this] { ReadUnit([this] { return workbench_->NLoadSetClick(); }); });
   connect(AddItem(load, "NLoadTxPrg", "讀 取 發 射 機"), &QAction::triggered, this,
-          [this] { DeviceCommand([this] { workbench_->NLoadTxPrgClick(); }); });
+          [this] { ReadUnit([this] { return workbench_->NLoadTxPrgClick(); }); });
   connect(AddItem(load, "NLoadRxPrg", "讀 取 接 收 機"), &QAction::triggered, this,
-          [this] { DeviceCommand([this] { workbench_->NLoadRxPrgClick(); }); });
+          [this] { ReadUnit([this] { return workbench_->NLoadRxPrgClick(); }); });
 
   QMenu *write = AddMenu(bar, "NWrite", "  寫   入  ");
   connect(AddItem(write, "NWriteSet", "寫 入 設 定"), &QAction::triggered, this,
-          [this] { DeviceCommand([this] { workbench_->NWriteSetClick(); }); });
+          [this] { DeviceCommand([this] { return workbench_->NWriteSetClick(); }); });
   QAction *writeTx = AddItem(write, "NWriteTxPrg", "寫 入 發 射 機");
   writeTx->setVisible(false);
   connect(writeTx, &QAction::triggered, this,
-          [this] { DeviceCommand([this] { workbench_->NWriteTxPrgClick(); }); });
+          [this] { DeviceCommand([this] { return workbench_->NWriteTxPrgClick(); }); });
   QAction *writeRx = AddItem(write, "NWriteRxPrg", "寫 入 接 收 機");
   writeRx->setVisible(false);
   connect(writeRx, &QAction::triggered, this,
-          [this] { DeviceCommand([this] { workbench_->NWriteRxPrgClick(); }); });
+          [this] { DeviceCommand([this] { return workbench_->NWriteRxPrgClick(); }); });
   QAction *verify = AddItem(write, "NVerifyBurn", "燒錄後驗證");
   verify->setCheckable(true);
   verify->setChecked(true);
@@ -340,7 +352,7 @@ void TFormMenu::BuildMenus() {
 
   QMenu *help = AddMenu(bar, "NHelp", "  說   明  ");
   connect(AddItem(help, "NFirmwareVer", "韌 體 程 式 版 本"), &QAction::triggered, this,
-          [this] { DeviceCommand([this] { workbench_->NFirmwareVerClick(); }); });
+          [this] { DeviceCommand([this] { return workbench_->NFirmwareVerClick(); }); });
   QAction *version = AddItem(help, "NPCVer", "設 定 程 式 版 本");
   connect(version, &QAction::triggered, this, [this] { Handle([this] { NPCVerClick(); }); });
 }
@@ -364,7 +376,8 @@ void TFormMenu::BuildStatusBar() {
   bar->setSizeGripEnabled(false);
   auto *progressPanel = new QWidget(bar);
   progressPanel->setObjectName("StatusPanel0");
-  progressPanel->setMinimumWidth(630);
+  // Narrower than the bar's designed 630 pixels: the port field beside it takes the rest.
+  progressPanel->setMinimumWidth(400);
   auto *row = new QHBoxLayout(progressPanel);
   row->setContentsMargins(2, 0, 2, 0);
   row->addWidget(new QLabel(Text("進 度"), progressPanel));
@@ -375,9 +388,16 @@ void TFormMenu::BuildStatusBar() {
   progress_->setTextVisible(false);
   progress_->setMaximumHeight(16);
   row->addWidget(progress_, 1);
+  phase_ = new QLabel(progressPanel);
+  phase_->setObjectName("StatusPhase");
+  phase_->setMinimumWidth(110);
+  row->addWidget(phase_);
   bar->addWidget(progressPanel, 1);
   // A note (the port chosen) stands in for the progress panel until a command moves the bar.
   connect(progress_, &QProgressBar::valueChanged, bar, &QStatusBar::clearMessage);
+  portField_ = new QLabel(bar);
+  portField_->setObjectName("StatusPort");
+  bar->addPermanentWidget(portField_);
   datePanel_ = new QLabel(Text("日 期"), bar);
   datePanel_->setObjectName("StatusPanel1");
   datePanel_->setMinimumWidth(70);
@@ -426,6 +446,29 @@ void TFormMenu::MirrorWorkbench() {
   if (binder_) binder_->Mirror(workbench_->view());
   if (customerBinder_) customerBinder_->Mirror();
   ShowPortTrouble();
+  ShowPortField();
+  // The customer page keeps its fields through reads of units: its title says whose.
+  const std::string &source = workbench_->customerSource();
+  pages_->setTabText(
+      pages_->indexOf(pages_->findChild<QWidget *>("TabCustomerInformation")),
+      Text("客戶資訊") + (source.empty() ? QString() : " · " + QString::fromStdString(source)));
+}
+
+void TFormMenu::ShowPortField() {
+  const PortField field = workbench_->PortFieldNow();
+  const QString port = QString::fromStdString(field.port);
+  const QString unit = field.unit.empty() ? QString() : "   " + QString::fromStdString(field.unit);
+  // The window keeps its width: a long device name (a by-id path) gives way in its
+  // middle, the unit never; the whole text is the field's tool tip.
+  constexpr int kRoom = 560;
+  const QFontMetrics metrics = portField_->fontMetrics();
+  const int portRoom = std::max(160, kRoom - metrics.horizontalAdvance(unit));
+  portField_->setText(metrics.elidedText(port, Qt::ElideMiddle, portRoom) + unit);
+  portField_->setToolTip(port + unit);
+  // A transmitter and a receiver are told apart at a glance, not only by their name.
+  portField_->setStyleSheet(field.unit.empty()  ? QString()
+                            : field.transmitter ? QString("color: #1f4e9c")
+                                                : QString("color: #2b7a3d"));
 }
 
 void TFormMenu::ShowPortTrouble() {
@@ -435,18 +478,49 @@ void TFormMenu::ShowPortTrouble() {
   if (!trouble.empty() && isVisible()) statusBar()->showMessage(QString::fromStdString(trouble));
 }
 
-void TFormMenu::DeviceCommand(const std::function<void()> &command) {
+void TFormMenu::DeviceCommand(const std::function<Outcome()> &command) {
   if (workbench_->CommandRunning()) return;
   // The command's waits keep the window alive (clock, repaints), so everything else
   // that reaches the buffers or the port is shut until it ends.
   const QList<QWidget *> shut = {menuBar(), findChild<QWidget *>("CoolBar"), pages_};
   for (QWidget *w : shut)
     w->setEnabled(false);
-  Handle(command);
+  Outcome outcome;
+  Handle([&] { outcome = command(); });
   for (QWidget *w : shut)
     w->setEnabled(true);
   ShowPortTrouble();
-  if (closeWanted_) close();
+  // The box said the burn failed; the bar says what that left in the unit.
+  if (outcome.leftErased) statusBar()->showMessage(Text(kLeftErasedText));
+  if (closeWanted_) {
+    // Asked for while the command ran: now the work can be offered for saving.
+    closeWanted_ = false;
+    ShowPhase(phaseText_);
+    close();
+  }
+}
+
+bool TFormMenu::WorkMayGo() {
+  bool mayGo = false;
+  Handle([this, &mayGo] { mayGo = workbench_->OfferToSave(*dialogs_); });
+  return mayGo;
+}
+
+void TFormMenu::OpenFile() {
+  if (workbench_->CommandRunning() || !WorkMayGo()) return;
+  Handle([this] { workbench_->NOpenfileClick(*dialogs_); });
+}
+
+void TFormMenu::ReadUnit(const std::function<Outcome()> &read) {
+  if (workbench_->CommandRunning() || !WorkMayGo()) return;
+  DeviceCommand(read);
+}
+
+void TFormMenu::ShowPhase(const std::string &phase) {
+  phaseText_ = phase;
+  QString shown = QString::fromStdString(phase);
+  if (closeWanted_) shown += Text(shown.isEmpty() ? "指令結束後關閉視窗" : " · 指令結束後關閉視窗");
+  phase_->setText(shown);
 }
 
 void TFormMenu::FormMenuCreate() {
@@ -493,8 +567,13 @@ void TFormMenu::showEvent(QShowEvent *event) {
 void TFormMenu::closeEvent(QCloseEvent *event) {
   if (workbench_->CommandRunning()) {
     // Closing under a running exchange would pull the buffers from under it: the
-    // window closes as soon as the command has ended.
+    // window closes as soon as the command has ended, and says so meanwhile.
     closeWanted_ = true;
+    ShowPhase(phaseText_);
+    event->ignore();
+    return;
+  }
+  if (!quitting_ && !WorkMayGo()) {
     event->ignore();
     return;
   }
@@ -515,12 +594,23 @@ void TFormMenu::ClockTimerTimer() {
   const QLocale system = QLocale::system();
   datePanel_->setText(system.toString(QDate::currentDate(), QLocale::ShortFormat));
   timePanel_->setText(LongTime(QTime::currentTime()));
+  // The date and time are never cut short by the fields beside them.
+  for (QLabel *panel : {datePanel_, timePanel_})
+    panel->setMinimumWidth(std::max(70, panel->sizeHint().width()));
 }
 
 void TFormMenu::NCOMClick(int n) {
   if (!workbench_->NCOMClick(n)) return;
   constexpr int kNoteTime = 10000;
   statusBar()->showMessage(Text("通訊埠 COM%1 將於下次開啟程式時使用").arg(n), kNoteTime);
+}
+
+void TFormMenu::NPortDeviceClick() {
+  PortDeviceDialog dialog(this, workbench_->portName(), ListSerialDevices(deviceFolder_),
+                          workbench_->PortDeviceChosen());
+  if (dialog.exec() != QDialog::Accepted) return;
+  // The port field says it is used from the next start on.
+  workbench_->SetPortDevice(dialog.chosen());
 }
 
 void TFormMenu::NPrintClick() {
@@ -532,6 +622,8 @@ void TFormMenu::NPCVerClick() {
 }
 
 void TFormMenu::NQuitClick() {
+  if (workbench_->CommandRunning() || !WorkMayGo()) return;
+  quitting_ = true;          // the work was offered for saving already
   workbench_->NQuitClick();  // the port goes before the window
   close();
 }

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "app/binder.h"
 #include "base/clock.h"
@@ -36,6 +37,7 @@ struct WindowSeams {
   SerialPort *port = nullptr;
   Clock *clock = nullptr;
   FileDialogs *dialogs = nullptr;
+  std::string devices = "/dev";  // where the port's device list is read
 };
 
 class TFormMenu : public QMainWindow {
@@ -54,6 +56,7 @@ class TFormMenu : public QMainWindow {
   void FormTimerTimer();
   void ClockTimerTimer();
   void NCOMClick(int n);
+  void NPortDeviceClick();
   void NPrintClick();
   void NPCVerClick();
   void NQuitClick();
@@ -89,8 +92,17 @@ class TFormMenu : public QMainWindow {
   // message box a handler shows.
   void MirrorWorkbench();
   void ShowPortTrouble();
+  // The port in use, its device, and the unit the last handshake opened.
+  void ShowPortField();
   // Runs a device command with the rest of the window shut until it ends.
-  void DeviceCommand(const std::function<void()> &command);
+  void DeviceCommand(const std::function<Outcome()> &command);
+  // Work not yet in a file is offered for saving before something replaces it; false
+  // when the person keeps it (Cancel, or a save that did not happen).
+  bool WorkMayGo();
+  void OpenFile();
+  void ReadUnit(const std::function<Outcome()> &read);
+  // The phase of the running command beside the bar, and a close that waits for it.
+  void ShowPhase(const std::string &phase);
 
   std::unique_ptr<Operator> ownPerson_;
   std::unique_ptr<Operator> mirroringPerson_;
@@ -101,12 +113,16 @@ class TFormMenu : public QMainWindow {
   std::unique_ptr<Clock> ownClock_;
   std::unique_ptr<FileDialogs> ownDialogs_;
   FileDialogs *dialogs_ = nullptr;
+  std::string deviceFolder_;
   std::unique_ptr<Workbench> workbench_;
   Binder *binder_ = nullptr;
   CustomerBinder *customerBinder_ = nullptr;
 
   QTabWidget *pages_ = nullptr;
   QProgressBar *progress_ = nullptr;
+  QLabel *phase_ = nullptr;
+  std::string phaseText_;
+  QLabel *portField_ = nullptr;
   QLabel *datePanel_ = nullptr;
   QLabel *timePanel_ = nullptr;
   QTimer *formTimer_ = nullptr;
@@ -116,6 +132,7 @@ class TFormMenu : public QMainWindow {
   int alpha_ = 0;  // the fade-in's own count: the window's opacity is a float
   bool shown_ = false;
   bool closeWanted_ = false;  // a close asked for while a device command ran
+  bool quitting_ = false;     // the quit command offered the work for saving
 };
 
 }  // namespace rilo

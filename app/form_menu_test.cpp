@@ -4,16 +4,25 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
+#include <filesystem>
+#include <fstream>
 
 #include "app/form_menu.h"
+#include "app/port_device_dialog.h"
 #include "app/testing/window_parts.h"
+#include "core/testing/programs.h"
 #include "core/testing/scripted_operator.h"
 
 namespace rilo {
@@ -232,6 +241,76 @@ TEST_F(FormMenuTest, ClosingKeepsTheGeometry) {
   EXPECT_EQ(store.writes,
             (std::vector<std::string>{"Left=120", "Top=90", "Height=" + std::to_string(frame.height()),
                                       "Width=" + std::to_string(frame.width())}));
+}
+
+TEST_F(FormMenuTest, ThePortsDeviceIsChosenFromTheDevicesPresentForTheNextStart) {
+  namespace fs = std::filesystem;
+  testing::ScratchFolder scratch("rilo-dev");
+  const fs::path dev = scratch.Path("dev");
+  fs::create_directories(dev / "serial" / "by-id");
+  std::ofstream(dev / "ttyS0") << "";
+  std::ofstream(dev / "ttyUSB0") << "";
+  const std::string stable = (dev / "serial" / "by-id" / "usb-FTDI_FT232R_A1-if00-port0").string();
+  fs::create_symlink("../../ttyUSB0", stable);
+  auto window =
+      std::make_unique<TFormMenu>(store, VentrixApi{}, ProductLine{},
+                                  WindowSeams{&person, nullptr, &port, &clock, nullptr, dev.string()});
+  window->show();
+
+  QStringList listed;
+  QTimer::singleShot(0, [&] {
+    auto *dialog = qobject_cast<PortDeviceDialog *>(QApplication::activeModalWidget());
+    if (!dialog) {
+      ADD_FAILURE() << "no device dialog";
+      if (QWidget *other = QApplication::activeModalWidget()) other->close();
+      return;
+    }
+    EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("COM1 的裝置"));
+    auto *list = dialog->findChild<QListWidget *>("Devices");
+    for (int i = 0; i < list->count(); ++i)
+      listed << list->item(i)->text();
+    list->setCurrentRow(1);
+    dialog->accept();
+  });
+  window->findChild<QAction *>("NPortDevice")->trigger();
+
+  const QString usb0 = QString::fromStdString(fs::canonical(dev / "ttyUSB0").string());
+  // The device in use first, though not among those present.
+  EXPECT_EQ(listed,
+            (QStringList{"/dev/ttyS0", QString::fromStdString(stable) + QString::fromUtf8(" → ") + usb0,
+                         QString::fromStdString((dev / "ttyS0").string()),
+                         QString::fromStdString((dev / "ttyUSB0").string())}));
+  EXPECT_EQ(store.values.at("PortDevice.COM1"), (std::variant<int32_t, std::string>{stable}));
+  // The port opened at start-up stays in use until the next start.
+  EXPECT_EQ(window->findChild<QLabel *>("StatusPort")->toolTip(), QString::fromUtf8("COM1 → /dev/ttyS0 · ") +
+                                                                      QString::fromStdString(stable) +
+                                                                      QString::fromUtf8(" 下次啟動生效"));
+}
+
+TEST_F(FormMenuTest, F10AndALoneAltPutTheKeyboardOnTheMenuBar) {
+  auto window = Start();
+  QApplication::setActiveWindow(window.get());
+  QMenuBar *bar = window->menuBar();
+  QAction *file = window->findChild<QAction *>("NFileItem");
+
+  QTest::keyClick(window.get(), Qt::Key_F10);
+  EXPECT_EQ(bar->activeAction(), file);
+  ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+  // The arrows go on to the next menu; Escape leaves.
+  QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Right);
+  EXPECT_EQ(bar->activeAction(), window->findChild<QAction *>("NSettingItem"));
+  while (QWidget *popup = QApplication::activePopupWidget())
+    popup->close();
+  QTest::keyClick(bar, Qt::Key_Escape);
+
+  QTest::keyPress(window.get(), Qt::Key_Alt, Qt::AltModifier);
+  QTest::keyRelease(window.get(), Qt::Key_Alt);
+  EXPECT_EQ(bar->activeAction(), file);
+  QTest::keyClick(bar, Qt::Key_Down);  // opens the menu the bar stands on
+  ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+  EXPECT_EQ(QApplication::activePopupWidget()->objectName(), "NFile");
+  while (QWidget *popup = QApplication::activePopupWidget())
+    popup->close();
 }
 
 TEST_F(FormMenuTest, MainMenuCaptionsAreExact) {

@@ -48,7 +48,9 @@ int FilterIndex(const QStringList &filters, const QString &selected) {
 std::optional<FileDialogs::Chosen> QtFileDialogs::ChooseFileToOpen(const std::string &filter,
                                                                    const std::string &folder) {
   QFileDialog dialog(window_, QString::fromUtf8("開啟檔案"), Text(folder));
-  const QStringList filters = QtNameFilters(filter);
+  // A file named otherwise than its kind is still reached; the command tells its kind by
+  // its extension.
+  const QStringList filters = QtNameFilters(filter) << QString::fromUtf8("所有檔案 (*)");
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setOption(QFileDialog::HideNameFilterDetails);
@@ -63,7 +65,7 @@ std::optional<std::string> QtFileDialogs::ChooseFileToSave(const std::string &fi
   QFileDialog dialog(window_, QString::fromUtf8("儲存檔案"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  // The command asks its own question, and only about the file last opened.
+  // The command asks its own question, once.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setNameFilters(QtNameFilters(filter));

@@ -24,20 +24,32 @@ QMessageBox::Icon ToQt(Icon icon) {
 
 }  // namespace
 
-int QtOperator::Show(const std::string &caption, const std::string &text, Icon icon, bool question) {
+int QtOperator::Show(const std::string &caption, const std::string &text, Icon icon,
+                     QMessageBox::StandardButtons buttons) {
   QWidget *parent = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : window_.data();
-  QMessageBox box(ToQt(icon), QString::fromStdString(caption), QString::fromStdString(text),
-                  question ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, parent);
+  QMessageBox box(ToQt(icon), QString::fromStdString(caption), QString::fromStdString(text), buttons, parent);
   box.setTextFormat(Qt::PlainText);
   return box.exec();
 }
 
 void QtOperator::Message(const std::string &caption, const std::string &text, Icon icon) {
-  Show(caption, text, icon, false);
+  Show(caption, text, icon, QMessageBox::Ok);
 }
 
 bool QtOperator::Ask(const std::string &caption, const std::string &text, Icon icon) {
-  return Show(caption, text, icon, true) == QMessageBox::Ok;
+  return Show(caption, text, icon, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+Choice QtOperator::Choose(const std::string &caption, const std::string &text, Icon icon) {
+  // Escape and the title bar's close answer Cancel: the work stays.
+  switch (Show(caption, text, icon, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+      return Choice::Yes;
+    case QMessageBox::No:
+      return Choice::No;
+    default:
+      return Choice::Cancel;
+  }
 }
 
 void QtOperator::SetProgressMax(int maximum) {

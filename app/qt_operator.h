@@ -2,6 +2,7 @@
 // and icon, the progress bar over the first status panel, and the busy look.
 #pragma once
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QProgressBar>
 #include <QWidget>
@@ -16,13 +17,15 @@ class QtOperator : public Operator {
 
   void Message(const std::string &caption, const std::string &text, Icon icon) override;
   bool Ask(const std::string &caption, const std::string &text, Icon icon) override;
+  Choice Choose(const std::string &caption, const std::string &text, Icon icon) override;
   void SetProgressMax(int maximum) override;
   void SetProgress(int position) override;
   void StepProgress() override;
   void SetBusy(bool busy) override;
 
  private:
-  int Show(const std::string &caption, const std::string &text, Icon icon, bool question);
+  int Show(const std::string &caption, const std::string &text, Icon icon,
+           QMessageBox::StandardButtons buttons);
 
   QPointer<QWidget> window_;
   QPointer<QProgressBar> bar_;

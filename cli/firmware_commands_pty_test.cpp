@@ -133,7 +133,7 @@ TEST_F(FirmwareOverPseudoTerminal, FourUnitsBurnedAtOnce) {
         << r.err;
   EXPECT_TRUE(
       r.err.ends_with("結果: 4 台中 3 台成功, 1 台失敗\n"
-                      "COM6 失敗: 寫入接收機 0/74: 您要燒的機器是發射機吧?按錯了喔~!\n"
+                      "COM6 失敗: 寫入接收機 0/143: 您要燒的機器是發射機吧?按錯了喔~!\n"
                       "已使用的 ID-CODE: 12000777 (COM3), 12000778 (COM4), 12000779 (COM5)\n"
                       "未使用的 ID-CODE: 12000780 (COM6)\n"))
       << r.err;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "cli/commands.h"
 #include "cli/testing/run_command.h"
@@ -100,6 +101,34 @@ TEST_F(FirmwareCommandsTest, ReadFirmwareWritesTheTextFileOfTheUnit) {
   EXPECT_EQ(file.single.vectors, a);
   EXPECT_EQ(Bytes(file.settings.begin(), file.settings.begin() + 128), receiver_.Flash(0x1000, 128));
   EXPECT_FALSE(receiver_.port.IsOpen());
+}
+
+TEST_F(FirmwareCommandsTest, TheLogNamesTheKindAndLoaderOfTheUnitAFirmwareReadRead) {
+  const struct {
+    sim::Model model;
+    const char *kind, *option, *loader;
+  } cases[] = {
+      {sim::Model::kReceiver16k, "Rx", "--rx", "1.10"},  // the RAM patch's loader
+      {sim::Model::kReceiver8k, "Rx", "--rx", "2.02"},
+      {sim::Model::kTransmitter, "Tx", "--tx", "1.61"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.loader);
+    Unit unit(c.model);
+    fs::remove(Path("run.csv"));
+    const Result r =
+        Run(RunReadFirmware, unit, {"COM1", c.option, "-o", Path("unit.txt"), "--log", Path("run.csv")});
+    ASSERT_EQ(r.exit, 0) << r.err;
+    const std::string log = ReadWholeFile(Path("run.csv"));
+    std::vector<std::string> fields;
+    std::stringstream row(log.substr(log.find('\n') + 1));
+    for (std::string field; std::getline(row, field, ',');)
+      fields.push_back(field);
+    ASSERT_GT(fields.size(), 7u) << log;
+    EXPECT_EQ(fields[4], "read-firmware");
+    EXPECT_EQ(fields[5], c.kind);
+    EXPECT_EQ(fields[7], c.loader);
+  }
 }
 
 TEST_F(FirmwareCommandsTest, WriteFirmwareBurnsATextFileIntoAnErasedUnitAndVerifiesIt) {

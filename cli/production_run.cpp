@@ -121,9 +121,11 @@ bool RunUnit(size_t port, const RunShare &share, MemoryPreferences preferences, 
   const bool succeeded = outcome && outcome->done;
   // The unit's last step decides, a file saved after the unit command included.
   if (outcome && !outcome->portTrouble.empty()) run.person.Fail(outcome->portTrouble);
+  if (outcome && outcome->leftErased) run.person.Fail(kLeftErasedText);
   if (outcome && !succeeded && outcome->Reason()) {
     run.failure = Placed(*outcome);
     if (!outcome->portTrouble.empty()) run.failure += " (" + outcome->portTrouble + ")";
+    if (outcome->leftErased) run.failure += " (" + std::string(kLeftErasedText) + ")";
     run.record.failedStep = outcome->step;
     run.record.failedPage = outcome->page;
     run.record.failedAddress = outcome->differsAt ? AddressText(*outcome->differsAt) : "";

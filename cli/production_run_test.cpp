@@ -277,8 +277,11 @@ TEST_F(ProductionRunTest, ReceiversBurnedAtOnceTakeTheLowestFreeIdCodes) {
       r.err.ends_with("已使用的 ID-CODE: 12000998 (COM1), 12001001 (COM3)\n"
                       "未使用的 ID-CODE: 12001000 (COM2), 12001002 (COM4)\n"))
       << r.err;
-  EXPECT_NE(r.err.find("COM2 失敗: 寫入接收機 6/74: 寫入接收機程式失敗,請再試一次\n"
-                       "COM4 失敗: 寫入接收機 0/74: 您要燒的機器是發射機吧?按錯了喔~!\n"),
+  // The cable pulled after the erase: the unit is left erased, and the line says so.
+  EXPECT_NE(r.err.find("COM2: 機器已抹除,須重新燒錄才能運作\n"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(
+                "COM2 失敗: 寫入接收機 9/143: 寫入接收機程式失敗,請再試一次 (機器已抹除,須重新燒錄才能運作)\n"
+                "COM4 失敗: 寫入接收機 0/143: 您要燒的機器是發射機吧?按錯了喔~!\n"),
             std::string::npos)
       << r.err;
 

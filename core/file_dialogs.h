@@ -17,8 +17,9 @@ class FileDialogs {
   virtual ~FileDialogs() = default;
 
   // `filter` in the form's notation: "description|pattern|description|pattern...", or
-  // a description alone ("RILO Format [*.rilo]"). Starts in `folder` (empty: the
-  // dialog's own choice). Nothing when the person cancels.
+  // a description alone ("RILO Format [*.rilo]"), followed by "所有檔案 (*)", whose index
+  // is one past the filter's own. Starts in `folder` (empty: the dialog's own choice).
+  // Nothing when the person cancels.
   virtual std::optional<Chosen> ChooseFileToOpen(const std::string &filter, const std::string &folder) = 0;
 
   // `filter` as for opening; `defaultExtension` ("rilo") is added to a name typed

@@ -9,6 +9,9 @@ namespace rilo {
 
 enum class Icon { None, Information, Error };
 
+// A Yes/No/Cancel question's answer.
+enum class Choice { Yes, No, Cancel };
+
 // Caption of plain messages (an OK box without an icon) and of runtime errors.
 inline constexpr const char *kProgramTitle = "RILO1Q12";
 
@@ -22,10 +25,15 @@ class Operator {
   // A modal OK/Cancel question; true for OK.
   virtual bool Ask(const std::string &caption, const std::string &text, Icon icon) = 0;
 
+  // A modal Yes/No/Cancel question. Where no one can answer, Cancel: nothing is let go.
+  virtual Choice Choose(const std::string &, const std::string &, Icon) { return Choice::Cancel; }
+
   // The progress bar. Positions beyond the maximum (commands end with 500) show a full bar.
   virtual void SetProgressMax(int maximum) = 0;
   virtual void SetProgress(int position) = 0;
   virtual void StepProgress() = 0;
+  // What the command is doing now, beside the bar ("寫入 37/74"); empty when it ends.
+  virtual void ShowPhase(const std::string &) {}
 
   // Hourglass and a translucent window while a device command runs.
   virtual void SetBusy(bool busy) = 0;

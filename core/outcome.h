@@ -19,9 +19,13 @@ struct Said {
   std::string text;
   Icon icon = Icon::None;
   bool question = false;
-  bool answer = false;  // a question's answer: true for OK
+  bool answer = false;  // a question's answer: true for OK (Yes or No: the command went on)
   bool operator==(const Said &) const = default;
 };
+
+// What the status bar (window) or the error line (rilo-cli) adds to a burn that failed
+// after its erase; the message box keeps the failure's own words.
+inline constexpr const char *kLeftErasedText = "機器已抹除,須重新燒錄才能運作";
 
 struct Outcome {
   bool done = false;
@@ -34,6 +38,9 @@ struct Outcome {
   // Why the port failed, when it did ("COM3: 連接埠已被其他程式使用"): the messages keep the
   // connection failure's own text, the status bar or the error line says this.
   std::string portTrouble;
+  // A burn failed after its erase: the unit holds no whole program and will not run
+  // until it is burned again.
+  bool leftErased = false;
   std::vector<Said> messages;
 
   // The first error said, else the last message or question; nullptr when nothing was said.

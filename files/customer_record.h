@@ -38,6 +38,7 @@ inline constexpr std::string_view kCustomerEnd = "End";
 // The thirteen texts in the order of kCustomerFields (ECustomerNo .. EFrequency).
 struct CustomerRecord {
   std::array<std::string, kCustomerFieldCount> texts;
+  bool operator==(const CustomerRecord &) const = default;
 };
 
 }  // namespace rilo

@@ -225,6 +225,7 @@ TEST_F(Files, EveryFileTheToolWritesOpensAgainAndSavesToTheSameBytes) {
     EXPECT_TRUE(
         std::equal(reopened.loaded.begin() + from, reopened.loaded.begin() + to, first.image.begin() + from));
     EXPECT_EQ(reopened.customer, first.customer);
+    std::filesystem::remove(Path("again"));  // no overwrite question
     Save(Path("again"), kind == 3 ? std::vector<bool>{true} : std::vector<bool>{});
     EXPECT_EQ(ReadBytes(Path("again")), saved);
     b.Shown();
@@ -291,8 +292,15 @@ TEST_F(Files, TheFormatQuestionAndTheOverwriteQuestionBothWays) {
   EXPECT_EQ(b.Shown(), (std::vector<ShownMessage>{kFormatQuestion, kSaved}));
   EXPECT_EQ(dialogs.shown.back(), (ShownDialog{true, "RILO Format [*.rilo]", opened, "rilo"}));
   EXPECT_TRUE(ReadBytes(Path("settings.rilo")).starts_with("Setup\r\n"));
-  Save(Path("settings.rilo"));
-  EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kSaved});  // another existing file: no question
+  // Any other existing file is asked about too: Cancel leaves it, OK writes over it.
+  const std::string saved = ReadBytes(Path("settings.rilo"));
+  b.editor().form.EEqupmentSN.text = "12999999";
+  Save(Path("settings.rilo"), {false});
+  EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kOverwrite});
+  EXPECT_EQ(ReadBytes(Path("settings.rilo")), saved);
+  Save(Path("settings.rilo"), {true});
+  EXPECT_EQ(b.Shown(), (std::vector<ShownMessage>{kOverwrite, kSaved}));
+  EXPECT_NE(ReadBytes(Path("settings.rilo")), saved);
 
   // The file last opened: Cancel leaves it alone, OK writes over it.
   const std::string original = ReadBytes(opened);

@@ -28,6 +28,7 @@ class Workbench::CommandScope {
     if (busyLook_) {
       bench_.op_.SetBusy(false);
       bench_.op_.SetProgress(kFullBar);
+      bench_.op_.ShowPhase("");
     }
     bench_.commandRunning_ = false;
   }
@@ -85,7 +86,9 @@ Outcome Workbench::RunOnUnit(const char *step, const char *command, Steps steps)
   const uint32_t start = clock_.Tick();
   journal_.Begin();
   link_.ClearTrouble();
+  const int handshakes = steps_.handshakes;
   Outcome outcome = Run(step, true, steps);
+  if (steps_.handshakes != handshakes) SeeUnit();
   outcome.portTrouble = PortTroubleText();
   lastRecord_ = RecordOf(outcome, command, start);
   if (!ledger_) return outcome;

@@ -1,6 +1,9 @@
 // The open and save commands: the dialogs, the choice of the file kind, the questions,
 // and the write. What each kind does to the buffers is in open_settings, open_firmware
 // and save_settings.
+#include <cctype>
+#include <filesystem>
+
 #include "files/file_text.h"
 #include "files/file_writers.h"
 #include "workbench/command_scope.h"
@@ -14,6 +17,24 @@ namespace {
 using namespace file_messages;
 
 constexpr const char *kLastFolder = "LastFolder";
+
+// The file kind the open dialog chose (1 settings, 2 firmware text, 3 firmware data):
+// its filter's, or with every file shown, the file's extension's.
+int KindOf(const FileDialogs::Chosen &chosen) {
+  if (chosen.filterIndex >= 1 && chosen.filterIndex <= 3) return chosen.filterIndex;
+  std::string extension = PathFromUtf8(chosen.path).extension().string();
+  for (char &c : extension)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension == ".txt" ? 2 : extension == ".dat" ? 3 : 1;
+}
+
+// Whether a file, even a dangling link, stands at `path`. A folder there is no file to
+// lose: the write itself refuses it, and says so.
+bool NameTaken(const std::string &path) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::symlink_status(PathFromUtf8(path), error);
+  return std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+}
 
 }  // namespace
 
@@ -37,7 +58,7 @@ void Workbench::RememberFolder(const std::string &path) {
 }
 
 Outcome Workbench::NOpenfileClick(FileDialogs &dialogs) {
-  return Run("開啟檔案", false, [&] {
+  Outcome outcome = Run("開啟檔案", false, [&] {
     const auto chosen =
         dialogs.ChooseFileToOpen(view_.openFilter, store_.ReadString(kLastFolder).value_or(""));
     if (!chosen) return false;
@@ -47,17 +68,21 @@ Outcome Workbench::NOpenfileClick(FileDialogs &dialogs) {
       view_.openFilter = "RILO Format [*.rilo]";
       return OpenSettingsNoFactory(chosen->path);
     }
-    switch (chosen->filterIndex) {
-      case 1:
-        return OpenSettingsFactory(chosen->path);
+    switch (KindOf(*chosen)) {
       case 2:
         return OpenFirmware(FirmwareFile::Text, chosen->path);
       case 3:
         return OpenFirmware(FirmwareFile::Data, chosen->path);
-      default:  // the dialog offers these three kinds only
-        return false;
+      default:
+        return OpenSettingsFactory(chosen->path);
     }
   });
+  // What is open now came from a file.
+  if (outcome.done) {
+    firmwareUnsaved_ = false;
+    WorkKept();
+  }
+  return outcome;
 }
 
 bool Workbench::OpenSettingsFactory(const std::string &path) {
@@ -73,6 +98,7 @@ bool Workbench::OpenSettingsFactory(const std::string &path) {
   editor_.Image = file->image;
   editor_.ShowValue();
   customer_ = ReadCustomerBlock(file->customerText);
+  CustomerFrom(path);
   loadedSource_ = LoadedSource::SettingsFile;
   view_.saveDefaultExt = "rilo";
   view_.saveFilter = "RILO Format [*.rilo]";
@@ -84,7 +110,13 @@ bool Workbench::OpenSettingsNoFactory(const std::string &path) {
   const std::optional<std::string> text = ReadParserText(path);
   if (!text || !AdoptSettingsText(*text)) return false;
   lastFileName_ = path;
+  CustomerFrom(path);
   return true;
+}
+
+void Workbench::CustomerFrom(const std::string &path) {
+  const std::u8string name = PathFromUtf8(path).filename().u8string();
+  customerSource_.assign(name.begin(), name.end());
 }
 
 Outcome Workbench::OpenSettingsText(const std::string &text) {
@@ -117,8 +149,9 @@ bool Workbench::Save(FileDialogs &dialogs) {
   const std::optional<std::string> path =
       dialogs.ChooseFileToSave(view_.saveFilter, view_.saveDefaultExt, proposed);
   if (!path) return false;
-  // Only the file last opened is asked about: any other file is written over as chosen.
-  if (*path == lastFileName_ && !op_.Ask(kSaveCaption, kOverwriteQuestion, Icon::Information)) return false;
+  // Any name already taken is asked about, not only the file last opened: a customer's
+  // file saved over by a slip of the mouse is gone.
+  if (NameTaken(*path) && !op_.Ask(kSaveCaption, kOverwriteQuestion, Icon::Information)) return false;
   return WriteFile(*path, factory ? view_.saveDefaultExt : "rilo");
 }
 
@@ -150,6 +183,8 @@ bool Workbench::WriteFile(const std::string &path, const std::string &kind) {
     return false;
   }
   RememberFolder(path);
+  if (kind == "txt" || kind == "dat") firmwareUnsaved_ = false;
+  WorkKept();
   op_.Message(kSaveFileCaption, kSaved, Icon::Information);
   return true;
 }

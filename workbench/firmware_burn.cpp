@@ -27,7 +27,10 @@ constexpr uint32_t kSignatureWaitMs = 100;
 constexpr int kProgressSteps = 11;
 constexpr int kTransmitterFailedProgress = 516;
 constexpr int kVerifyRetries = 5;
-constexpr int kIdentityUnchangedProgress = 512;
+// Pages the read-back reads beyond the image's own: the signature, the two settings
+// blocks, the identity page and the top page. The count is made exact once the burn is
+// done; until then the bar's end stands about where it will be.
+constexpr int kReadBackBeyondImage = 5;
 
 struct WriteTexts {
   const char *step;
@@ -45,6 +48,27 @@ constexpr const char *kFailedCaption = "寫入程式!";
 
 bool StartsInTransmitterArea(const FirmwareImage &image) {
   return image[0][5] == 0xF0;
+}
+
+// The pages of `image` before its top page: the burn's share of the bar, less its
+// fixed steps.
+int PagesBeforeTop(const FirmwareImage &image, bool transmitter) {
+  int pages = 0;
+  while (pages < kImagePages) {
+    const uint16_t address = PageAddress(image[pages]);
+    if (address == kInfoPageAddress || (transmitter && address == kTopPage)) break;
+    ++pages;
+  }
+  return pages;
+}
+
+int UsedPages(const FirmwareImage &image) {
+  return static_cast<int>(
+      std::count_if(image.begin(), image.end(), [](const PageFrame &p) { return IsUsed(p); }));
+}
+
+std::string Counted(const char *phase, int n, int of) {
+  return std::string(phase) + " " + std::to_string(n) + "/" + std::to_string(of);
 }
 
 // What the unit must hold after the burn: for every address the last byte sent to it,
@@ -123,11 +147,18 @@ bool FirmwareBurn::SendBurnPage(uint32_t waitMs) {
 // its success message; the messages of a failure are shown here.
 bool FirmwareBurn::Run(bool transmitter, bool factory, bool verify) {
   const WriteTexts &texts = transmitter ? kTransmitterTexts : kReceiverTexts;
+  bool erased = false;
   auto failed = [&] {
     if (transmitter) steps_.person.SetProgress(kTransmitterFailedProgress);
+    if (erased) steps_.person.LeftErased();
     steps_.person.Message(kFailedCaption, texts.failed, Icon::Error);
     return false;
   };
+
+  const FirmwareImage &source = transmitter ? *firmware_.TxImage : *firmware_.RxImage;
+  burnSteps_ = PagesBeforeTop(source, transmitter) + kProgressSteps;
+  steps_.person.SetProgress(0);
+  steps_.person.SetProgressMax(burnSteps_ + (verify ? UsedPages(source) + kReadBackBeyondImage : 0));
 
   steps_.editor.MakeCompleteCode();
   const std::string idText = steps_.editor.form.EEqupmentID.text;
@@ -152,6 +183,7 @@ bool FirmwareBurn::Run(bool transmitter, bool factory, bool verify) {
     case Erasure::Failed:
       return failed();
   }
+  erased = true;
   plan_.assign(kMemorySize, -1);
   if (!BurnPages()) return failed();
   if (!BurnUnitData(transmitter, identity)) return failed();
@@ -171,13 +203,19 @@ FirmwareBurn::Erasure FirmwareBurn::EraseForBurn(bool transmitter, bool factory)
   // A unit that opens with a stored password is identified before the erase, so the
   // wrong button does not wipe it. Only a unit that opens with none is erased first.
   if (loader_.PortReady() && ProbeRole() && WrongDevice(transmitter)) return Erasure::WrongDevice;
+  // Three of the burn's fixed steps go to the way to a blank unit, each a page's time
+  // or so: the probe, the erase, the handshake after it.
+  steps_.person.StepProgress();
   loader_.CurrentPassword = kErasedPassword;
   // The unit is about to hold nothing: the ledger knows what was going into it first.
   if (!OpenJournal(transmitter)) return Erasure::Refused;
+  steps_.person.ShowPhase("抹除");
   // A refused (or unanswered) erase leaves the old program in place: nothing burned
   // over it could be trusted, read back or not.
   if (!loader_.MassErase()) return Erasure::Failed;
+  steps_.person.StepProgress();
   if (!steps_.Connect(factory)) return Erasure::Failed;
+  steps_.person.StepProgress();
   loader_.IdentifyDevice();
   if (WrongDevice(transmitter)) return Erasure::WrongDevice;
   return Erasure::Erased;
@@ -205,15 +243,22 @@ bool FirmwareBurn::OpenJournal(bool transmitter) {
 bool FirmwareBurn::BurnPages() {
   PageFrame &frame = firmware_.PageFrame;
   const bool patched = loader_.PatchNeeded == 1;
+  const int pages = UsedPages(*firmware_.BurnImage);
+  int page = 0;
+  // Each page moves the bar and names itself beside it.
+  auto nextPage = [&] {
+    steps_.person.ShowPhase(Counted("寫入", ++page, pages));
+    steps_.person.StepProgress();
+  };
   loader_.EnterLoader();
   if (patched) {
     if (!loader_.SendDefaultPassword() || !loader_.StartRomLoader() || !loader_.SendDefaultPassword() ||
         !loader_.SendLoaderPatch())
       return false;
-    for (const PageFrame &page : *firmware_.BurnImage) {
-      if (!IsUsed(page)) continue;
-      steps_.person.StepProgress();
-      frame = page;
+    for (const PageFrame &image : *firmware_.BurnImage) {
+      if (!IsUsed(image)) continue;
+      nextPage();
+      frame = image;
       // The vector area stays erased until the vectors are written from the password.
       // The check bytes follow the blanked data, or the unit would refuse the frame.
       if (PageAddress(frame) == kTopPage) {
@@ -225,10 +270,11 @@ bool FirmwareBurn::BurnPages() {
       if (!loader_.SyncAccepted()) return false;
     }
   } else {
-    for (const PageFrame &page : *firmware_.BurnImage) {
-      steps_.person.StepProgress();
-      if (!IsUsed(page)) continue;
-      frame = page;
+    for (const PageFrame &image : *firmware_.BurnImage) {
+      // Unused pages cost no time on the line: the bar counts only what is sent.
+      if (!IsUsed(image)) continue;
+      nextPage();
+      frame = image;
       if (!loader_.SendDefaultPassword()) return false;
       // The unit's verdict on each page is looked at: a refused page fails here, not at
       // the next password.
@@ -251,6 +297,7 @@ bool FirmwareBurn::BurnPages() {
 // The identity page, both settings blocks, the other top pages and the vectors.
 bool FirmwareBurn::BurnUnitData(bool transmitter, const IdentityFields &identity) {
   loader_.CurrentPassword = kErasedPassword;
+  steps_.person.ShowPhase("寫入識別資料");
   steps_.journal.IdentityGoesOut();
   switch (loader_.PrepareIdentityPage(identity)) {
     case Loader::IdentityUpdate::Prepared:
@@ -258,7 +305,8 @@ bool FirmwareBurn::BurnUnitData(bool transmitter, const IdentityFields &identity
       std::fill(plan_.begin() + kTopSegment, plan_.end(), int16_t{0xFF});
       break;
     case Loader::IdentityUpdate::Unchanged:
-      steps_.person.SetProgress(kIdentityUnchangedProgress);
+      // The bar goes on from where it stands: a jump to its end would leave it full
+      // through the identity data and the read-back.
       break;
     case Loader::IdentityUpdate::NotRead:
       return false;
@@ -299,12 +347,27 @@ bool FirmwareBurn::BurnUnitData(bool transmitter, const IdentityFields &identity
 // Reads back, 128 bytes at a time, every address the burn wrote, and compares. The
 // first difference is named to the person under `caption`; a page that cannot be read
 // back whole is a failed line, not a difference.
-bool FirmwareBurn::VerifyBurnedFlash(const char *caption) {
-  const PageFrame identityPage = loader_.InfoPage;
-  bool same = true;
-  for (uint32_t address = 0; same && address < kMemorySize; ++address) {
+std::vector<uint16_t> FirmwareBurn::ReadBackStarts() const {
+  std::vector<uint16_t> starts;
+  for (uint32_t address = 0; address < kMemorySize; ++address) {
     if (plan_[address] < 0) continue;
     const auto start = static_cast<uint16_t>(std::min<uint32_t>(address, kMemorySize - kPageBytes));
+    starts.push_back(start);
+    address = start + kPageBytes - 1;
+  }
+  return starts;
+}
+
+bool FirmwareBurn::VerifyBurnedFlash(const char *caption) {
+  const PageFrame identityPage = loader_.InfoPage;
+  const std::vector<uint16_t> starts = ReadBackStarts();
+  // The bar's end made exact: the burn's steps, then one per page read back.
+  steps_.person.SetProgressMax(burnSteps_ + static_cast<int>(starts.size()));
+  steps_.person.SetProgress(burnSteps_);
+  bool same = true;
+  for (size_t n = 0; same && n < starts.size(); ++n) {
+    const uint16_t start = starts[n];
+    steps_.person.ShowPhase(Counted("驗證", static_cast<int>(n) + 1, static_cast<int>(starts.size())));
     std::array<uint8_t, kPageBytes> want{};
     for (int i = 0; i < kPageBytes; ++i)
       want[i] = plan_[start + i] < 0 ? 0xFF : static_cast<uint8_t>(plan_[start + i]);
@@ -322,7 +385,7 @@ bool FirmwareBurn::VerifyBurnedFlash(const char *caption) {
       steps_.TellDifference(caption, *at);
       same = false;
     }
-    address = start + kPageBytes - 1;
+    steps_.person.StepProgress();
   }
   loader_.InfoPage = identityPage;
   return same;

@@ -34,6 +34,8 @@ class FirmwareBurn {
   bool ProbeRole();
   bool BurnPages();
   bool BurnUnitData(bool transmitter, const IdentityFields &identity);
+  // Where the read-back reads, 128 bytes from each: every address the burn wrote.
+  std::vector<uint16_t> ReadBackStarts() const;
   bool VerifyBurnedFlash(const char *caption);
   void SealPageFrame();
   bool SendBurnPage(uint32_t waitMs);
@@ -46,6 +48,7 @@ class FirmwareBurn {
   // What the unit must hold after the burn: for every address the last byte sent to
   // it, -1 where nothing was written.
   std::vector<int16_t> plan_;
+  int burnSteps_ = 0;  // the bar's share of the burn before the read-back
 };
 
 }  // namespace rilo

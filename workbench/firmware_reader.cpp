@@ -54,6 +54,7 @@ bool FirmwareReader::ReadRange(uint16_t start) {
   bool read = true;
   for (int i = 0; read && i <= last; ++i) {
     steps_.person.StepProgress();
+    steps_.person.ShowPhase("讀取 " + std::to_string(i + 1) + "/" + std::to_string(last + 1));
     const auto address = static_cast<uint16_t>(start + kPageBytes * i);
     for (;;) {
       const ReadOutcome outcome = loader_.ReadPageOutcome(address);
@@ -103,6 +104,13 @@ FirmwareReader::Ending FirmwareReader::Run(bool transmitter, bool factory) {
   if (loader_.ReadSettingsBlock(1, BlockOf(unitSettings_, 1)) != ReadOutcome::Read) return Ending::Failed;
   steps_.person.StepProgress();
   if (loader_.ReadSettingsBlock(0, BlockOf(unitSettings_, 0)) != ReadOutcome::Read) return Ending::Failed;
+  // Last, since it enters the loader afresh (a patched loader loses its patch): the
+  // loader's version, for the record and the status bar, as the settings read learns
+  // it. What the handshake decided about the image stays.
+  const uint8_t patchNeeded = loader_.PatchNeeded, shortImage = loader_.ShortImage;
+  loader_.IdentifyDevice();
+  loader_.PatchNeeded = patchNeeded;
+  loader_.ShortImage = shortImage;
   return Ending::Read;
 }
 

@@ -32,6 +32,8 @@ class OutcomeRecorder : public Operator {
     outcome_.done = done;
     return std::exchange(outcome_, Outcome{});
   }
+  // A burn failed after the unit was erased.
+  void LeftErased() { outcome_.leftErased = true; }
   // A write read back different from `address` on.
   void Differs(uint16_t address) {
     if (!outcome_.differsAt) outcome_.differsAt = address;
@@ -50,6 +52,14 @@ class OutcomeRecorder : public Operator {
     Keep({caption, text, icon, true, answer});
     return answer;
   }
+  Choice Choose(const std::string &caption, const std::string &text, Icon icon) override {
+    const uint32_t start = clock_ ? clock_->Tick() : 0;
+    const Choice choice = person_.Choose(caption, text, icon);
+    if (clock_) personMs_ += clock_->Tick() - start;
+    Keep({caption, text, icon, true, choice != Choice::Cancel});
+    return choice;
+  }
+  void ShowPhase(const std::string &phase) override { person_.ShowPhase(phase); }
   void SetProgressMax(int maximum) override {
     maximum_ = maximum;
     person_.SetProgressMax(maximum);

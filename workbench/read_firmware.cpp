@@ -48,6 +48,9 @@ bool Workbench::ReadFirmware(bool transmitter) {
     op_.StepProgress();
     op_.Message(kReadCaption, FirmwareReader::DoneText(transmitter), Icon::Information);
     loadedSource_ = transmitter ? LoadedSource::TransmitterFirmware : LoadedSource::ReceiverFirmware;
+    // Nowhere but in this window until saved as a firmware file.
+    firmwareUnsaved_ = true;
+    WorkKept();
     done = true;
   }
   PrepareFirmwareSave(transmitter);

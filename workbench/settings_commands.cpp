@@ -19,7 +19,9 @@ constexpr const char *kWriteDone = "寫入設定完成!!";
 }  // namespace
 
 Outcome Workbench::NLoadSetClick() {
-  return RunOnUnit("讀取設定", "read", [this] { return ReadSettings(); });
+  Outcome outcome = RunOnUnit("讀取設定", "read", [this] { return ReadSettings(); });
+  if (outcome.done) WorkKept();
+  return outcome;
 }
 
 bool Workbench::ReadSettings() {
@@ -59,7 +61,7 @@ bool Workbench::ReadSettings() {
 }
 
 Outcome Workbench::NWriteSetClick() {
-  return RunOnUnit("寫入設定", "write", [this] {
+  Outcome outcome = RunOnUnit("寫入設定", "write", [this] {
     op_.SetProgress(0);
     op_.SetProgressMax(13);
     const bool keepUnitBlock0 =
@@ -69,6 +71,9 @@ Outcome Workbench::NWriteSetClick() {
     op_.Message(kWriteCaption, kWriteDone, Icon::Information);
     return true;
   });
+  // The unit holds the settings now: nothing is lost if the window goes.
+  if (outcome.done) WorkKept();
+  return outcome;
 }
 
 }  // namespace rilo

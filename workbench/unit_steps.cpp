@@ -35,6 +35,7 @@ bool UnitSteps::Connect(bool factory) {
     person.Message(kConnectFailedCaption, kConnectFailedText, Icon::Error);
     return false;
   }
+  ++handshakes;
   if (factory) return true;
   // An identity page lost or garbled on the line is a failed connection, not a unit of
   // an unknown model.

@@ -72,6 +72,7 @@ class UnitSteps {
   OutcomeRecorder &person;
   Editor &editor;
   UnitJournal &journal;
+  int handshakes = 0;  // handshakes a unit answered, this run: a count tells a fresh one apart
 
  private:
   PageFrame &identityPage_;

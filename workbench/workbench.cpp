@@ -3,6 +3,8 @@
 #include <exception>
 #include <utility>
 
+#include "core/conversion.h"
+#include "ledger/unit_record.h"
 #include "link/port_names.h"
 #include "settings/short_date.h"
 #include "workbench/access_codes.h"
@@ -127,7 +129,8 @@ WindowGeometry Workbench::FormMenuCreate(WindowGeometry current) {
   // Not one of the start-up set: a store from before it existed keeps its values.
   UseVerifyBurn(store_.ReadInteger("VerifyBurn").value_or(1) != 0);
   portInUse_ = portName_;
-  if (!link_.OpenPort(DevicePath(portName_, store_)))
+  deviceInUse_ = DevicePath(portName_, store_);
+  if (!link_.OpenPort(deviceInUse_))
     op_.Message(kConnectFailedCaption, kConnectFailedText, Icon::Information);
   // Told once the port is open: the run goes on with the defaults in memory, only they
   // are not kept for the next start.
@@ -199,8 +202,42 @@ std::string Workbench::PortTroubleText() const {
   return rilo::PortTroubleText(portInUse_, link_.Trouble());
 }
 
+PortField Workbench::PortFieldNow() const {
+  PortField field;
+  field.port = portInUse_;
+  if (deviceInUse_ != portInUse_) field.port += " → " + deviceInUse_;
+  // A port or device chosen since is opened at the next start only.
+  if (portName_ != portInUse_)
+    field.port += " · " + portName_ + " 下次啟動生效";
+  else if (const std::string next = DevicePath(portName_, store_); next != deviceInUse_)
+    field.port += " · " + next + " 下次啟動生效";
+  field.unit = unitLine_;
+  field.transmitter = unitIsTransmitter_;
+  return field;
+}
+
+void Workbench::SeeUnit() {
+  const std::string role = loader_.UnitRole();
+  unitIsTransmitter_ = role == "Tx";
+  unitLine_ = role == "Tx" ? "發射機" : role == "Rx" ? "接收機" : "機器";
+  if (!editor_.MachineType.empty()) unitLine_ += " Q" + editor_.MachineType;
+  if (const std::string version = LoaderVersionText(loader_.LoaderVersion); !version.empty())
+    unitLine_ += " · BSL " + version;
+  if (const std::string_view id = TrimBlanks(editor_.form.EEqupmentID.text); !id.empty())
+    unitLine_ += " · ID " + std::string(id);
+}
+
 void Workbench::NQuitClick() {
   link_.ClosePort();
+}
+
+std::string Workbench::PortDeviceChosen() const {
+  return DevicePath(portName_, store_);
+}
+
+bool Workbench::SetPortDevice(const std::string &device) {
+  if (!IsStorableDevicePath(device)) return false;
+  return KeepPreferences([&] { store_.WriteString("PortDevice." + portName_, device); });
 }
 
 bool Workbench::NCOMClick(int n) {

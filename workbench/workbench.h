@@ -58,6 +58,15 @@ enum class LoadedSource : uint8_t {
 // after it offers the data file that holds both.
 enum class FirmwareRead : uint8_t { None = 0, Transmitter = 1, Receiver = 2 };
 
+// The status bar's port field: the port in use and its device ("COM1 → /dev/ttyUSB0"),
+// with a port chosen for the next start ("COM2 下次啟動生效"); and the unit the last
+// handshake opened ("接收機 Q12 · BSL 2.02 · ID 12000777"), empty before one.
+struct PortField {
+  std::string port;
+  std::string unit;
+  bool transmitter = false;  // the unit is a transmitter: shown apart from a receiver
+};
+
 // Outer window position and size in screen pixels, as the preference store keeps them.
 struct WindowGeometry {
   int left = 0;
@@ -98,6 +107,11 @@ class Workbench {
   // port opened at start-up stays in use until the next start. False when the store
   // refused the choice.
   bool NCOMClick(int n);
+  // The device the checked port opens, from the next start on (Linux: PortDevice.COMn).
+  // False when the store refused it or the name holds a control character.
+  bool SetPortDevice(const std::string &device);
+  // The device the checked port opens at the next start.
+  std::string PortDeviceChosen() const;
 
   // The unlock dialog's confirm. Writes the typed code's flags and SpecialFunc, tells
   // the person the outcome, and answers true when the program must now quit.
@@ -157,7 +171,7 @@ class Workbench {
   // dialog proposes the last file name; the default extension left by the last open
   // or read chooses the writer (with the factory flag; otherwise always a settings
   // file), "dat" after asking whether the program or the settings are wanted. Saving
-  // over the file last opened asks first. The file is written whole or not at all; a
+  // over any file there asks first. The file is written whole or not at all; a
   // failure names the path and the system's reason.
   Outcome NSavefileClick(FileDialogs &dialogs);
 
@@ -181,12 +195,24 @@ class Workbench {
   // Whether the loaded firmware offers the transmitter's (or the receiver's) burn.
   bool Burnable(bool transmitter) const;
 
+  // ---- Work not yet in a file --------------------------------------------------------
+  // A firmware read not saved to a firmware file, or, with a model known, settings,
+  // identity fields or customer record changed since they were last opened, read from
+  // or written to a unit, or saved.
+  bool UnsavedWork() const;
+  // With unsaved work, asks "尚未存檔,是否先存檔?": Yes saves it through `dialogs`, No lets
+  // it go, Cancel keeps it. True when the caller may go on and replace it.
+  bool OfferToSave(FileDialogs &dialogs);
+
   // Start-up state of every buffer: firmware pages unused, settings images zero, the
   // identity page 0xFF. Vector tables keep their content.
   void ResetImages();
 
   // The customer page: filled from an opened settings file, saved into a saved one.
   CustomerRecord &customer() { return customer_; }
+  // The name of the settings file the customer record came from; it stays through
+  // reads of units, so one customer can go to several. Empty before one was opened.
+  const std::string &customerSource() const { return customerSource_; }
   const std::string &lastFileName() const { return lastFileName_; }  // a save to it asks first
   LoadedSource loadedSource() const { return loadedSource_; }
   const SettingsImage &deviceSettings() const { return deviceSettings_; }  // as last read from a unit
@@ -200,6 +226,7 @@ class Workbench {
   // Why the port could not be opened or did not send, named with the port ("COM3: 連接埠
   // 不存在"); empty when nothing went wrong.
   std::string PortTroubleText() const;
+  PortField PortFieldNow() const;
   const Loader &loader() const { return loader_; }
   // The link state of the run (what a cut identity update left to put back, say).
   Loader &loader() { return loader_; }
@@ -215,6 +242,18 @@ class Workbench {
   template <class Steps>
   Outcome RunOnUnit(const char *step, const char *command, Steps steps);
   UnitRecord RecordOf(const Outcome &outcome, const char *command, uint32_t startTick) const;
+  // The port field's unit, from what the handshake of the last command found.
+  void SeeUnit();
+
+  // What a save keeps, as it stands now; kept again whenever it reaches a file or a unit.
+  struct Work {
+    SettingsImage image{};
+    std::string id, serial, date;
+    CustomerRecord customer;
+    bool operator==(const Work &) const = default;
+  };
+  Work CurrentWork() const;
+  void WorkKept() { keptWork_ = CurrentWork(); }
 
   bool ReadSettings();
   void ShowVersion(const PageFrame &identityPage);
@@ -227,6 +266,7 @@ class Workbench {
   bool OpenSettingsNoFactory(const std::string &path);
   bool OpenFirmware(FirmwareFile kind, const std::string &path);
   bool AdoptSettingsText(const std::string &text);
+  void CustomerFrom(const std::string &path);
   bool Save(FileDialogs &dialogs);
   bool WriteFile(const std::string &path, const std::string &kind);
 
@@ -249,7 +289,10 @@ class Workbench {
   FeatureFlags flags_;
   std::array<uint8_t, 5> specialGroupFlags_{};  // BattLow, BattLowAction, TxEMSCount, BattCount, Key1Time
   std::string portName_;
-  std::string portInUse_;  // the port opened at start-up; a port chosen later waits for the next start
+  std::string portInUse_;    // the port opened at start-up; a port chosen later waits for the next start
+  std::string deviceInUse_;  // the device the port in use was opened as
+  std::string unitLine_;     // the unit the last handshake opened, as the port field shows it
+  bool unitIsTransmitter_ = false;
   ShellView view_;
   Link link_;
   Loader loader_;
@@ -267,11 +310,14 @@ class Workbench {
   void KeepOrReleaseId(const Outcome &outcome, std::string_view command);
   UnitSteps steps_;
   CustomerRecord customer_;
+  std::string customerSource_;
   std::string lastFileName_;  // the path last opened
   LoadedSource loadedSource_ = LoadedSource::Nothing;
   SettingsImage deviceSettings_{};
   FirmwareBuffers firmware_;
   FirmwareRead lastFirmwareRead_ = FirmwareRead::None;
+  Work keptWork_;
+  bool firmwareUnsaved_ = false;               // a firmware read that no firmware file holds yet
   std::string firmwareFile_, firmwareSha256_;  // the firmware file last opened: its name and digest
   bool verifyBurn_ = true;                     // a burn reads back what it wrote (preference "VerifyBurn")
   bool commandRunning_ = false;

@@ -4,13 +4,6 @@
 #include "workbench/firmware_burn.h"
 
 namespace rilo {
-namespace {
-
-constexpr int kProgressSteps = 11;
-constexpr uint16_t kTopPage = 0xFF80;
-
-}  // namespace
-
 Outcome Workbench::NWriteTxPrgClick() {
   return RunOnUnit(FirmwareBurn::Step(true), "write-firmware", [this] { return WriteFirmware(true); });
 }
@@ -39,18 +32,9 @@ bool Workbench::Burnable(bool transmitter) const {
 }
 
 bool Workbench::WriteFirmware(bool transmitter) {
-  const FirmwareImage &image = transmitter ? *firmware_.TxImage : *firmware_.RxImage;
-  int pages = 0;
-  while (pages < kImagePages) {
-    const uint16_t address = PageAddress(image[pages]);
-    if (address == kInfoPageAddress || (transmitter && address == kTopPage)) break;
-    ++pages;
-  }
   // With the ID advance on, the receiver's code comes from the ledger, so no two
   // receivers get one, whatever bench burned the last.
   if (!transmitter && editor_.IdIncrement == 1 && ledger_ && !ReserveNextId()) return false;
-  op_.SetProgress(0);
-  op_.SetProgressMax(pages + kProgressSteps);
   if (!FirmwareBurn(steps_, firmware_, productLine_, ventrix_)
            .Run(transmitter, flags_.Factory == 1, verifyBurn_))
     return false;

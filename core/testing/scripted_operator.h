@@ -23,7 +23,9 @@ struct ShownMessage {
 class ScriptedOperator : public Operator {
  public:
   std::vector<ShownMessage> shown;
-  std::deque<bool> answers;  // true = OK
+  std::deque<bool> answers;         // true = OK
+  std::deque<Choice> choices;       // Yes/No/Cancel questions' answers
+  std::vector<std::string> phases;  // every phase shown, in order (empty: the command ended)
   int progress = 0;
   int progressMax = 100;
   std::vector<int> progressTrail;  // every position the bar took, in order
@@ -42,6 +44,14 @@ class ScriptedOperator : public Operator {
     answers.pop_front();
     return a;
   }
+  Choice Choose(const std::string &caption, const std::string &text, Icon icon) override {
+    shown.push_back({caption, text, icon, true});
+    if (choices.empty()) throw std::logic_error("unexpected question: " + text);
+    const Choice c = choices.front();
+    choices.pop_front();
+    return c;
+  }
+  void ShowPhase(const std::string &phase) override { phases.push_back(phase); }
   void SetProgressMax(int maximum) override { progressMax = maximum; }
   void SetProgress(int position) override {
     progress = position;
