@@ -7,7 +7,7 @@ packages=(
   libsqlite3-dev libpq-dev postgresql tcl
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   xvfb xauth fonts-noto-cjk
-  dpkg-dev file desktop-file-utils groff-base
+  dpkg-dev file desktop-file-utils groff-base lintian appstream
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix googletest wine wine64
   stress-ng  # loads the machine by hand, to try the wire-speed tests on a busy one
 )
