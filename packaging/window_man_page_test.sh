@@ -12,30 +12,17 @@ if [ $# -ne 2 ]; then
   exit 2
 fi
 bin=$1 page=$2
-root=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$root"
-}
-trap cleanup EXIT
 fail() {
   echo "$page: $*" >&2
   exit 1
 }
+source "$(dirname "$0")/scratch_unit.sh"
 # Qt takes a runtime folder only when no one else may enter it.
 mkdir -m 700 "$root/config" "$root/data" "$root/runtime" "$root/cache"
 export XDG_CONFIG_HOME=$root/config XDG_DATA_HOME=$root/data XDG_RUNTIME_DIR=$root/runtime \
   XDG_CACHE_HOME=$root/cache QT_QPA_PLATFORM=offscreen
 
-"$bin/rilo-unit-sim" --link "$root/unit" >"$root/unit.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-  [ -L "$root/unit" ] && break
-  sleep 0.1
-done
-[ -L "$root/unit" ] || fail "rilo-unit-sim did not start: $(cat "$root/unit.log")"
+start_unit "$bin/rilo-unit-sim"
 "$bin/rilo-cli" port COM1 "$root/unit" >/dev/null
 
 "$bin/RILO1Q12" >"$root/window.log" 2>&1 &

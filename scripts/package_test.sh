@@ -69,14 +69,7 @@ members=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | sed 's|^\./||; /^$/d' | sort
 lintian --fail-on error,warning --display-info "$deb" || fail "lintian found errors or warnings"
 echo "lintian passed"
 
-root=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$root"
-}
-trap cleanup EXIT
+source "$here/packaging/scratch_unit.sh"
 dpkg -x "$deb" "$root/fs"
 fs="$root/fs"
 
@@ -129,13 +122,7 @@ bash "$here/packaging/window_man_page_test.sh" "$fs/usr/bin" "$root/RILO1Q12.1"
 [ "$("$fs/usr/bin/rilo-unit-sim" --version)" = "rilo-unit-sim $version" ] || fail "rilo-unit-sim --version"
 "$fs/usr/bin/rilo-cli" --version
 
-"$fs/usr/bin/rilo-unit-sim" --role rx --link "$root/unit" >"$root/unit.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do
-  [ -L "$root/unit" ] && break
-  sleep 0.1
-done
-[ -L "$root/unit" ] || fail "the installed rilo-unit-sim did not start: $(cat "$root/unit.log")"
+start_unit "$fs/usr/bin/rilo-unit-sim" --role rx
 mkdir "$root/config"
 XDG_CONFIG_HOME="$root/config" XDG_DATA_HOME="$root/data" "$fs/usr/bin/rilo-cli" read "$root/unit" -o "$root/unit.rilo" 2>"$root/read.log" ||
   fail "the installed rilo-cli could not read the installed rilo-unit-sim's settings: $(cat "$root/read.log")"
