@@ -9,8 +9,15 @@
 
 namespace rilo {
 
-// Wire time of one byte at 9600 baud, 8E1 (11 bits): 1.146 ms.
-inline constexpr uint32_t kByteMicros = 1146;
+// The rate every loader starts at, and the one a reset returns it to.
+inline constexpr uint32_t kLoaderBaud = 9600;
+
+// Wire time of one byte at `baud`, 8E1 (11 bits), rounded up to a whole microsecond.
+inline constexpr uint32_t ByteMicrosAt(uint32_t baud) {
+  return (11'000'000 + baud - 1) / baud;
+}
+// At the loader's own 9600 baud: 1.146 ms.
+inline constexpr uint32_t kByteMicros = ByteMicrosAt(kLoaderBaud);
 
 // Why a port could not be opened, or why its last write did not go out: a person at the
 // bench can do something about each (close the other program, plug the adapter in, join
@@ -25,9 +32,9 @@ enum class PortTrouble {
   NotSending,     // written bytes did not leave within their wire time and a margin
 };
 
-// Wire time of `count` bytes in whole milliseconds, rounded up.
-inline constexpr uint32_t WireMillis(size_t count) {
-  return static_cast<uint32_t>((count * kByteMicros + 999) / 1000);
+// Wire time of `count` bytes in whole milliseconds, rounded up (at 9600 unless told).
+inline constexpr uint32_t WireMillis(size_t count, uint32_t baud = kLoaderBaud) {
+  return static_cast<uint32_t>((count * ByteMicrosAt(baud) + 999) / 1000);
 }
 
 // How long a write of `count` bytes may take before the port counts as not sending: their
@@ -61,6 +68,11 @@ class SerialPort {
 
   virtual void SetDtr(bool on) = 0;
   virtual void SetRts(bool on) = 0;
+
+  // Changes the line rate in place: the port stays open and DTR and RTS keep their
+  // levels (a change of either would reset the unit). False when the driver refuses it;
+  // the port then keeps its rate. Open starts every port at kLoaderBaud.
+  [[nodiscard]] virtual bool SetBaudRate(uint32_t baud) = 0;
 
   // Why the last Open or Write failed; None after one that succeeded.
   virtual PortTrouble Trouble() const = 0;

@@ -23,6 +23,7 @@ class StoppingPort : public SerialPort {
   size_t Read(uint8_t *into, size_t count) override { return stop_ ? 0 : port_.Read(into, count); }
   void SetDtr(bool on) override { port_.SetDtr(on); }
   void SetRts(bool on) override { port_.SetRts(on); }
+  bool SetBaudRate(uint32_t baud) override { return port_.SetBaudRate(baud); }
   PortTrouble Trouble() const override { return port_.Trouble(); }
 
  private:

@@ -21,6 +21,7 @@ bool Link::OpenPort(const std::string &device) {
 }
 
 bool Link::Open() {
+  baud_ = kLoaderBaud;
   state_ = port_.Open(device_) ? PortState::Open : PortState::Unusable;
   trouble_ = state_ == PortState::Open ? PortTrouble::None : port_.Trouble();
   return state_ == PortState::Open;
@@ -52,13 +53,24 @@ void Link::Delay(uint32_t ms) {
 
 void Link::SendFrame(const uint8_t *bytes, size_t count) {
   if (state_ == PortState::NeverOpened) return;
+  Send(bytes, count);
+  Delay(kFramePauseMs);
+}
+
+void Link::Send(const uint8_t *bytes, size_t count) {
+  if (state_ == PortState::NeverOpened) return;
   if (state_ == PortState::Open) port_.PurgeInput();
   ClearReply();
   if (state_ == PortState::Open && !port_.Write(bytes, count)) {
     trouble_ = port_.Trouble();
     ClosePort();
   }
-  Delay(kFramePauseMs);
+}
+
+bool Link::SetRate(uint32_t baud) {
+  if (state_ != PortState::Open || !port_.SetBaudRate(baud)) return false;
+  baud_ = baud;
+  return true;
 }
 
 void Link::SetDtr(bool on) {
@@ -73,7 +85,7 @@ void Link::WaitReply(uint32_t timeoutMs, size_t expected) {
   if (PollFor(timeoutMs, expected)) return;
   size_t waiting = Waiting();
   if (waiting > 0 && waiting < expected) {
-    if (PollFor(WireMillis(expected - waiting) + kLateMarginMs, expected)) return;
+    if (PollFor(WireMillis(expected - waiting, baud_) + kLateMarginMs, expected)) return;
     waiting = Waiting();
   }
   ClearReply();

@@ -49,6 +49,14 @@ class Link {
   // frame is closed: nothing more goes out, nothing answers, and the next command opens
   // it afresh.
   void SendFrame(const uint8_t *bytes, size_t count);
+  // SendFrame without the pause, for streamed transfers: the reply is awaited at once.
+  void Send(const uint8_t *bytes, size_t count);
+
+  // The line's rate, changed in place (the modem lines keep their levels). False when
+  // the port is not open or refuses it; the rate stays as it was then. Every open
+  // starts at the loader's 9600.
+  [[nodiscard]] bool SetRate(uint32_t baud);
+  uint32_t Rate() const { return baud_; }
 
   // Modem lines, for the loader entry; nothing happens unless the port is open.
   void SetDtr(bool on);
@@ -76,6 +84,7 @@ class Link {
   PortTrouble trouble_ = PortTrouble::None;
   std::string device_;  // as opened at start-up; a port chosen later waits for the next start
   size_t replyLength_ = 0;
+  uint32_t baud_ = kLoaderBaud;
 };
 
 }  // namespace rilo

@@ -122,6 +122,25 @@ class Loader {
   // `data` is left alone unless Read.
   [[nodiscard]] ReadOutcome ReadBack(uint16_t address, std::span<uint8_t, 128> data);
 
+  // ---- Streamed transfers: one way into the loader, then frame after frame ------------
+  // Each frame is sent without the pause after it and its answer awaited at once; no
+  // sync follows. The loader must be open (its password taken).
+
+  // Moves an open loader and the line to `baud` (19200 or 38400) with the loader's
+  // rate-change command, from the chip family and loader version the last
+  // identification found: a sync at the new rate must answer. A loader without the
+  // command (before 1.60, or of a family with no known clock values) is left at 9600.
+  // One that refuses it, or does not answer at the new rate, is entered afresh at 9600
+  // with CurrentPassword. Answers the rate the line runs at; 0 when the unit could not
+  // be opened again.
+  [[nodiscard]] uint32_t SpeedUp(uint32_t baud);
+  // StartPatch, streamed.
+  [[nodiscard]] bool StreamStartPatch();
+  // A page frame as it is, streamed; true when the unit answered 0x90 within `waitMs`.
+  [[nodiscard]] bool StreamPage(const PageFrame &page, uint32_t waitMs);
+  // ReadBack, streamed.
+  [[nodiscard]] ReadOutcome StreamRead(uint16_t address, std::span<uint8_t, 128> data);
+
   // ---- The identity page (0xFF60) in the top flash segment -----------------------------
   // Pages 0xFE00, 0xFE80, 0xFF00 as read before the top segment is erased.
   std::array<PageFrame, 3> SavedTopPages{};
@@ -163,6 +182,10 @@ class Loader {
   ReadOutcome DataReplyOutcome() const;
   // Sends a frame, waits for one byte, and syncs when the unit accepted it.
   bool Command(const uint8_t *frame, size_t count, uint32_t timeoutMs);
+  // A read of 128 bytes at `address` from an open loader, with or without the pause.
+  ReadOutcome ReadFromOpenLoader(uint16_t address, std::span<uint8_t, 128> data, bool pause);
+  // The rate-change frame for `baud` on this chip family; nothing where it has none.
+  std::optional<Frame10> RateFrame(uint32_t baud) const;
   bool Password(const VectorTable &password);
   bool TryPassword(const VectorTable &password);
   void RunEntryPattern(bool rtsInverted);

@@ -56,6 +56,8 @@ void Loader::RunEntryPattern(bool rtsInverted) {
 
 void Loader::EnterLoader() {
   if (link_.State() == PortState::NeverOpened) return;
+  // The reset returns the loader to its 9600: the line goes back with it.
+  if (link_.Rate() != kLoaderBaud) static_cast<void>(link_.SetRate(kLoaderBaud));
   if (!RtsInverted) {
     RunEntryPattern(false);
     if (Accepted()) return;

@@ -163,8 +163,15 @@ ReadOutcome Loader::ReadSettingsBlock(int block, std::span<uint8_t, 128> into) {
 }
 
 ReadOutcome Loader::ReadBack(uint16_t address, std::span<uint8_t, 128> data) {
+  return ReadFromOpenLoader(address, data, true);
+}
+
+ReadOutcome Loader::ReadFromOpenLoader(uint16_t address, std::span<uint8_t, 128> data, bool pause) {
   const Frame10 frame = ReadFrame(address);
-  link_.SendFrame(frame.data(), frame.size());
+  if (pause)
+    link_.SendFrame(frame.data(), frame.size());
+  else
+    link_.Send(frame.data(), frame.size());
   link_.WaitReply(kPageReadWaitMs, kDataReplyLength);
   const ReadOutcome outcome = DataReplyOutcome();
   if (outcome == ReadOutcome::Read)

@@ -42,13 +42,27 @@ termios Settings(termios t, bool parity) {
   return t;
 }
 
+// The termios code of the rates the loaders take; B0 for any other.
+speed_t SpeedOf(uint32_t baud) {
+  switch (baud) {
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+    default:
+      return B0;
+  }
+}
+
 // tcsetattr succeeds when any part applies, so the result is read back.
 bool Took(int fd, const termios &wanted) {
   termios now{};
   if (tcgetattr(fd, &now) != 0) return false;
   const tcflag_t shape = CSIZE | CSTOPB | PARENB | PARODD | CRTSCTS | CLOCAL | CREAD;
   const tcflag_t input = IXON | IXOFF | IXANY | ICRNL | INLCR | IGNCR | ISTRIP | INPCK | PARMRK | BRKINT;
-  return cfgetospeed(&now) == B9600 && cfgetispeed(&now) == B9600 &&
+  return cfgetospeed(&now) == cfgetospeed(&wanted) && cfgetispeed(&now) == cfgetispeed(&wanted) &&
          (now.c_cflag & shape) == (wanted.c_cflag & shape) && (now.c_iflag & input) == 0 &&
          (now.c_lflag & (ICANON | ECHO | ISIG | IEXTEN)) == 0 && (now.c_oflag & OPOST) == 0 &&
          now.c_cc[VMIN] == 0 && now.c_cc[VTIME] == 0;
@@ -103,6 +117,7 @@ bool PosixSerialPort::Open(const std::string &device) {
     return false;
   }
   pseudo_ = IsPts(fd_);
+  baud_ = kLoaderBaud;
   if (!isatty(fd_) || ioctl(fd_, TIOCEXCL) != 0)
     trouble_ = PortTrouble::NotSerial;
   else if (flock(fd_, LOCK_EX | LOCK_NB) != 0)
@@ -170,14 +185,26 @@ bool PosixSerialPort::Write(const uint8_t *data, size_t count) {
     return NotSending();
   }
   if (!Drained(deadline)) return NotSending();
-  // The driver's count leaves out what a USB adapter holds in its own buffer: no byte is
-  // on the line sooner than its wire time after the first. A pseudo-terminal has no wire.
-  if (!pseudo_) {
-    const int64_t onWire = start + int64_t{WireMillis(count)};
-    while (NowMs() < onWire)
-      poll(nullptr, 0, static_cast<int>(onWire - NowMs()));
-  }
+  // The driver's count leaves out what a USB adapter holds in its own buffer, and a
+  // pseudo-terminal's far end (the simulated unit) takes the bytes at once and carries
+  // them at the line's rate itself: no byte is on the line sooner than its wire time
+  // after the first.
+  const int64_t onWire = start + int64_t{WireMillis(count, baud_)};
+  while (NowMs() < onWire)
+    poll(nullptr, 0, static_cast<int>(onWire - NowMs()));
   trouble_ = PortTrouble::None;
+  return true;
+}
+
+bool PosixSerialPort::SetBaudRate(uint32_t baud) {
+  const speed_t speed = SpeedOf(baud);
+  termios t{};
+  if (fd_ < 0 || speed == B0 || tcgetattr(fd_, &t) != 0) return false;
+  cfsetispeed(&t, speed);
+  cfsetospeed(&t, speed);
+  // Only the speed changes: the modem lines are not part of termios, so they stay.
+  if (tcsetattr(fd_, TCSANOW, &t) != 0 || !Took(fd_, t)) return false;
+  baud_ = baud;
   return true;
 }
 
@@ -188,7 +215,7 @@ bool PosixSerialPort::Drained(int64_t deadline) {
     if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return true;
     const int64_t now = NowMs();
     if (now >= deadline) return false;
-    const int64_t wire = WireMillis(static_cast<size_t>(queued));
+    const int64_t wire = WireMillis(static_cast<size_t>(queued), baud_);
     poll(nullptr, 0, static_cast<int>(std::clamp<int64_t>(wire, 1, deadline - now)));
   }
 }

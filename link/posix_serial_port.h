@@ -31,6 +31,7 @@ class PosixSerialPort : public SerialPort {
   size_t Read(uint8_t *into, size_t count) override;
   void SetDtr(bool on) override;
   void SetRts(bool on) override;
+  bool SetBaudRate(uint32_t baud) override;
   PortTrouble Trouble() const override { return trouble_; }
 
   // True when the open port is a pseudo-terminal.
@@ -48,6 +49,7 @@ class PosixSerialPort : public SerialPort {
 
   int fd_ = -1;
   bool pseudo_ = false;
+  uint32_t baud_ = kLoaderBaud;
   PortTrouble trouble_ = PortTrouble::None;
 };
 

@@ -42,6 +42,9 @@ bool Win32SerialPort::Open(const std::string &device) {
     trouble_ = OpenTrouble(GetLastError());
     return false;
   }
+  baud_ = kLoaderBaud;
+  dtr_.reset();
+  rts_.reset();
   trouble_ = Configure();
   if (trouble_ == PortTrouble::None) return true;
   Close();  // the trouble stays told
@@ -118,9 +121,16 @@ void Win32SerialPort::PurgeInput() {
 
 bool Win32SerialPort::Write(const uint8_t *data, size_t count) {
   if (!IsOpen()) return false;
+  const ULONGLONG start = GetTickCount64();
   DWORD written = 0;
   const bool ok = WriteFile(handle_, data, static_cast<DWORD>(count), &written, nullptr) != 0;
   if (ok && written == count) {
+    // A USB adapter, or a pseudo-terminal under Wine whose far end (the simulated unit)
+    // carries the bytes at the line's rate itself, may take them before they are on
+    // the line: no byte is there sooner than its wire time after the first.
+    const ULONGLONG onWire = start + WireMillis(count, baud_);
+    for (ULONGLONG now = GetTickCount64(); now < onWire; now = GetTickCount64())
+      Sleep(static_cast<DWORD>(onWire - now));
     trouble_ = PortTrouble::None;
     return true;
   }
@@ -155,11 +165,29 @@ size_t Win32SerialPort::Read(uint8_t *into, size_t count) {
 // A port without modem lines (a pseudo-terminal under Wine) refuses these: that says
 // nothing of the device being gone, which the next read or write finds out.
 void Win32SerialPort::SetDtr(bool on) {
-  if (IsOpen()) EscapeCommFunction(handle_, on ? SETDTR : CLRDTR);
+  if (!IsOpen()) return;
+  EscapeCommFunction(handle_, on ? SETDTR : CLRDTR);
+  dtr_ = on;
 }
 
 void Win32SerialPort::SetRts(bool on) {
-  if (IsOpen()) EscapeCommFunction(handle_, on ? SETRTS : CLRRTS);
+  if (!IsOpen()) return;
+  EscapeCommFunction(handle_, on ? SETRTS : CLRRTS);
+  rts_ = on;
+}
+
+bool Win32SerialPort::SetBaudRate(uint32_t baud) {
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  if (!IsOpen() || !GetCommState(handle_, &dcb)) return false;
+  dcb.BaudRate = baud;
+  // SetCommState applies the line modes too: each is set to the level the line has now,
+  // or a unit in its loader would be reset by the change of rate.
+  if (dtr_) dcb.fDtrControl = *dtr_ ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
+  if (rts_) dcb.fRtsControl = *rts_ ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
+  if (!SetCommState(handle_, &dcb)) return false;
+  baud_ = baud;
+  return true;
 }
 
 }  // namespace rilo

@@ -12,6 +12,7 @@
 #endif
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "base/serial_port.h"
@@ -35,6 +36,7 @@ class Win32SerialPort : public SerialPort {
   size_t Read(uint8_t *into, size_t count) override;
   void SetDtr(bool on) override;
   void SetRts(bool on) override;
+  bool SetBaudRate(uint32_t baud) override;
   PortTrouble Trouble() const override { return trouble_; }
 
  private:
@@ -44,6 +46,9 @@ class Win32SerialPort : public SerialPort {
 
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   PortTrouble trouble_ = PortTrouble::None;
+  uint32_t baud_ = kLoaderBaud;
+  // The levels the loader entry last gave DTR and RTS; none until it moved them.
+  std::optional<bool> dtr_, rts_;
 };
 
 }  // namespace rilo

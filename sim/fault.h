@@ -15,6 +15,7 @@ enum class FaultKind {
   kLoseByte,     // carried out; the reply byte at byte_index never arrives
   kFlipBit,      // carried out; bit 0 of the reply byte at byte_index arrives flipped
   kWrongLength,  // carried out; a data reply's length bytes say one byte less, its check bytes agree
+  kGarbleNewRate,  // the first request after a rate change: carried out, its reply corrupted
 };
 
 inline constexpr int kAnyRequest = -1;

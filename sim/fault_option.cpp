@@ -13,6 +13,7 @@ constexpr std::pair<std::string_view, FaultKind> kKinds[] = {
     {"garble", FaultKind::kGarble},      {"late", FaultKind::kLate},
     {"noise", FaultKind::kNoise},        {"lose-byte", FaultKind::kLoseByte},
     {"flip-bit", FaultKind::kFlipBit},   {"wrong-length", FaultKind::kWrongLength},
+    {"garble-new-rate", FaultKind::kGarbleNewRate},
 };
 constexpr uint32_t kLateOptionMicros = 300'000;
 

@@ -14,6 +14,7 @@ bool IsCommand(uint8_t code) {
     case 0x18:  // mass erase
     case 0x1A:  // load program counter
     case 0x1E:  // version query
+    case 0x20:  // change baud rate
       return true;
     default:
       return false;

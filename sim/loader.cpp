@@ -1,6 +1,7 @@
 #include "sim/loader.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "base/loader_patch.h"
@@ -15,12 +16,25 @@ constexpr size_t kVersionBytes = 16;  // the chip identity block at 0x0FF0..0x0F
 constexpr uint32_t kWatchdogControl = 0x0120;
 constexpr uint8_t kWatchdogKey = 0x5A;  // the high byte every write to WDTCTL must carry
 
+// Clock register values (DCOCTL low, BCSCTL1 high) that give each rate code its rate,
+// by chip family: rate codes 0, 1, 2 are 9600, 19200, 38400.
+struct FamilyClocks {
+  uint8_t family;  // first byte of the chip identity
+  std::array<uint16_t, 3> clocks;
+};
+constexpr FamilyClocks kFamilyClocks[] = {
+    {0xF1, {0x8580, 0x86E0, 0x87E0}},
+    {0xF2, {0x8880, 0x8B00, 0x8C80}},
+    {0xF4, {0x9800, 0xB000, 0xC800}},
+};
+constexpr uint32_t kRates[] = {9600, 19200, 38400};
+
 bool IsProtected(uint8_t command) {
   return command == 0x12 || command == 0x14 || command == 0x16 || command == 0x1A;
 }
 
 Loader::Outcome Reply(uint8_t byte, uint32_t busy = 0) {
-  return {{byte}, busy, false};
+  return {{byte}, busy, false, std::nullopt};
 }
 
 }  // namespace
@@ -62,6 +76,8 @@ Loader::Outcome Loader::Execute(const Request &request, bool patched) {
     case 0x1E:
       if (version_ == kLoader110) return Reply(kNak);  // 1.10 predates the query
       return BlockRead(kChipIdentityAddress, kVersionBytes);
+    case 0x20:
+      return ChangeRate(request);
     default:
       return Reply(kNak);
   }
@@ -77,7 +93,7 @@ Loader::Outcome Loader::BlockWrite(const Request &request, bool patched) {
       // chip starts its program. Hosts use this to end a session.
       if (address <= kWatchdogControl + 1 && address + count > kWatchdogControl + 1 &&
           request.data()[kWatchdogControl + 1 - address] != kWatchdogKey)
-        return {{}, 0, true};
+        return {{}, 0, true, std::nullopt};
       return Reply(kAck);
     case UnitMemory::Area::kRam:
       memory_.Write(address, {request.data(), count});
@@ -117,7 +133,22 @@ Loader::Outcome Loader::LoadProgramCounter(uint16_t address) {
     patch_running_ = true;
     return Reply(kAck);
   }
-  return {{kAck}, 0, true};
+  return {{kAck}, 0, true, std::nullopt};
+}
+
+// From version 1.60 on, unprotected. The loader sets its clock from the address field and
+// its UART from the rate code, answering at the old rate; it does not check the values.
+Loader::Outcome Loader::ChangeRate(const Request &request) const {
+  const bool has_command = version_.major > 1 || (version_.major == 1 && version_.minor >= 0x60);
+  const uint16_t code = request.length();
+  if (!has_command || code >= std::size(kRates)) return Reply(kNak);
+  const uint8_t family = memory_.At(kChipIdentityAddress);
+  bool right_clock = false;
+  for (const FamilyClocks &entry : kFamilyClocks)
+    if (entry.family == family) right_clock = entry.clocks[code] == request.address();
+  Outcome outcome = Reply(kAck);
+  outcome.rate = Rate{kRates[code], !right_clock};
+  return outcome;
 }
 
 bool Loader::PatchInRam() const {

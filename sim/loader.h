@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "sim/frame_decoder.h"
@@ -21,10 +22,18 @@ inline constexpr uint32_t kProgramMicrosPerByte = 100;
 
 class Loader {
  public:
+  // The UART's rate after a rate change: nominal, and whether the clock values the host
+  // gave are the ones that make it (others leave the UART at a rate no host meets).
+  struct Rate {
+    uint32_t baud = 0;
+    bool skewed = false;
+  };
+
   struct Outcome {
     std::vector<uint8_t> reply;
     uint32_t busy_micros = 0;    // work done before the reply starts
     bool leaves_loader = false;  // the loader jumped elsewhere after replying
+    std::optional<Rate> rate;    // the UART changes to this once the reply is out
   };
 
   Loader(UnitMemory &memory, LoaderVersion version);
@@ -42,6 +51,7 @@ class Loader {
   Outcome BlockWrite(const Request &request, bool patched);
   Outcome BlockRead(uint32_t address, size_t count) const;
   Outcome LoadProgramCounter(uint16_t address);
+  Outcome ChangeRate(const Request &request) const;
   bool PatchInRam() const;
 
   UnitMemory &memory_;

@@ -31,8 +31,12 @@ bool PseudoTerminal::Open(std::string *error) {
     *error = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
     return false;
   }
-  // Raw, so a host that cannot set its own mode still sees the bytes unchanged.
+  // Raw, so a host that cannot set its own mode still sees the bytes unchanged, and at
+  // the loader's 9600 (a pseudo-terminal starts at 38400), which the unit reads the host
+  // at until the host sets another rate.
   cfmakeraw(&mode);
+  cfsetispeed(&mode, B9600);
+  cfsetospeed(&mode, B9600);
   tcsetattr(slave_, TCSANOW, &mode);
   closes_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (closes_ < 0 || inotify_add_watch(closes_, path_.c_str(), IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {

@@ -8,8 +8,10 @@ bool SimulatedPort::Open(const std::string &) {
   trouble_ = open_trouble_;
   if (trouble_ != PortTrouble::None) return false;
   open_ = true;
+  baud_ = kLoaderBaud;
   received_.clear();
   Record(PortEvent::Kind::kOpen);
+  unit_.HostRate(baud_, clock_.NowMicros());
   return true;
 }
 
@@ -38,9 +40,10 @@ bool SimulatedPort::Write(const uint8_t *data, size_t count) {
   trouble_ = PortTrouble::None;
   Record(PortEvent::Kind::kWrite, std::vector<uint8_t>(data, data + count));
   const uint64_t start = clock_.NowMicros();
+  const uint64_t byte = ByteMicrosAt(baud_);
   for (size_t i = 0; i < count; ++i)
-    unit_.ByteArrived(data[i], start + (i + 1) * kByteMicros);
-  clock_.AdvanceMicros(count * kByteMicros);
+    unit_.ByteArrived(data[i], start + (i + 1) * byte, baud_);
+  clock_.AdvanceMicros(count * byte);
   CatchUp();
   return true;
 }
@@ -74,6 +77,15 @@ void SimulatedPort::SetRts(bool on) {
   unit_.SetRts(on, clock_.NowMicros());
 }
 
+bool SimulatedPort::SetBaudRate(uint32_t baud) {
+  if (!open_) return false;
+  CatchUp();
+  baud_ = baud;
+  events_.push_back({PortEvent::Kind::kBaud, clock_.NowMicros(), {}, false, baud});
+  unit_.HostRate(baud, clock_.NowMicros());
+  return true;
+}
+
 std::vector<std::vector<uint8_t>> SimulatedPort::writes() const {
   std::vector<std::vector<uint8_t>> out;
   for (const auto &event : events_)
@@ -85,7 +97,7 @@ void SimulatedPort::CatchUp() {
   const uint64_t now = clock_.NowMicros();
   unit_.AdvanceTo(now);
   std::vector<uint8_t> arrived;
-  unit_.TakeSent(now, arrived);
+  unit_.TakeSent(now, arrived, baud_);
   if (open_) received_.insert(received_.end(), arrived.begin(), arrived.end());
 }
 

@@ -1,7 +1,7 @@
 // A serial port wired in-process to a simulated unit, on a virtual clock: what tests
-// plug into the link. Both directions take their wire time (1.146 ms a byte at 9600
-// 8E1): a write passes that time on the clock before it returns, and reply bytes
-// become visible to BytesWaiting() one by one as they arrive.
+// plug into the link. Both directions take their wire time at the line's rate (1.146 ms
+// a byte at 9600 8E1): a write passes that time on the clock before it returns, and
+// reply bytes become visible to BytesWaiting() one by one as they arrive.
 #pragma once
 
 #include <cstdint>
@@ -17,11 +17,12 @@ namespace rilo::sim {
 
 // One thing the host did to the port, stamped on the virtual clock in microseconds.
 struct PortEvent {
-  enum class Kind { kOpen, kClose, kPurge, kWrite, kDtr, kRts };
+  enum class Kind { kOpen, kClose, kPurge, kWrite, kDtr, kRts, kBaud };
   Kind kind = Kind::kOpen;
   uint64_t at = 0;             // a write: when its first byte started
   std::vector<uint8_t> bytes;  // a write's bytes
   bool on = false;             // the new level of DTR or RTS
+  uint32_t baud = 0;           // the line's rate from here on
 };
 
 class SimulatedPort : public SerialPort {
@@ -37,6 +38,7 @@ class SimulatedPort : public SerialPort {
   size_t Read(uint8_t *into, size_t count) override;
   void SetDtr(bool on) override;
   void SetRts(bool on) override;
+  bool SetBaudRate(uint32_t baud) override;
   PortTrouble Trouble() const override { return trouble_; }
 
   // The next Open fails, as for a missing port.
@@ -61,6 +63,7 @@ class SimulatedPort : public SerialPort {
   PortTrouble open_trouble_ = PortTrouble::None;
   PortTrouble trouble_ = PortTrouble::None;
   bool stalled_ = false;
+  uint32_t baud_ = kLoaderBaud;
   std::vector<uint8_t> received_;  // the driver's receive queue
   std::vector<PortEvent> events_;
 };

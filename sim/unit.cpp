@@ -1,6 +1,7 @@
 #include "sim/unit.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/clock.h"
 #include "sim/check_bytes.h"
@@ -9,6 +10,12 @@ namespace rilo::sim {
 namespace {
 
 constexpr uint8_t kGarbleMask = 0x5A;
+
+// What a UART makes of a byte sent at another rate: a different byte (framing errors
+// aside), never the one sent.
+uint8_t AtWrongRate(uint8_t byte) {
+  return byte ^ kGarbleMask;
+}
 
 bool Strikes(const Fault &fault, int index) {
   return index >= fault.skip && (fault.times == kForever || index < fault.skip + fault.times);
@@ -36,6 +43,7 @@ void Unit::SetDtr(bool on, uint64_t at) {
   if (!on) {  // held in reset: the UART stops mid-reply, the count of pulses starts over
     mode_ = Mode::kReset;
     entry_pulses_ = 0;
+    ResetRate();
     decoder_.Reset();
     while (!sending_.empty() && sending_.back().done > at)
       sending_.pop_back();
@@ -60,9 +68,23 @@ void Unit::SetRts(bool on, uint64_t at) {
   if (mode_ == Mode::kReset && pin_was && !pin) ++entry_pulses_;
 }
 
-void Unit::ByteArrived(uint8_t byte, uint64_t at) {
+void Unit::ResetRate() {
+  baud_ = kLoaderBaud;
+  skewed_ = false;
+  rate_just_changed_ = false;
+}
+
+void Unit::HostRate(uint32_t baud, uint64_t at) {
+  AdvanceTo(at);
+  if (config_.entry != Entry::kFirstSync || baud != kLoaderBaud || (baud_ == kLoaderBaud && !skewed_)) return;
+  ResetRate();
+  loader_.Restart();
+}
+
+void Unit::ByteArrived(uint8_t byte, uint64_t at, uint32_t baud) {
   AdvanceTo(at);
   if (cable_pulled() || mode_ == Mode::kReset) return;
+  if (baud != baud_ || skewed_) byte = AtWrongRate(byte);
   // A running program ignores the line; on a pseudo-terminal a sync starts the loader.
   if (mode_ == Mode::kProgram && config_.entry == Entry::kLinePattern) return;
   if (auto request = decoder_.Feed(byte, at)) Handle(*request);
@@ -72,9 +94,10 @@ void Unit::AdvanceTo(uint64_t now) {
   if (auto request = decoder_.AdvanceTo(now)) Handle(*request);
 }
 
-void Unit::TakeSent(uint64_t now, std::vector<uint8_t> &out) {
+void Unit::TakeSent(uint64_t now, std::vector<uint8_t> &out, uint32_t baud) {
   while (!sending_.empty() && sending_.front().done <= now) {
-    out.push_back(sending_.front().byte);
+    const SentByte &sent = sending_.front();
+    out.push_back(sent.baud != baud || sent.skewed ? AtWrongRate(sent.byte) : sent.byte);
     sending_.pop_front();
   }
 }
@@ -92,7 +115,7 @@ void Unit::Handle(const Request &request) {
     mode_ = Mode::kLoader;
   }
   requests_.push_back(request);
-  const auto fault = StrikingFault(request);
+  const auto fault = StrikingFault(request, std::exchange(rate_just_changed_, false));
   Loader::Outcome outcome;
   if (!fault || (fault->kind != FaultKind::kNoAnswer && fault->kind != FaultKind::kRefuse))
     outcome = loader_.Answer(request);
@@ -105,6 +128,7 @@ void Unit::Handle(const Request &request) {
         outcome.reply = {kNak};
         break;
       case FaultKind::kGarble:
+      case FaultKind::kGarbleNewRate:
         for (auto &byte : outcome.reply)
           byte ^= kGarbleMask;
         break;
@@ -139,15 +163,21 @@ void Unit::Handle(const Request &request) {
     }
   }
   Send(outcome.reply, from);
+  if (outcome.rate) {  // the reply went out at the old rate; what follows, at the new
+    baud_ = outcome.rate->baud;
+    skewed_ = outcome.rate->skewed;
+    rate_just_changed_ = true;
+  }
   if (outcome.leaves_loader) mode_ = Mode::kProgram;
   if (cable_left_ > 0) --cable_left_;
 }
 
-std::optional<Fault> Unit::StrikingFault(const Request &request) {
+std::optional<Fault> Unit::StrikingFault(const Request &request, bool first_at_new_rate) {
   const int code = request.kind == Request::Kind::kSync ? kSyncRequest : request.command();
   std::optional<Fault> striking;
   for (auto &active : faults_) {
     if (active.fault.request != kAnyRequest && active.fault.request != code) continue;
+    if (active.fault.kind == FaultKind::kGarbleNewRate && !first_at_new_rate) continue;
     if (Strikes(active.fault, active.seen++) && !striking) striking = active.fault;
   }
   return striking;
@@ -157,8 +187,8 @@ void Unit::Send(const std::vector<uint8_t> &bytes, uint64_t from) {
   if (bytes.empty()) return;
   uint64_t t = std::max(from, uart_free_);
   for (uint8_t byte : bytes) {
-    t += kByteMicros;
-    sending_.push_back({byte, t});
+    t += ByteMicrosAt(baud_);
+    sending_.push_back({byte, t, baud_, skewed_});
   }
   uart_free_ = t;
 }

@@ -1,12 +1,15 @@
 // rilo-unit-sim: a simulated transmitter or receiver on a pseudo-terminal, for trying
 // the tool without hardware. Prints the terminal's device path and serves until
 // interrupted. No modem lines cross a pseudo-terminal, so the loader starts at the
-// first sync byte; replies are paced at the wire rate of 9600 8E1.
+// first sync byte, and a host that sets its line back to 9600 stands for the reset
+// that returns a loader to 9600. Both directions are paced at the line's rate: 9600
+// 8E1 until the loader is told another.
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -36,7 +39,9 @@ constexpr const char *kUsage =
 // --help adds what each option does.
 constexpr const char *kOptions =
     "Runs a simulated Q12 transmitter or receiver on a pseudo-terminal: prints the\n"
-    "terminal's device path, answers at the pace of 9600 8E1 and serves until Ctrl+C.\n"
+    "terminal's device path and serves until Ctrl+C. Bytes take their wire time both\n"
+    "ways at the line's rate: 9600 8E1, or the rate loaders 1.61 and 2.02 are told\n"
+    "(command 20); a host that sets its line back to 9600 resets the unit to 9600.\n"
     "  --role tx|rx     a transmitter or a receiver (default rx)\n"
     "  --loader VERSION the loader version the unit reports (default 1.61 for a\n"
     "                   transmitter, 1.10 for a receiver, 2.02 with --short-image)\n"
@@ -48,12 +53,14 @@ constexpr const char *kOptions =
     "                   whenever an erase or a write changes it\n"
     "  --fault KIND[:REQUEST[:SKIP[:TIMES]]]\n"
     "                   strike requests with a fault: KIND no-answer, refuse, garble,\n"
-    "                   late (300 ms), noise (300 bytes), lose-byte, flip-bit or\n"
-    "                   wrong-length (a data reply's length bytes); REQUEST a command\n"
-    "                   code in hex (14 read, 12 write, 16 erase, 10 password), sync or\n"
-    "                   any; SKIP requests answered normally first (default 0); TIMES\n"
-    "                   a count or forever (default 1). Example: flip-bit:14:2 (a\n"
-    "                   receiver's block 1 read, after its identity page and chip read)\n"
+    "                   late (300 ms), noise (300 bytes), lose-byte, flip-bit,\n"
+    "                   wrong-length (a data reply's length bytes) or garble-new-rate\n"
+    "                   (the reply to the first request after a rate change); REQUEST\n"
+    "                   a command code in hex (14 read, 12 write, 16 erase, 10 password,\n"
+    "                   20 rate change), sync or any; SKIP requests answered normally\n"
+    "                   first (default 0); TIMES a count or forever (default 1).\n"
+    "                   Examples: flip-bit:14:2 (a receiver's block 1 read, after its\n"
+    "                   identity page and chip read); refuse:20 (no faster line)\n"
     "  --stuck-bit ADDRESS:BIT=LEVEL\n"
     "                   a flash bit that keeps LEVEL (0 or 1) whatever is written,\n"
     "                   ADDRESS in hex. Example: 1091:1=0\n"
@@ -213,18 +220,41 @@ void RunPromptly() {
   setpriority(PRIO_PROCESS, 0, -10);
 }
 
-// Feeds the unit what the host writes and hands the host each reply byte at the moment
-// its stop bit would arrive. Sleeps in ppoll until the host writes, the next byte is
-// due, or a signal comes.
+// The rate the host set on its end of the pseudo-terminal, which the master shares;
+// the loader's 9600 when it cannot be read or is none the loaders know.
+uint32_t HostBaud(int master) {
+  termios line{};
+  if (tcgetattr(master, &line) != 0) return rilo::kLoaderBaud;
+  switch (cfgetospeed(&line)) {
+    case B19200:
+      return 19200;
+    case B38400:
+      return 38400;
+    default:
+      return rilo::kLoaderBaud;
+  }
+}
+
+// Feeds the unit what the host writes, each byte at the moment its stop bit would
+// reach the unit at the host's rate (a write of many bytes queues on the line as in a
+// UART's transmit path: a pseudo-terminal takes them all at once), and hands the host
+// each reply byte at the moment its stop bit would arrive. Sleeps in ppoll until the
+// host writes, the next byte is due, or a signal comes.
 int Serve(Unit &unit, PseudoTerminal &terminal, MemoryFile &memory_file, const sigset_t &wait_mask) {
   const int master = terminal.master();
   std::vector<uint8_t> due;
   uint8_t buffer[512];
+  uint64_t line_free = 0;  // when the last byte the host wrote reaches the unit
+  uint32_t host_baud = rilo::kLoaderBaud;
   while (!g_stop) {
     const uint64_t now = NowMicros();
+    if (const uint32_t baud = HostBaud(master); baud != host_baud) {
+      host_baud = baud;
+      unit.HostRate(host_baud, now);
+    }
     unit.AdvanceTo(now);
     due.clear();
-    unit.TakeSent(now, due);
+    unit.TakeSent(now, due, host_baud);
     // A host that stopped reading loses bytes, as a UART overruns: never block here.
     if (!due.empty() && write(master, due.data(), due.size()) < 0 && errno != EAGAIN) break;
 
@@ -244,8 +274,15 @@ int Serve(Unit &unit, PseudoTerminal &terminal, MemoryFile &memory_file, const s
     const ssize_t n = read(master, buffer, sizeof buffer);
     if (n < 0 && errno != EAGAIN) break;
     const uint64_t at = NowMicros();
-    for (ssize_t i = 0; i < n; ++i)
-      unit.ByteArrived(buffer[i], at);
+    if (const uint32_t baud = HostBaud(master); baud != host_baud) {
+      host_baud = baud;
+      unit.HostRate(host_baud, at);
+    }
+    // Fed at once, stamped with their arrival: the unit acts on each only at its stamp.
+    for (ssize_t i = 0; i < n; ++i) {
+      line_free = std::max(line_free, at) + rilo::ByteMicrosAt(host_baud);
+      unit.ByteArrived(buffer[i], line_free, host_baud);
+    }
     if (!memory_file.Keep(unit.memory())) return 1;
   }
   if (g_stop) return 0;

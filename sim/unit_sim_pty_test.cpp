@@ -29,6 +29,7 @@ int OpenRaw(const std::string &path) {
   termios mode{};
   if (fd >= 0 && tcgetattr(fd, &mode) == 0) {
     cfmakeraw(&mode);
+    cfsetspeed(&mode, B9600);
     tcsetattr(fd, TCSANOW, &mode);
   }
   return fd;

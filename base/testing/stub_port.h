@@ -60,6 +60,11 @@ class StubPort : public SerialPort {
   void SetRts(bool on) override {
     if (Carrying()) to_->SetRts(on);
   }
+  // A pulled cable changes only this end's rate, which nothing hears.
+  bool SetBaudRate(uint32_t baud) override {
+    if (to_) return to_->SetBaudRate(baud);
+    return true;
+  }
   PortTrouble Trouble() const override { return to_ ? to_->Trouble() : PortTrouble::None; }
 
  private:

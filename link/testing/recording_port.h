@@ -77,6 +77,7 @@ class RecordingPort : public SerialPort {
   }
   void SetDtr(bool on) override { events.push_back({PortEvent::Kind::Dtr, clock_.NowMicros(), {}, on}); }
   void SetRts(bool on) override { events.push_back({PortEvent::Kind::Rts, clock_.NowMicros(), {}, on}); }
+  bool SetBaudRate(uint32_t) override { return false; }  // link tests run at the loader's rate
   PortTrouble Trouble() const override { return refuseOpen ? PortTrouble::Missing : PortTrouble::None; }
 
   // Queues bytes from the far end, the first arriving after `delayMicros` plus its
