@@ -201,6 +201,7 @@ void Binder::Mirror(const ShellView &view) {
         item->setChecked(n == view.checkedPort);
   }
   if (auto *verify = window_->findChild<QAction *>("NVerifyBurn")) verify->setChecked(view.verifyBurn);
+  if (auto *fast = window_->findChild<QAction *>("NFastTransfer")) fast->setChecked(view.fastTransfer);
   mirroring_ = false;
 }
 

@@ -349,6 +349,10 @@ void TFormMenu::BuildMenus() {
   verify->setChecked(true);
   verify->setVisible(false);
   connect(verify, &QAction::triggered, this, [this] { Handle([this] { workbench_->NVerifyBurnClick(); }); });
+  QAction *fast = AddItem(write, "NFastTransfer", "快速傳輸");
+  fast->setCheckable(true);
+  fast->setVisible(false);
+  connect(fast, &QAction::triggered, this, [this] { Handle([this] { workbench_->NFastTransferClick(); }); });
 
   QMenu *help = AddMenu(bar, "NHelp", "  說   明  ");
   connect(AddItem(help, "NFirmwareVer", "韌 體 程 式 版 本"), &QAction::triggered, this,
@@ -490,6 +494,7 @@ void TFormMenu::DeviceCommand(const std::function<Outcome()> &command) {
   for (QWidget *w : shut)
     w->setEnabled(true);
   ShowPortTrouble();
+  if (outcome.fastLine) statusBar()->showMessage(QString::fromStdString(FastLineText(*outcome.fastLine)));
   // The box said the burn failed; the bar says what that left in the unit.
   if (outcome.leftErased) statusBar()->showMessage(Text(kLeftErasedText));
   if (closeWanted_) {

@@ -61,6 +61,8 @@ class BenchOperator : public Operator {
   // A failure of the command's own, outside the window's messages (a file that cannot
   // be written).
   void Fail(const std::string &line);
+  // A line of the unit's own beside its messages (the rate a fast transfer ran at).
+  void Note(std::string line) { Say(std::move(line)); }
   // Why the unit failed: its first error, else the last thing said, else its step;
   // each led by the step and page where it was said ("寫入接收機 12/75: ...").
   std::string FailureReason() const;

@@ -3,6 +3,8 @@
 // window offers them only there), for scripts on a production bench. The exit status
 // is 0 only when every unit's commands ended done.
 #include <iostream>
+#include <optional>
+#include <string>
 
 #include "cli/commands.h"
 #include "cli/production_run.h"
@@ -14,10 +16,11 @@ namespace {
 
 constexpr const char *kReadUsage =
     "用法: rilo-cli read-firmware PORT[,PORT...] --tx|--rx -o FILE.txt [--log FILE.csv] [--ledger URL] "
-    "[--finish]";
+    "[--finish] [--fast [--baud 9600|19200|38400]]";
 constexpr const char *kWriteUsage =
     "用法: rilo-cli write-firmware PORT[,PORT...] FILE.txt|FILE.dat --tx|--rx [--id CODE|next] [--serial SN] "
-    "[--date YYYY/MM/DD] [--no-verify] [--allow-duplicate-id] [--log FILE.csv] [--ledger URL]";
+    "[--date YYYY/MM/DD] [--no-verify] [--allow-duplicate-id] [--log FILE.csv] [--ledger URL] "
+    "[--fast [--baud 9600|19200|38400]]";
 struct Texts {
   const char *read;  // the menu item, as a unit's step
   const char *write;
@@ -72,6 +75,36 @@ bool OpensAsFirmware(const std::string &path, FirmwareFile kind, const VentrixAp
   return true;
 }
 
+// --fast and --baud RATE: the pages streamed, at RATE (38400 unless told) where the
+// loader can change its rate. Takes args[i] (and its value) when it is one of them.
+struct FastOption {
+  bool fast = false;
+  uint32_t baud = 0;  // as --baud gave it
+  bool Take(const Arguments &args, size_t &i) {
+    if (args[i] == "--fast") {
+      fast = true;
+      return true;
+    }
+    if (args[i] != "--baud" || i + 1 >= args.size()) return false;
+    const std::string &rate = args[++i];
+    baud = rate == "9600" ? 9600 : rate == "19200" ? 19200 : rate == "38400" ? 38400 : 1;
+    return true;
+  }
+  // What is wrong with the options given, if anything.
+  std::optional<std::string> Problem() const {
+    if (baud == 1) return "--baud 需為 9600、19200 或 38400";
+    if (baud != 0 && !fast) return "--baud 需與 --fast 一起使用";
+    return std::nullopt;
+  }
+  // The rate the Workbench streams at, 0 for the ordinary way.
+  uint32_t Rate() const { return fast ? (baud != 0 ? baud : kFastTransferBaud) : 0; }
+};
+
+// The rate a unit's fast transfer ran at, said as a line of its own.
+void SayLine(UnitSession &s, const Outcome &outcome) {
+  if (outcome.fastLine) s.person.Note(FastLineText(*outcome.fastLine));
+}
+
 }  // namespace
 
 int RunReadFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines) {
@@ -82,10 +115,11 @@ int RunReadFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines 
   plan.command = "read-firmware";
   plan.factory = true;
   plan.progressLines = true;
+  FastOption fastOption;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "-o" && i + 1 < args.size()) {
       out = args[++i];
-    } else if (TakeRunOption(args, i, plan)) {
+    } else if (fastOption.Take(args, i) || TakeRunOption(args, i, plan)) {
     } else if (args[i] == "--tx" || args[i] == "--rx") {
       transmitter = args[i] == "--tx";
       ++kinds;
@@ -96,6 +130,8 @@ int RunReadFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines 
     }
   }
   if (portList.empty() || out.empty() || kinds != 1) return UsageError(kReadUsage);
+  if (const auto problem = fastOption.Problem()) return UsageError(*problem);
+  const uint32_t fastBaud = fastOption.Rate();
   std::string error;
   plan.ports = SplitPortList(portList, &error);
   if (plan.ports.empty()) return UsageError(error);
@@ -103,8 +139,10 @@ int RunReadFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines 
 
   const Texts &texts = transmitter ? kTransmitter : kReceiver;
   return RunOnEveryPort(plan, lines, ventrix, [&](size_t port, UnitSession &s) {
+    s.bench.UseFastTransfer(fastBaud);
     s.person.SetPhase(texts.read);
     Outcome read = transmitter ? s.bench.NLoadTxPrgClick() : s.bench.NLoadRxPrgClick();
+    SayLine(s, read);
     if (!read.done) return read;
     // The save command, as the read left it set up: a firmware text file.
     s.person.SetPhase("儲存檔案");
@@ -120,6 +158,7 @@ int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines
   plan.command = "write-firmware";
   plan.factory = true;
   plan.progressLines = true;
+  FastOption fastOption;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string &word = args[i];
     const bool hasValue = i + 1 < args.size();
@@ -128,7 +167,7 @@ int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines
       ++kinds;
     } else if (word == "--no-verify") {
       verify = false;
-    } else if (TakeRunOption(args, i, plan)) {
+    } else if (fastOption.Take(args, i) || TakeRunOption(args, i, plan)) {
     } else if (word == "--id" && hasValue) {
       id = args[++i];
       if (id != "next" && (id.size() != 8 || !AllOf(id, IsDecimal)))
@@ -147,6 +186,8 @@ int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines
     }
   }
   if (file.empty() || kinds != 1) return UsageError(kWriteUsage);
+  if (const auto problem = fastOption.Problem()) return UsageError(*problem);
+  const uint32_t fastBaud = fastOption.Rate();
   std::string error;
   plan.ports = SplitPortList(portList, &error);
   if (plan.ports.empty()) return UsageError(error);
@@ -176,6 +217,7 @@ int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines
   const Texts &texts = transmitter ? kTransmitter : kReceiver;
   return RunOnEveryPort(plan, lines, ventrix, [&](size_t port, UnitSession &s) {
     s.bench.UseVerifyBurn(verify);
+    s.bench.UseFastTransfer(fastBaud);
     s.bench.editor().UseIdIncrement(false);  // the run gives each unit its own ID code
     s.person.SetPhase("開啟檔案");
     Outcome opened = s.bench.OpenFirmwareFile(kind, file);
@@ -190,7 +232,9 @@ int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines
                                                                      : serial,
                                    .date = date});
     s.person.SetPhase(texts.write);
-    return transmitter ? s.bench.NWriteTxPrgClick() : s.bench.NWriteRxPrgClick();
+    Outcome burned = transmitter ? s.bench.NWriteTxPrgClick() : s.bench.NWriteRxPrgClick();
+    SayLine(s, burned);
+    return burned;
   });
 }
 

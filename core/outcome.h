@@ -27,6 +27,21 @@ struct Said {
 // after its erase; the message box keeps the failure's own words.
 inline constexpr const char *kLeftErasedText = "機器已抹除,須重新燒錄才能運作";
 
+// A streamed transfer's line: the rate asked for, and the slowest the transfer ran at
+// (lower when the unit or the adapter could not take it).
+struct FastLine {
+  uint32_t asked = 0;
+  uint32_t used = 0;
+  bool operator==(const FastLine &) const = default;
+};
+
+// How the status bar (window) or a line (rilo-cli) says which rate a fast transfer used.
+inline std::string FastLineText(const FastLine &line) {
+  std::string text = "快速傳輸 " + std::to_string(line.used) + " bps";
+  if (line.used != line.asked) text += " (" + std::to_string(line.asked) + " bps 未被接受)";
+  return text;
+}
+
 struct Outcome {
   bool done = false;
   std::string step;  // the command as the person knows it: "讀取設定", "寫入接收機"
@@ -41,6 +56,8 @@ struct Outcome {
   // A burn failed after its erase: the unit holds no whole program and will not run
   // until it is burned again.
   bool leftErased = false;
+  // Where the command streamed its pages on a faster line: the rate it ran at.
+  std::optional<FastLine> fastLine;
   std::vector<Said> messages;
 
   // The first error said, else the last message or question; nullptr when nothing was said.

@@ -50,8 +50,9 @@ std::optional<Frame10> Loader::RateFrame(uint32_t baud) const {
       default:
         return std::nullopt;
     }
-    Frame10 frame = {0x80, 0x20, 0x04, 0x04, static_cast<uint8_t>(clocks & 0xFF), static_cast<uint8_t>(clocks >> 8),
-                     rate.code, 0x00};
+    Frame10 frame = {
+        0x80,      0x20, 0x04, 0x04, static_cast<uint8_t>(clocks & 0xFF), static_cast<uint8_t>(clocks >> 8),
+        rate.code, 0x00};
     Seal(frame.data(), frame.size());
     return frame;
   }

@@ -7,14 +7,14 @@
 namespace rilo::sim {
 
 enum class FaultKind {
-  kNoAnswer,     // the request is lost: not carried out, nothing comes back
-  kRefuse,       // not carried out, answered 0xA0
-  kGarble,       // carried out; every reply byte arrives corrupted
-  kLate,         // carried out; the reply starts late_micros later than it would
-  kNoise,        // carried out; noise_bytes of line noise come back instead of the reply
-  kLoseByte,     // carried out; the reply byte at byte_index never arrives
-  kFlipBit,      // carried out; bit 0 of the reply byte at byte_index arrives flipped
-  kWrongLength,  // carried out; a data reply's length bytes say one byte less, its check bytes agree
+  kNoAnswer,       // the request is lost: not carried out, nothing comes back
+  kRefuse,         // not carried out, answered 0xA0
+  kGarble,         // carried out; every reply byte arrives corrupted
+  kLate,           // carried out; the reply starts late_micros later than it would
+  kNoise,          // carried out; noise_bytes of line noise come back instead of the reply
+  kLoseByte,       // carried out; the reply byte at byte_index never arrives
+  kFlipBit,        // carried out; bit 0 of the reply byte at byte_index arrives flipped
+  kWrongLength,    // carried out; a data reply's length bytes say one byte less, its check bytes agree
   kGarbleNewRate,  // the first request after a rate change: carried out, its reply corrupted
 };
 

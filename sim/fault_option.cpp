@@ -9,10 +9,14 @@ namespace rilo::sim {
 namespace {
 
 constexpr std::pair<std::string_view, FaultKind> kKinds[] = {
-    {"no-answer", FaultKind::kNoAnswer}, {"refuse", FaultKind::kRefuse},
-    {"garble", FaultKind::kGarble},      {"late", FaultKind::kLate},
-    {"noise", FaultKind::kNoise},        {"lose-byte", FaultKind::kLoseByte},
-    {"flip-bit", FaultKind::kFlipBit},   {"wrong-length", FaultKind::kWrongLength},
+    {"no-answer", FaultKind::kNoAnswer},
+    {"refuse", FaultKind::kRefuse},
+    {"garble", FaultKind::kGarble},
+    {"late", FaultKind::kLate},
+    {"noise", FaultKind::kNoise},
+    {"lose-byte", FaultKind::kLoseByte},
+    {"flip-bit", FaultKind::kFlipBit},
+    {"wrong-length", FaultKind::kWrongLength},
     {"garble-new-rate", FaultKind::kGarbleNewRate},
 };
 constexpr uint32_t kLateOptionMicros = 300'000;

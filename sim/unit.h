@@ -98,7 +98,7 @@ class Unit {
   std::deque<SentByte> sending_;
   uint64_t uart_free_ = 0;
   uint32_t baud_ = kLoaderBaud;
-  bool skewed_ = false;           // the last rate change set clock values of another family
+  bool skewed_ = false;             // the last rate change set clock values of another family
   bool rate_just_changed_ = false;  // no request has been answered at the new rate yet
   std::vector<ActiveFault> faults_;
   int cable_left_ = -1;  // requests still answered before the cable goes; -1 never

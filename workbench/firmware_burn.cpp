@@ -145,7 +145,7 @@ bool FirmwareBurn::SendBurnPage(uint32_t waitMs) {
 
 // The steps of a burn up to its last exchange. False when the command ends without
 // its success message; the messages of a failure are shown here.
-bool FirmwareBurn::Run(bool transmitter, bool factory, bool verify) {
+bool FirmwareBurn::Run(bool transmitter, bool factory, bool verify, uint32_t fastBaud) {
   const WriteTexts &texts = transmitter ? kTransmitterTexts : kReceiverTexts;
   bool erased = false;
   auto failed = [&] {
@@ -185,9 +185,9 @@ bool FirmwareBurn::Run(bool transmitter, bool factory, bool verify) {
   }
   erased = true;
   plan_.assign(kMemorySize, -1);
-  if (!BurnPages()) return failed();
+  if (!BurnPages(fastBaud)) return failed();
   if (!BurnUnitData(transmitter, identity)) return failed();
-  if (verify && !VerifyBurnedFlash(texts.doneCaption)) return failed();
+  if (verify && !VerifyBurnedFlash(texts.doneCaption, fastBaud)) return failed();
   if (!steps_.journal.Close() || !steps_.journal.CloseEarlierBurns(loader_)) {
     steps_.TellJournalRefused();
     return false;
@@ -240,58 +240,55 @@ bool FirmwareBurn::OpenJournal(bool transmitter) {
 }
 
 // Every used page of BurnImage, then the signature page, each looked at by the unit.
-bool FirmwareBurn::BurnPages() {
+// Streamed (with a `fastBaud`): one password (and patch) for all pages, each page's
+// acknowledgement awaited at once and no sync after it.
+bool FirmwareBurn::BurnPages(uint32_t fastBaud) {
   PageFrame &frame = firmware_.PageFrame;
   const bool patched = loader_.PatchNeeded == 1;
+  const bool streamed = fastBaud != 0;
   const int pages = UsedPages(*firmware_.BurnImage);
   int page = 0;
-  // Each page moves the bar and names itself beside it.
-  auto nextPage = [&] {
-    steps_.person.ShowPhase(Counted("寫入", ++page, pages));
-    steps_.person.StepProgress();
-  };
   loader_.EnterLoader();
   if (patched) {
     if (!loader_.SendDefaultPassword() || !loader_.StartRomLoader() || !loader_.SendDefaultPassword() ||
         !loader_.SendLoaderPatch())
       return false;
-    for (const PageFrame &image : *firmware_.BurnImage) {
-      if (!IsUsed(image)) continue;
-      nextPage();
-      frame = image;
-      // The vector area stays erased until the vectors are written from the password.
-      // The check bytes follow the blanked data, or the unit would refuse the frame.
-      if (PageAddress(frame) == kTopPage) {
-        std::fill_n(frame.begin() + kPageData + kVectorArea, kPageBytes - kVectorArea, uint8_t{0xFF});
-        SealPageFrame();
-      }
-      if (!loader_.StartPatch() || !SendBurnPage(kPatchedPageWaitMs)) return false;
-      PlanPage(plan_, frame);
-      if (!loader_.SyncAccepted()) return false;
+  } else if (streamed && !loader_.SendDefaultPassword()) {
+    return false;
+  }
+  if (streamed && !steps_.StreamAt(fastBaud)) return false;
+  // The unit's verdict on each frame is looked at: a refused page fails here, not at the
+  // next password. The patch serves one command: it is started before every page.
+  auto send = [&](uint32_t waitMs) {
+    if (streamed) return (!patched || loader_.StreamStartPatch()) && loader_.StreamPage(frame, waitMs);
+    if (patched ? !loader_.StartPatch() : !loader_.SendDefaultPassword()) return false;
+    return SendBurnPage(waitMs);
+  };
+  // Unused pages cost no time on the line: the bar counts only what is sent, and each
+  // page names itself beside it.
+  for (const PageFrame &image : *firmware_.BurnImage) {
+    if (!IsUsed(image)) continue;
+    steps_.person.ShowPhase(Counted("寫入", ++page, pages));
+    steps_.person.StepProgress();
+    frame = image;
+    // With the patch, the vector area stays erased until the vectors are written from
+    // the password. The check bytes follow the blanked data, or the unit would refuse it.
+    if (patched && PageAddress(frame) == kTopPage) {
+      std::fill_n(frame.begin() + kPageData + kVectorArea, kPageBytes - kVectorArea, uint8_t{0xFF});
+      SealPageFrame();
     }
-  } else {
-    for (const PageFrame &image : *firmware_.BurnImage) {
-      // Unused pages cost no time on the line: the bar counts only what is sent.
-      if (!IsUsed(image)) continue;
-      nextPage();
-      frame = image;
-      if (!loader_.SendDefaultPassword()) return false;
-      // The unit's verdict on each page is looked at: a refused page fails here, not at
-      // the next password.
-      if (!SendBurnPage(kRomPageWaitMs)) return false;
-      PlanPage(plan_, frame);
-      if (!loader_.SyncAccepted()) return false;
-    }
+    if (!send(patched ? kPatchedPageWaitMs : kRomPageWaitMs)) return false;
+    PlanPage(plan_, frame);
+    if (!streamed && !loader_.SyncAccepted()) return false;
   }
 
   frame.fill(0xFF);
   SetPageHeader(frame, kSignatureAddress);
   std::copy(productLine_.SignatureCode.begin(), productLine_.SignatureCode.end(), frame.begin() + kPageData);
   SealPageFrame();
-  if (patched ? !loader_.StartPatch() : !loader_.SendDefaultPassword()) return false;
-  if (!SendBurnPage(kSignatureWaitMs)) return false;
+  if (!send(kSignatureWaitMs)) return false;
   PlanPage(plan_, frame);
-  return loader_.SyncAccepted();
+  return streamed || loader_.SyncAccepted();
 }
 
 // The identity page, both settings blocks, the other top pages and the vectors.
@@ -358,12 +355,30 @@ std::vector<uint16_t> FirmwareBurn::ReadBackStarts() const {
   return starts;
 }
 
-bool FirmwareBurn::VerifyBurnedFlash(const char *caption) {
+bool FirmwareBurn::VerifyBurnedFlash(const char *caption, uint32_t fastBaud) {
   const PageFrame identityPage = loader_.InfoPage;
   const std::vector<uint16_t> starts = ReadBackStarts();
   // The bar's end made exact: the burn's steps, then one per page read back.
   steps_.person.SetProgressMax(burnSteps_ + static_cast<int>(starts.size()));
   steps_.person.SetProgress(burnSteps_);
+  const bool streamed = fastBaud != 0;
+  // Streamed, the unit is opened once with the password just written, which the vectors'
+  // own proof has shown it takes.
+  if (streamed) {
+    loader_.EnterLoader();
+    if (!loader_.SendPassword()) {
+      steps_.TellConnectionFailed();
+      return false;
+    }
+    if (!steps_.StreamAt(fastBaud)) return false;
+  }
+  auto read = [&](uint16_t start, std::span<uint8_t, kPageBytes> got) {
+    if (streamed) return loader_.StreamRead(start, got);
+    const ReadOutcome outcome = loader_.ReadPageOutcome(start);
+    if (outcome == ReadOutcome::Read)
+      std::copy_n(loader_.InfoPage.begin() + kPageData, kPageBytes, got.begin());
+    return outcome;
+  };
   bool same = true;
   for (size_t n = 0; same && n < starts.size(); ++n) {
     const uint16_t start = starts[n];
@@ -372,15 +387,15 @@ bool FirmwareBurn::VerifyBurnedFlash(const char *caption) {
     for (int i = 0; i < kPageBytes; ++i)
       want[i] = plan_[start + i] < 0 ? 0xFF : static_cast<uint8_t>(plan_[start + i]);
     // A reply lost or garbled on the line is asked for again, as the firmware read does.
-    ReadOutcome outcome = loader_.ReadPageOutcome(start);
+    std::array<uint8_t, kPageBytes> got{};
+    ReadOutcome outcome = read(start, got);
     for (int retry = 0; outcome == ReadOutcome::Missing && retry < kVerifyRetries; ++retry)
-      outcome = loader_.ReadPageOutcome(start);
+      outcome = read(start, got);
     if (outcome != ReadOutcome::Read) {
       steps_.TellConnectionFailed();
       same = false;
       break;
     }
-    const auto got = std::span<const uint8_t>(loader_.InfoPage).subspan(kPageData, kPageBytes);
     if (const auto at = FirstDifference(start, want, got)) {
       steps_.TellDifference(caption, *at);
       same = false;

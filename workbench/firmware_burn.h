@@ -24,7 +24,9 @@ class FirmwareBurn {
   // Burns TxImage (`transmitter`) or RxImage, with the identity fields of the editor;
   // `factory` takes a blank identity page as the handshake finds it. True, after the
   // success message, when the unit took everything; false after the failure's messages.
-  bool Run(bool transmitter, bool factory, bool verify);
+  // With a `fastBaud`, the pages and their read-back are streamed, each from one loader
+  // entry, at that rate where the loader can take it.
+  bool Run(bool transmitter, bool factory, bool verify, uint32_t fastBaud);
 
  private:
   enum class Erasure { Erased, WrongDevice, Refused, Failed };
@@ -32,11 +34,11 @@ class FirmwareBurn {
   bool WrongDevice(bool transmitter);
   bool OpenJournal(bool transmitter);
   bool ProbeRole();
-  bool BurnPages();
+  bool BurnPages(uint32_t fastBaud);
   bool BurnUnitData(bool transmitter, const IdentityFields &identity);
   // Where the read-back reads, 128 bytes from each: every address the burn wrote.
   std::vector<uint16_t> ReadBackStarts() const;
-  bool VerifyBurnedFlash(const char *caption);
+  bool VerifyBurnedFlash(const char *caption, uint32_t fastBaud);
   void SealPageFrame();
   bool SendBurnPage(uint32_t waitMs);
 

@@ -1,6 +1,7 @@
 #include "workbench/firmware_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <span>
 #include <string>
 
@@ -40,10 +41,26 @@ const char *FirmwareReader::FailedText(bool transmitter) {
   return (transmitter ? kTransmitterTexts : kReceiverTexts).failed;
 }
 
+ReadOutcome FirmwareReader::ReadPage(uint16_t address, bool streamed, PageFrame &page) {
+  if (!streamed) {
+    const ReadOutcome outcome = loader_.ReadPageOutcome(address);
+    if (outcome == ReadOutcome::Read) page = loader_.InfoPage;
+    return outcome;
+  }
+  std::array<uint8_t, kPageBytes> data;
+  const ReadOutcome outcome = loader_.StreamRead(address, data);
+  if (outcome != ReadOutcome::Read) return outcome;
+  page.fill(0);
+  SetPageHeader(page, address);
+  std::copy(data.begin(), data.end(), page.begin() + kPageData);
+  return outcome;  // the check bytes are made for every page at the end
+}
+
 // Pages from `start` to the top of the flash into ReadImage. A page that gets no answer
-// (or an answer that fails its check) is asked again with a fresh loader entry, at most
-// five times, except the first page, which has no retries: the count starts spent.
-bool FirmwareReader::ReadRange(uint16_t start) {
+// (or an answer that fails its check) is asked again, with a fresh loader entry unless
+// `streamed`, at most five times, except the first page, which has no retries: the
+// count starts spent.
+bool FirmwareReader::ReadRange(uint16_t start, bool streamed) {
   const int last = (0xFFFF - start) / kPageBytes;
   steps_.person.SetProgressMax(last + 5);
   FirmwareImage &image = *firmware_.ReadImage;
@@ -57,7 +74,7 @@ bool FirmwareReader::ReadRange(uint16_t start) {
     steps_.person.ShowPhase("讀取 " + std::to_string(i + 1) + "/" + std::to_string(last + 1));
     const auto address = static_cast<uint16_t>(start + kPageBytes * i);
     for (;;) {
-      const ReadOutcome outcome = loader_.ReadPageOutcome(address);
+      const ReadOutcome outcome = ReadPage(address, streamed, image[i]);
       if (outcome == ReadOutcome::Read) break;
       if (outcome == ReadOutcome::Refused || retries == kRetryBudget) {
         steps_.person.Message(kReadErrorCaption, kReadError, Icon::Error);
@@ -68,7 +85,6 @@ bool FirmwareReader::ReadRange(uint16_t start) {
     }
     if (!read) break;
     retries = 0;
-    image[i] = loader_.InfoPage;
   }
   loader_.InfoPage = identityPage;
   if (!read) return false;
@@ -88,7 +104,7 @@ bool FirmwareReader::WrongKind(bool transmitter) {
   return true;
 }
 
-FirmwareReader::Ending FirmwareReader::Run(bool transmitter, bool factory) {
+FirmwareReader::Ending FirmwareReader::Run(bool transmitter, bool factory, uint32_t fastBaud) {
   if (!steps_.Connect(factory)) return Ending::Failed;
   if (WrongKind(transmitter)) return Ending::WrongKind;
   steps_.person.StepProgress();
@@ -96,7 +112,16 @@ FirmwareReader::Ending FirmwareReader::Run(bool transmitter, bool factory) {
     for (PageFrame &page : *image)
       page.fill(0xFF);
   const uint16_t start = transmitter ? 0xF000 : loader_.ShortImage == 1 ? 0xE000 : 0xC000;
-  if (!ReadRange(start)) return Ending::Failed;
+  // The loader's version and chip tell whether it can go faster; the identification
+  // leaves it open for the pages. What the handshake decided about the image stays.
+  const uint8_t patchNeeded = loader_.PatchNeeded, shortImage = loader_.ShortImage;
+  if (fastBaud != 0) {
+    loader_.IdentifyDevice();
+    loader_.PatchNeeded = patchNeeded;
+    loader_.ShortImage = shortImage;
+    if (!steps_.StreamAt(fastBaud)) return Ending::Failed;
+  }
+  if (!ReadRange(start, fastBaud != 0)) return Ending::Failed;
   FirmwareImage &image = transmitter ? *firmware_.TxImage : *firmware_.RxImage;
   image = *firmware_.ReadImage;
   *firmware_.SingleImage = *firmware_.ReadImage;
@@ -104,10 +129,10 @@ FirmwareReader::Ending FirmwareReader::Run(bool transmitter, bool factory) {
   if (loader_.ReadSettingsBlock(1, BlockOf(unitSettings_, 1)) != ReadOutcome::Read) return Ending::Failed;
   steps_.person.StepProgress();
   if (loader_.ReadSettingsBlock(0, BlockOf(unitSettings_, 0)) != ReadOutcome::Read) return Ending::Failed;
+  if (fastBaud != 0) return Ending::Read;
   // Last, since it enters the loader afresh (a patched loader loses its patch): the
   // loader's version, for the record and the status bar, as the settings read learns
-  // it. What the handshake decided about the image stays.
-  const uint8_t patchNeeded = loader_.PatchNeeded, shortImage = loader_.ShortImage;
+  // it.
   loader_.IdentifyDevice();
   loader_.PatchNeeded = patchNeeded;
   loader_.ShortImage = shortImage;

@@ -29,15 +29,18 @@ class FirmwareReader {
   // Reads a transmitter's (`transmitter`) or a receiver's program into ReadImage, and
   // copies it to SingleImage and TxImage or RxImage, then both settings blocks. WrongKind
   // after the wrong-device message; Failed after the messages of the step that failed
-  // (the command's own failure message is the caller's).
-  Ending Run(bool transmitter, bool factory);
+  // (the command's own failure message is the caller's). With a `fastBaud`, the pages
+  // are streamed from one loader entry, at that rate where the loader can take it.
+  Ending Run(bool transmitter, bool factory, uint32_t fastBaud);
 
   // The messages that close a read: a transmitter's or a receiver's.
   static const char *DoneText(bool transmitter);
   static const char *FailedText(bool transmitter);
 
  private:
-  bool ReadRange(uint16_t start);
+  bool ReadRange(uint16_t start, bool streamed);
+  // One page into `page` as a frame, the ordinary way or streamed.
+  ReadOutcome ReadPage(uint16_t address, bool streamed, PageFrame &page);
   bool WrongKind(bool transmitter);
 
   UnitSteps &steps_;

@@ -34,6 +34,10 @@ class OutcomeRecorder : public Operator {
   }
   // A burn failed after the unit was erased.
   void LeftErased() { outcome_.leftErased = true; }
+  // A streamed transfer asked for `asked` and ran at `used`: the slowest one is kept.
+  void LineRate(uint32_t asked, uint32_t used) {
+    if (!outcome_.fastLine || used < outcome_.fastLine->used) outcome_.fastLine = FastLine{asked, used};
+  }
   // A write read back different from `address` on.
   void Differs(uint16_t address) {
     if (!outcome_.differsAt) outcome_.differsAt = address;

@@ -23,7 +23,7 @@ Outcome Workbench::NLoadRxPrgClick() {
 bool Workbench::ReadFirmware(bool transmitter) {
   op_.SetProgress(0);
   FirmwareReader reader(steps_, firmware_, deviceSettings_, ventrix_);
-  switch (reader.Run(transmitter, flags_.Factory == 1)) {
+  switch (reader.Run(transmitter, flags_.Factory == 1, fastBaud_)) {
     case FirmwareReader::Ending::Read:
       break;
     case FirmwareReader::Ending::WrongKind:

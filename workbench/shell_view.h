@@ -18,8 +18,9 @@ struct ShellView {
   // the option lists and identity fields are the settings form's.
   std::map<std::string, bool> visible = {
       {"BWriteTx", false}, {"BWriteRx", false}, {"NWriteTxPrg", false}, {"NWriteRxPrg", false}};
-  int checkedPort = 0;     // the NCOMn / PopCOMn pair that carries the check mark; 0 for none
-  bool verifyBurn = true;  // the check mark of NVerifyBurn
+  int checkedPort = 0;        // the NCOMn / PopCOMn pair that carries the check mark; 0 for none
+  bool verifyBurn = true;     // the check mark of NVerifyBurn
+  bool fastTransfer = false;  // the check mark of NFastTransfer
   std::string openFilter = kDesignOpenFilter;
   std::string saveFilter;
   std::string saveDefaultExt;

@@ -142,4 +142,14 @@ void UnitSteps::TellConnectionFailed() {
   person.Message(kConnectFailedCaption, kConnectFailedText, Icon::Error);
 }
 
+bool UnitSteps::StreamAt(uint32_t baud) {
+  const uint32_t used = loader.SpeedUp(baud);
+  if (used == 0) {
+    TellConnectionFailed();
+    return false;
+  }
+  person.LineRate(baud, used);
+  return true;
+}
+
 }  // namespace rilo

@@ -67,6 +67,10 @@ class UnitSteps {
   bool Restored(Written written);
   // A reply lost on the line where a command needed it.
   void TellConnectionFailed();
+  // Moves the open loader and the line to `baud` where the loader can take it, for a
+  // streamed transfer, and keeps the rate it runs at in the outcome. False, after the
+  // connection failure is said, when the unit did not open again after a refusal.
+  bool StreamAt(uint32_t baud);
 
   Loader &loader;
   OutcomeRecorder &person;

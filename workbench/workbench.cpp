@@ -181,6 +181,9 @@ void Workbench::FormMenuShow() {
   view_.visible["NLoadRxPrg"] = factory;
   view_.visible["NFirmwareVer"] = factory;
   view_.visible["NVerifyBurn"] = factory;
+  view_.visible["NFastTransfer"] = factory;
+  // Only the factory chooses it: a unit's fast line is not proven on every bench.
+  UseFastTransfer(factory && store_.ReadInteger("FastTransfer").value_or(0) != 0 ? kFastTransferBaud : 0);
   view_.visible["NWriteTxPrg"] = false;
   view_.visible["NWriteRxPrg"] = false;
   if (!factory) {

@@ -43,6 +43,9 @@ inline constexpr const char *kPreferencesRefusedCaption = "偏好設定";
 inline constexpr const char *kPreferencesRefusedText =
     "無法儲存偏好設定,程式仍可使用,但變更不會保留到下次開啟程式!";
 
+// The rate a fast transfer asks the loader for unless a script chooses another.
+inline constexpr uint32_t kFastTransferBaud = 38400;
+
 // What filled the buffers last. The values are those the earlier releases used.
 enum class LoadedSource : uint8_t {
   Nothing = 0,
@@ -158,6 +161,14 @@ class Workbench {
   // VerifyBurn for this run only, as a script chooses it.
   void UseVerifyBurn(bool verify);
   bool verifyBurn() const { return verifyBurn_; }
+  // The checkable menu item "快速傳輸" (factory only): firmware reads, burns and their
+  // read-backs streamed from one loader entry, at 38400 where the loader can change its
+  // rate; kept as FastTransfer.
+  void NFastTransferClick();
+  // Fast transfers at `baud` (9600, 19200 or 38400) for this run only, as a script
+  // chooses them; 0 for the ordinary way.
+  void UseFastTransfer(uint32_t baud);
+  uint32_t fastBaud() const { return fastBaud_; }
   bool CommandRunning() const { return commandRunning_; }
 
   // The open command. The dialog starts in the folder last used for a file (kept in
@@ -320,6 +331,7 @@ class Workbench {
   bool firmwareUnsaved_ = false;               // a firmware read that no firmware file holds yet
   std::string firmwareFile_, firmwareSha256_;  // the firmware file last opened: its name and digest
   bool verifyBurn_ = true;                     // a burn reads back what it wrote (preference "VerifyBurn")
+  uint32_t fastBaud_ = 0;                      // firmware transfers streamed at this rate; 0 the ordinary way
   bool commandRunning_ = false;
   bool refusalTold_ = false;  // the store's refusal has been told this run
 };

@@ -26,6 +26,16 @@ void Workbench::UseVerifyBurn(bool verify) {
   view_.verifyBurn = verify;
 }
 
+void Workbench::NFastTransferClick() {
+  UseFastTransfer(fastBaud_ == 0 ? kFastTransferBaud : 0);
+  store_.WriteInteger("FastTransfer", fastBaud_ == 0 ? 0 : 1);
+}
+
+void Workbench::UseFastTransfer(uint32_t baud) {
+  fastBaud_ = baud;
+  view_.fastTransfer = baud != 0;
+}
+
 bool Workbench::Burnable(bool transmitter) const {
   const auto shown = view_.visible.find(transmitter ? "NWriteTxPrg" : "NWriteRxPrg");
   return shown != view_.visible.end() && shown->second;
@@ -36,7 +46,7 @@ bool Workbench::WriteFirmware(bool transmitter) {
   // receivers get one, whatever bench burned the last.
   if (!transmitter && editor_.IdIncrement == 1 && ledger_ && !ReserveNextId()) return false;
   if (!FirmwareBurn(steps_, firmware_, productLine_, ventrix_)
-           .Run(transmitter, flags_.Factory == 1, verifyBurn_))
+           .Run(transmitter, flags_.Factory == 1, verifyBurn_, fastBaud_))
     return false;
   if (transmitter) view_.visible["BWriteTx"] = true;
   return true;
