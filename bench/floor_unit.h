@@ -1,7 +1,7 @@
 // The floor a device benchmark holds a command to: its time on the virtual clock
-// against the same simulated unit in-process, less the wire time of the tool's own
-// frames, which a pseudo-terminal carries at once. Waits, time-outs and reply pacing
-// are the same, and every frame the command sends (read-backs included) is in it.
+// against the same simulated unit in-process. Wire time both ways, waits, time-outs,
+// the loader's answer times and every frame the command sends (read-backs included)
+// are in it, as on a real line.
 #pragma once
 
 #include <functional>
@@ -18,29 +18,24 @@ namespace rilo::bench {
 // command under measure runs on port() and clock().
 class FloorUnit {
  public:
-  explicit FloorUnit(const ProductLine &line) : unit_(Config(line)) {}
+  FloorUnit(const ProductLine &line, sim::LoaderVersion loader) : unit_(Config(line, loader)) {}
 
   SerialPort &port() { return port_; }
   Clock &clock() { return clock_; }
 
   // Runs `command` and answers its floor in milliseconds; nothing when it failed.
   std::optional<double> Time(const std::function<bool()> &command) {
-    const double start = WithoutRequestsMs();
+    const uint64_t start = clock_.NowMicros();
     if (!command()) return std::nullopt;
-    return WithoutRequestsMs() - start;
+    return static_cast<double>(clock_.NowMicros() - start) / 1000.0;
   }
 
  private:
-  static sim::UnitConfig Config(const ProductLine &line) {
+  static sim::UnitConfig Config(const ProductLine &line, sim::LoaderVersion loader) {
     sim::UnitConfig config = sim::StandardUnit(sim::Model::kReceiver16k, line);
+    config.loader = loader;
     config.entry = sim::Entry::kFirstSync;  // as rilo-unit-sim: a pseudo-terminal has no modem lines
     return config;
-  }
-  double WithoutRequestsMs() const {
-    uint64_t bytes = 0;
-    for (const auto &write : port_.writes())
-      bytes += write.size();
-    return static_cast<double>(clock_.NowMicros() - bytes * kByteMicros) / 1000.0;
   }
 
   sim::Unit unit_;

@@ -62,7 +62,7 @@ struct Floor {
 };
 
 std::optional<Floor> MeasureFloor(const rilo::VentrixApi &ventrix, const rilo::ProductLine &productLine) {
-  rilo::bench::FloorUnit unit(productLine);
+  rilo::bench::FloorUnit unit(productLine, rilo::sim::kLoader110);
   WindowCore core(unit.port(), unit.clock(), ventrix, productLine, "/dev/sim");
   const auto read = unit.Time([&] { return core.Read(); });
   const auto write = read ? unit.Time([&] { return core.Write(); }) : std::nullopt;

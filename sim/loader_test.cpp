@@ -225,6 +225,40 @@ TEST(Loader, RefusesWritesOutsideRamFlashAndRegisters) {
   EXPECT_EQ(bench.Exchange(Frame(0x16, 0x0220, 0xA502)), Bytes{kNak});
 }
 
+// The rate change answers at the old rate; what follows runs at the new one, and only a
+// host that moved with it hears the unit right. A reset brings 9600 back.
+TEST(Loader, RateChangeFromVersion160OnWithTheFamilysClockValues) {
+  struct Case {
+    const char *name;
+    LoaderVersion loader;
+    uint16_t clocks;
+    uint16_t code;
+    uint8_t answer;
+    bool heard_at_38400;  // a sync at 38400 is answered right afterwards
+  };
+  const Case cases[] = {
+      {"1.61, F1 values for 38400", kLoader161, 0x87E0, 2, kAck, true},
+      {"2.02, F1 values for 38400", kLoader202, 0x87E0, 2, kAck, true},
+      {"1.61, F2 values on an F1 chip", kLoader161, 0x8C80, 2, kAck, false},
+      {"1.61, an unknown rate code", kLoader161, 0x87E0, 3, kNak, false},
+      {"1.10 has no such command", kLoader110, 0x87E0, 2, kNak, false},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    UnitConfig config = Receiver16k();  // chip F1 49
+    config.loader = c.loader;
+    Bench bench(config);
+    ASSERT_TRUE(bench.Connect());
+    EXPECT_EQ(bench.Exchange(Frame(0x20, c.clocks, c.code)), Bytes{c.answer});
+    ASSERT_TRUE(bench.port.SetBaudRate(38400));
+    EXPECT_EQ(bench.Exchange(kSync) == Bytes{kAck}, c.heard_at_38400);
+    ASSERT_TRUE(bench.port.SetBaudRate(9600));
+    EXPECT_EQ(bench.Exchange(kSync) == Bytes{kAck}, c.answer != kAck);
+    bench.PatternA();  // the reset
+    EXPECT_EQ(bench.Exchange(kSync), Bytes{kAck});
+  }
+}
+
 TEST(StandardUnit, CarriesProgramPasswordIdentityAndSettings) {
   struct Case {
     UnitConfig config;

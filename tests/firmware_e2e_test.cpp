@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "base/testing/stub_port.h"
@@ -630,6 +632,110 @@ TEST(WriteFirmware, TheVerifyPreferenceIsKeptAndReadAtTheNextStart) {
   Workbench next(b.store, person, b.cable, b.clock, testing::Ventrix(), testing::ToolProductLine());
   next.FormMenuCreate({});
   EXPECT_FALSE(next.verifyBurn());
+}
+
+// ---- Fast transfers ---------------------------------------------------------------------
+
+// Flash from the settings blocks to the top, where a burn writes.
+Bytes FlashAfterBurn(const Station &station) {
+  return station.Flash(0x1000, 0xF000);
+}
+
+// A burn streamed at 9600 or 38400 leaves the unit byte for byte as the ordinary burn
+// does, for every loader; loaders that can change their rate run at the rate asked for.
+TEST_P(BurnEndToEnd, AFastBurnLeavesTheFlashOfTheOrdinaryBurn) {
+  const BurnCase &c = GetParam();
+  Bench b(Config(c.source));
+  c.transmitter ? b.bench.NLoadTxPrgClick() : b.bench.NLoadRxPrgClick();
+  ASSERT_EQ(b.Shown(), std::vector<ShownMessage>{c.transmitter ? kTxReadDone : kRxReadDone});
+  b.editor().UseIdIncrement(false);  // every burn with the same identity
+  auto burn = [&](uint32_t fastBaud) {
+    b.bench.UseFastTransfer(fastBaud);
+    Station &target = b.Attach(Config(c.target, c.targetLoader), true);
+    const Outcome outcome = c.transmitter ? b.bench.NWriteTxPrgClick() : b.bench.NWriteRxPrgClick();
+    EXPECT_TRUE(outcome.done);
+    EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{c.transmitter ? kTxWriteDone : kRxWriteDone});
+    return std::pair(FlashAfterBurn(target), outcome.fastLine);
+  };
+  const auto [ordinary, noLine] = burn(0);
+  EXPECT_FALSE(noLine);
+  const bool rateCommand = !(c.targetLoader == sim::kLoader110);
+  for (const uint32_t baud : {9600u, 38400u}) {
+    SCOPED_TRACE(baud);
+    const auto [fast, line] = burn(baud);
+    EXPECT_EQ(fast, ordinary);
+    const uint32_t used = rateCommand ? baud : 9600;
+    EXPECT_EQ(line, (FastLine{baud, used}));
+  }
+}
+
+// A fast read fills the images, settings and vectors as the ordinary read does.
+TEST(ReadFirmware, AFastReadReadsWhatTheOrdinaryReadReads) {
+  for (const sim::Model model :
+       {sim::Model::kTransmitter, sim::Model::kReceiver8k, sim::Model::kReceiver16k}) {
+    const bool transmitter = model == sim::Model::kTransmitter;
+    SCOPED_TRACE(transmitter ? "transmitter" : "receiver");
+    Bench b(Config(model));
+    auto read = [&](uint32_t fastBaud) {
+      b.bench.UseFastTransfer(fastBaud);
+      const Outcome outcome = transmitter ? b.bench.NLoadTxPrgClick() : b.bench.NLoadRxPrgClick();
+      EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{transmitter ? kTxReadDone : kRxReadDone});
+      const FirmwareBuffers &f = b.bench.firmware();
+      return std::tuple(transmitter ? *f.TxImage : *f.RxImage, b.editor().Image, f.SingleVectors);
+    };
+    const auto ordinary = read(0);
+    EXPECT_EQ(read(38400), ordinary);
+  }
+}
+
+// A loader that refuses the faster rate, or a first exchange at it that comes back
+// garbled, leaves the transfer at 9600 from a fresh entry: the burn still succeeds and
+// says which rate it used.
+TEST(WriteFirmware, AFastBurnFallsBackTo9600WhenTheFasterLineFails) {
+  const std::pair<const char *, sim::Fault> faults[] = {
+      {"refused", {.kind = sim::FaultKind::kRefuse, .request = 0x20, .times = sim::kForever}},
+      {"garbled at the new rate", {.kind = sim::FaultKind::kGarbleNewRate, .times = sim::kForever}},
+  };
+  for (const auto &[name, fault] : faults) {
+    SCOPED_TRACE(name);
+    Bench b(Config(sim::Model::kTransmitter));
+    ReadFrom(b, true);
+    b.bench.UseFastTransfer(0);
+    Station &ordinary = b.Attach(Config(sim::Model::kTransmitter), true);
+    ASSERT_TRUE(b.bench.NWriteTxPrgClick().done);
+    const Bytes expected = FlashAfterBurn(ordinary);
+    b.Shown();
+
+    b.bench.UseFastTransfer(38400);
+    Station &target = b.Attach(Config(sim::Model::kTransmitter), true);
+    target.unit.AddFault(fault);
+    const Outcome outcome = b.bench.NWriteTxPrgClick();
+    EXPECT_TRUE(outcome.done);
+    EXPECT_EQ(b.Shown(), std::vector<ShownMessage>{kTxWriteDone});
+    EXPECT_EQ(outcome.fastLine, (FastLine{38400, 9600}));
+    EXPECT_EQ(FastLineText(*outcome.fastLine), "快速傳輸 9600 bps (38400 bps 未被接受)");
+    EXPECT_EQ(FlashAfterBurn(target), expected);
+  }
+}
+
+TEST(WriteFirmware, FastTransferIsTheFactorysChoiceKeptForTheNextStart) {
+  Bench b(Config(sim::Model::kTransmitter));
+  EXPECT_TRUE(b.bench.view().visible.at("NFastTransfer"));
+  EXPECT_EQ(b.bench.fastBaud(), 0u);
+  b.bench.NFastTransferClick();
+  EXPECT_EQ(b.bench.fastBaud(), 38400u);
+  EXPECT_TRUE(b.bench.view().fastTransfer);
+  EXPECT_EQ(b.store.ReadInteger("FastTransfer"), 1);
+
+  for (const bool factory : {true, false}) {
+    b.store.WriteBool("Factory", factory);
+    testing::ScriptedOperator person;
+    Workbench next(b.store, person, b.cable, b.clock, testing::Ventrix(), testing::ToolProductLine());
+    next.FormMenuCreate({});
+    next.FormMenuShow();
+    EXPECT_EQ(next.view().visible.at("NFastTransfer"), factory);
+    EXPECT_EQ(next.fastBaud(), factory ? 38400u : 0u) << "only the factory streams";
+  }
 }
 
 }  // namespace

@@ -112,12 +112,13 @@ FirmwareReader::Ending FirmwareReader::Run(bool transmitter, bool factory, uint3
     for (PageFrame &page : *image)
       page.fill(0xFF);
   const uint16_t start = transmitter ? 0xF000 : loader_.ShortImage == 1 ? 0xE000 : 0xC000;
-  // The loader's version and chip tell whether it can go faster; the identification
-  // leaves it open for the pages. What the handshake decided about the image stays.
   const uint8_t patchNeeded = loader_.PatchNeeded, shortImage = loader_.ShortImage;
   if (fastBaud != 0) {
+    // The loader's version and chip tell whether it can go faster, and whether the
+    // settings blocks need the patch: the identification knows the loader better than
+    // the password does. It leaves the loader open for the pages. Where the program
+    // area starts stays as the handshake decided.
     loader_.IdentifyDevice();
-    loader_.PatchNeeded = patchNeeded;
     loader_.ShortImage = shortImage;
     if (!steps_.StreamAt(fastBaud)) return Ending::Failed;
   }
