@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# The Windows window under Wine, without a screen (Qt's offscreen platform). First the
+# window's own cases (windows_window_test.exe: its preferences in the registry, a read
+# through COM5), with COM5 linked to the pseudo-terminal of a rilo-unit-sim running on
+# this machine; then RILO1Q12.exe itself: a first start writes its preferences to the
+# registry, and a second start while it runs ends at once and leaves it running.
+# usage: wine_window_test.sh UNIT_SIM BIN_DIR WINEPREFIX RUN...
+#   RUN... starts a Windows program (Wine with its prefix and settings).
+set -euo pipefail
+sim=$1 bin=$2 prefix=$3
+shift 3
+run=("$@")
+key='HKLM\SOFTWARE\RILO1 Q10/Q12'
+scratch=$(mktemp -d)
+simpid="" first=""
+cleanup() {
+  [ -z "$first" ] || timeout -k 10 60 "${run[@]}" taskkill /F /IM RILO1Q12.exe >/dev/null 2>&1 || true
+  [ -z "$simpid" ] || kill "$simpid" 2>/dev/null || true
+  rm -f "$prefix/dosdevices/com5"
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+passed=0 failures=0
+check() {  # check ok|WHAT-FAILED
+  if [ "$1" = ok ]; then
+    passed=$((passed + 1))
+  else
+    failures=$((failures + 1))
+    echo "FAILED: $1"
+  fi
+}
+# call SECONDS COMMAND...: a Wine call that may not hang; its status.
+call() {
+  local seconds=$1 status=0
+  shift
+  timeout -k 10 "$seconds" "${run[@]}" "$@" || status=$?
+  if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+    echo "FAILED: $* hung under Wine: killed after $seconds s"
+  fi
+  return "$status"
+}
+
+"$sim" --role rx --link "$scratch/unit" >"$scratch/sim.out" 2>&1 &
+simpid=$!
+for _ in $(seq 100); do
+  [ -e "$scratch/unit" ] && break
+  sleep 0.1
+done
+[ -e "$scratch/unit" ] || { echo "rilo-unit-sim did not start"; exit 1; }
+ln -sfn "$scratch/unit" "$prefix/dosdevices/com5"
+cd "$scratch"
+
+if call 300 "$bin/windows_window_test.exe" >cases.txt 2>&1; then
+  check ok
+else
+  cat cases.txt
+  check "windows_window_test.exe"
+fi
+
+# The program as a person starts it, twice. Its first start writes the defaults.
+call 60 reg delete "$key" /reg:32 /f >/dev/null 2>&1 || true
+"${run[@]}" "$bin/RILO1Q12.exe" -platform offscreen >first.txt 2>&1 &
+first=$!
+started=""
+for _ in $(seq 60); do
+  if call 30 reg query "$key" /reg:32 /v COM >com.txt 2>&1; then
+    started=yes
+    break
+  fi
+  kill -0 "$first" 2>/dev/null || break
+  sleep 1
+done
+if [ -n "$started" ] && grep -q "COM *REG_SZ *COM1" com.txt; then
+  check ok
+else
+  check "RILO1Q12.exe did not start and write its preferences (COM1) within a minute"
+fi
+
+if [ -n "$started" ]; then
+  status=0
+  call 60 "$bin/RILO1Q12.exe" -platform offscreen >second.txt 2>&1 || status=$?
+  if [ "$status" -eq 0 ] && kill -0 "$first" 2>/dev/null; then
+    check ok
+  else
+    check "a second RILO1Q12.exe ended with $status beside the first (expected 0, the first still running)"
+  fi
+fi
+
+echo "$passed passed, $failures failed"
+[ "$failures" -eq 0 ]
