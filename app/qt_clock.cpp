@@ -22,7 +22,7 @@ void QtClock::Pause(uint32_t ms) {
   loop.exec();
 }
 
-void QtClock::WaitForBytes(SerialPort &port, size_t count, uint32_t ms) {
+void QtClock::WaitForBytes(SerialPort &port, size_t count, uint32_t byteMicros, uint32_t ms) {
   if (port.BytesWaiting() >= count) return;
   QEventLoop loop;
   QTimer deadline;
@@ -40,7 +40,7 @@ void QtClock::WaitForBytes(SerialPort &port, size_t count, uint32_t ms) {
       loop.quit();
       return;
     }
-    const auto missing = static_cast<int>(((count - waiting) * kByteMicros + 999) / 1000);
+    const auto missing = static_cast<int>(((count - waiting) * byteMicros + 999) / 1000);
     poll.start(std::clamp(missing, 1, static_cast<int>(std::max<uint32_t>(ms, 1))));
   };
   QObject::connect(&poll, &QTimer::timeout, &loop, schedule);

@@ -14,7 +14,7 @@ class QtClock : public Clock {
 
   uint32_t Tick() override;
   void Pause(uint32_t ms) override;
-  void WaitForBytes(SerialPort &port, size_t count, uint32_t ms) override;
+  void WaitForBytes(SerialPort &port, size_t count, uint32_t byteMicros, uint32_t ms) override;
 
  private:
   QElapsedTimer started_;

@@ -109,13 +109,13 @@ TEST(QtClock, WaitForBytesEndsWhenTheyArriveOrAtTheDeadline) {
   testing::StubPort port;  // its bytes arrive when the test says so
   QTimer::singleShot(20, [&] { port.waiting = 3; });
   uint32_t start = clock.Tick();
-  clock.WaitForBytes(port, 3, 60000);
+  clock.WaitForBytes(port, 3, kByteMicros, 60000);
   EXPECT_EQ(port.waiting, 3u);
   EXPECT_LT(clock.Tick() - start, 30000u);  // long before the deadline, however loaded the machine
 
   port.waiting = 1;
   start = clock.Tick();
-  clock.WaitForBytes(port, 3, 40);
+  clock.WaitForBytes(port, 3, kByteMicros, 40);
   EXPECT_GE(clock.Tick() - start, 40u);
 }
 

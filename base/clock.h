@@ -23,8 +23,9 @@ class Clock {
   virtual void Pause(uint32_t ms) = 0;
 
   // Passes time until `port` holds at least `count` bytes or at most `ms` milliseconds
-  // have gone by, whichever comes first. May return early; callers re-check.
-  virtual void WaitForBytes(SerialPort &port, size_t count, uint32_t ms) = 0;
+  // have gone by, whichever comes first; bytes arrive `byteMicros` apart at the line's
+  // rate. May return early; callers re-check.
+  virtual void WaitForBytes(SerialPort &port, size_t count, uint32_t byteMicros, uint32_t ms) = 0;
 };
 
 }  // namespace rilo

@@ -15,7 +15,7 @@ class VirtualClock : public Clock {
 
   uint32_t Tick() override { return static_cast<uint32_t>(now_ / 1000); }
   void Pause(uint32_t ms) override { now_ += uint64_t{ms} * 1000; }
-  void WaitForBytes(SerialPort &port, size_t count, uint32_t ms) override {
+  void WaitForBytes(SerialPort &port, size_t count, uint32_t, uint32_t ms) override {
     const uint64_t end = now_ + uint64_t{ms} * 1000;
     while (now_ < end && port.BytesWaiting() < count)
       now_ = std::min(end, now_ + kStepMicros);

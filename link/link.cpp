@@ -110,7 +110,7 @@ bool Link::PollFor(uint32_t ms, size_t expected) {
     if (waiting > expected)
       clock_.Pause(ms - elapsed);
     else
-      clock_.WaitForBytes(port_, expected, ms - elapsed);
+      clock_.WaitForBytes(port_, expected, ByteMicrosAt(baud_), ms - elapsed);
   }
   return false;
 }

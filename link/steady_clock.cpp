@@ -15,10 +15,10 @@ void SteadyClock::Pause(uint32_t ms) {
   if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-void SteadyClock::WaitForBytes(SerialPort &port, size_t count, uint32_t ms) {
+void SteadyClock::WaitForBytes(SerialPort &port, size_t count, uint32_t byteMicros, uint32_t ms) {
   const size_t waiting = port.BytesWaiting();
   if (waiting >= count) return;
-  auto missing = std::chrono::microseconds((count - waiting) * kByteMicros);
+  auto missing = std::chrono::microseconds((count - waiting) * byteMicros);
 #if defined(_WIN32)
   // Windows sleeps in whole milliseconds, and MinGW's runtime rounds a part down: a
   // wait asked in whole ones, rounded up, is never shorter than the bytes' wire time.

@@ -25,18 +25,19 @@ TEST(SteadyClock, WaitsForBytesBySleepingTheirWireTimeWithinTheDeadline) {
   // A thousand bytes would be 1.1 s on the line; they are there, so no sleep at all.
   StubPort ready;
   ready.waiting = 1000;
-  EXPECT_LT(MillisOf([&] { clock.WaitForBytes(ready, 1000, 60000); }), 500.0) << "bytes there: no sleep";
+  EXPECT_LT(MillisOf([&] { clock.WaitForBytes(ready, 1000, kByteMicros, 60000); }), 500.0)
+      << "bytes there: no sleep";
 
   // A hundred bytes missing take 114.6 ms on the line: one sleep of that length, one
   // look at the port, well before the deadline.
   StubPort empty;
-  const double slept = MillisOf([&] { clock.WaitForBytes(empty, 100, 60000); });
+  const double slept = MillisOf([&] { clock.WaitForBytes(empty, 100, kByteMicros, 60000); });
   EXPECT_GE(slept, 114.6);
   EXPECT_LT(slept, 30000.0);
   EXPECT_EQ(empty.asked, 1);
 
   // The deadline caps the sleep: 3 ms, not the 115 s of 100000 bytes.
-  EXPECT_LT(MillisOf([&] { clock.WaitForBytes(empty, 100000, 3); }), 30000.0);
+  EXPECT_LT(MillisOf([&] { clock.WaitForBytes(empty, 100000, kByteMicros, 3); }), 30000.0);
 }
 
 TEST(SteadyClock, TicksInMilliseconds) {

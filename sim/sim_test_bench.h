@@ -91,7 +91,8 @@ struct Bench {
     clock.Pause(50);
     const uint64_t end = clock.NowMicros() + uint64_t{timeout_ms} * 1000;
     while (port.BytesWaiting() != expected && clock.NowMicros() < end)
-      clock.WaitForBytes(port, expected, static_cast<uint32_t>((end - clock.NowMicros() + 999) / 1000));
+      clock.WaitForBytes(port, expected, kByteMicros,
+                         static_cast<uint32_t>((end - clock.NowMicros() + 999) / 1000));
     Bytes reply(port.BytesWaiting());
     reply.resize(port.Read(reply.data(), reply.size()));
     return reply;

@@ -99,7 +99,7 @@ TEST(SimulatedPort, TheVirtualClockWaitsUntilTheExpectedBytesAreIn) {
   const Bytes read = ReadFrame(0x1080);
   bench.port.Write(read.data(), read.size());
   const uint64_t sent = bench.clock.NowMicros();
-  bench.clock.WaitForBytes(bench.port, 134, 1000);
+  bench.clock.WaitForBytes(bench.port, 134, kByteMicros, 1000);
   EXPECT_EQ(bench.port.BytesWaiting(), 134u);
   EXPECT_GE(bench.clock.NowMicros() - sent, 134 * kByteMicros);
   EXPECT_LT(bench.clock.NowMicros() - sent, 134 * kByteMicros + 100);
