@@ -66,7 +66,8 @@ TEST_F(FirmwareOverPseudoTerminal, ReadFirmware) {
   EXPECT_EQ(std::count(text.begin(), text.end(), '@'), 3 + 32);  // vectors, two blocks, 32 pages
 }
 
-TEST_F(FirmwareOverPseudoTerminal, WriteFirmwareIntoABlankUnitAndVerify) {
+// The standard transmitter's firmware as a text file at `path`, as a read would save it.
+void WriteTransmitterFile(const std::string &path) {
   const sim::Unit source = StandardTransmitter();
   auto image = std::make_unique<FirmwareImage>();
   ResetImage(*image);
@@ -84,8 +85,11 @@ TEST_F(FirmwareOverPseudoTerminal, WriteFirmwareIntoABlankUnitAndVerify) {
   SettingsImage settings;
   const auto blocks = source.memory().Bytes(0x1000, 256);
   std::copy(blocks.begin(), blocks.end(), settings.begin());
-  std::ofstream(Path("tx.txt"), std::ios::binary)
-      << JoinCrLf(FirmwareTextFileLines(vectors, settings, *image));
+  std::ofstream(path, std::ios::binary) << JoinCrLf(FirmwareTextFileLines(vectors, settings, *image));
+}
+
+TEST_F(FirmwareOverPseudoTerminal, WriteFirmwareIntoABlankUnitAndVerify) {
+  WriteTransmitterFile(Path("tx.txt"));
 
   testing::UnitSimProcess unit({"--role", "tx", "--blank"});
   ASSERT_TRUE(unit.ok());
@@ -95,6 +99,54 @@ TEST_F(FirmwareOverPseudoTerminal, WriteFirmwareIntoABlankUnitAndVerify) {
   ASSERT_EQ(r.exit, 0) << r.err;
   EXPECT_TRUE(r.err.starts_with("開啟檔案: 檔案開啟完成!!\n")) << r.err;
   EXPECT_NE(r.err.find("寫入程式!: 寫入發射機程式完成!!\n"), std::string::npos) << r.err;
+}
+
+// A fast burn over a pseudo-terminal at 38400 leaves the unit's flash byte for byte as
+// the ordinary burn leaves it (in-process); a loader that refuses the faster rate is
+// burned at 9600, and rilo-cli says so.
+TEST_F(FirmwareOverPseudoTerminal, AFastBurnLeavesTheFlashOfTheOrdinaryBurn) {
+  WriteTransmitterFile(Path("tx.txt"));
+  const std::vector<std::string> burn = {Path("tx.txt"), "--tx",   "--serial",
+                                         "12000077",     "--date", "2026/12/09"};
+  sim::Unit ordinary(testing::Standard(sim::Model::kTransmitter));
+  ordinary.memory().MassErase();
+  {
+    VirtualClock clock;
+    sim::SimulatedPort port(ordinary, clock);
+    testing::OneLine line({port, clock});
+    std::vector<std::string> args = {"COM1"};
+    args.insert(args.end(), burn.begin(), burn.end());
+    const auto r = testing::RunCommand(RunWriteFirmware, args, Ventrix(), line);
+    ASSERT_EQ(r.exit, 0) << r.err;
+  }
+  const auto expected = ordinary.memory().Bytes(0x1000, 0xF000);
+
+  struct Case {
+    const char *name;
+    std::vector<std::string> unitOptions;
+    const char *line;
+  };
+  const Case cases[] = {
+      {"at 38400", {}, "快速傳輸 38400 bps\n"},
+      {"refused", {"--fault", "refuse:20:0:forever"}, "快速傳輸 9600 bps (38400 bps 未被接受)\n"},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> options = {"--role", "tx", "--blank", "--memory-file", Path("flash.bin")};
+    options.insert(options.end(), c.unitOptions.begin(), c.unitOptions.end());
+    testing::UnitSimProcess unit(options);
+    ASSERT_TRUE(unit.ok());
+    ASSERT_EQ(Run("port COM1 \"" + unit.device() + "\"").exit, 0);
+    const auto r =
+        Run("write-firmware COM1 \"" + Path("tx.txt") + "\" --tx --serial 12000077 --date 2026/12/09 --fast");
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_NE(r.err.find("寫入程式!: 寫入發射機程式完成!!\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(c.line), std::string::npos) << r.err;
+    const std::string flash = ReadWholeFile(Path("flash.bin"));
+    ASSERT_EQ(flash.size(), 0x10000u);
+    const auto written = reinterpret_cast<const uint8_t *>(flash.data()) + 0x1000;
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), written));
+  }
 }
 
 // A production run as a bench script runs it: four units on four pseudo-terminals

@@ -197,14 +197,25 @@ TEST_F(FirmwareCommandsTest, RefusalsEndWithTheirMessageAndLeaveTheUnitAlone) {
        {"COM1", "-o", Path("x.txt")},
        2,
        "用法: rilo-cli read-firmware PORT[,PORT...] --tx|--rx -o FILE.txt [--log FILE.csv] [--ledger URL] "
-       "[--finish]\n"},
+       "[--finish] [--fast [--baud 9600|19200|38400]]\n"},
       {"both kinds",
        RunWriteFirmware,
        {"COM1", Path("tx.txt"), "--tx", "--rx"},
        2,
        "用法: rilo-cli write-firmware PORT[,PORT...] FILE.txt|FILE.dat --tx|--rx [--id CODE|next] [--serial "
        "SN] "
-       "[--date YYYY/MM/DD] [--no-verify] [--allow-duplicate-id] [--log FILE.csv] [--ledger URL]\n"},
+       "[--date YYYY/MM/DD] [--no-verify] [--allow-duplicate-id] [--log FILE.csv] [--ledger URL] "
+       "[--fast [--baud 9600|19200|38400]]\n"},
+      {"a rate the loaders do not know",
+       RunWriteFirmware,
+       {"COM1", Path("tx.txt"), "--tx", "--fast", "--baud", "57600"},
+       2,
+       "--baud 需為 9600、19200 或 38400\n"},
+      {"a rate without --fast",
+       RunReadFirmware,
+       {"COM1", "--tx", "-o", Path("x.txt"), "--baud", "19200"},
+       2,
+       "--baud 需與 --fast 一起使用\n"},
       {"not a firmware file",
        RunWriteFirmware,
        {"COM1", Path("x.rilo"), "--tx"},

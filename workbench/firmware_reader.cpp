@@ -126,10 +126,15 @@ FirmwareReader::Ending FirmwareReader::Run(bool transmitter, bool factory, uint3
   FirmwareImage &image = transmitter ? *firmware_.TxImage : *firmware_.RxImage;
   image = *firmware_.ReadImage;
   *firmware_.SingleImage = *firmware_.ReadImage;
+  // Streamed, the blocks come from the loader the pages came from, as two more reads.
+  auto readBlock = [&](int block) {
+    if (fastBaud == 0) return loader_.ReadSettingsBlock(block, BlockOf(unitSettings_, block));
+    return loader_.StreamRead(block == 0 ? 0x1000 : 0x1080, BlockOf(unitSettings_, block));
+  };
   steps_.person.StepProgress();
-  if (loader_.ReadSettingsBlock(1, BlockOf(unitSettings_, 1)) != ReadOutcome::Read) return Ending::Failed;
+  if (readBlock(1) != ReadOutcome::Read) return Ending::Failed;
   steps_.person.StepProgress();
-  if (loader_.ReadSettingsBlock(0, BlockOf(unitSettings_, 0)) != ReadOutcome::Read) return Ending::Failed;
+  if (readBlock(0) != ReadOutcome::Read) return Ending::Failed;
   if (fastBaud != 0) return Ending::Read;
   // Last, since it enters the loader afresh (a patched loader loses its patch): the
   // loader's version, for the record and the status bar, as the settings read learns
