@@ -30,6 +30,6 @@ targets=()
 (($#)) && targets=(--target "$@")
 sqlite="$PWD/build/mingw-sqlite"
 scripts/mingw_sqlite.sh "$sqlite"
-cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake "${options[@]}" \
+cmake -S . -B "$dir" -G Ninja --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake "${options[@]}" \
   -DSQLite3_INCLUDE_DIR="$sqlite/include" -DSQLite3_LIBRARY="$sqlite/lib/libsqlite3.a" >/dev/null
 cmake --build "$dir" "${targets[@]}"
