@@ -48,11 +48,14 @@ constexpr std::array<rilo::Command, 9> kCommands = {{
     {"write",
      "PORT[,PORT...] FILE.rilo [--yes] [--allow-duplicate-id] [--log FILE.csv] [--ledger URL] [--finish]",
      OnSystemPorts<rilo::RunWrite>},
-    {"read-firmware", "PORT[,PORT...] --tx|--rx -o FILE.txt [--log FILE.csv] [--ledger URL] [--finish]",
+    {"read-firmware",
+     "PORT[,PORT...] --tx|--rx -o FILE.txt [--log FILE.csv] [--ledger URL] [--finish] "
+     "[--fast [--baud 9600|19200|38400]]",
      OnSystemPorts<rilo::RunReadFirmware>},
     {"write-firmware",
      "PORT[,PORT...] FILE.txt|FILE.dat --tx|--rx [--id CODE|next] [--serial SN] [--date YYYY/MM/DD] "
-     "[--no-verify] [--allow-duplicate-id] [--log FILE.csv] [--ledger URL]",
+     "[--no-verify] [--allow-duplicate-id] [--log FILE.csv] [--ledger URL] [--fast [--baud "
+     "9600|19200|38400]]",
      OnSystemPorts<rilo::RunWriteFirmware>},
     {"port", "[COMn [DEVICE]]", rilo::RunPort},
     {"convert", "TX.txt RX.txt -o BOTH.dat | BOTH.dat --tx|--rx -o ONE.txt", rilo::RunConvert},
@@ -73,6 +76,7 @@ void PrintUsage(std::ostream &out) {
          "read 讀取機器的設定存成設定檔; write 將設定檔寫入機器, ID-CODE 不符時需加 --yes 才覆蓋。\n"
          "read-firmware 讀取發射機 (--tx) 或接收機 (--rx) 的韌體存成韌體文字檔;\n"
          "write-firmware 將韌體檔燒入機器並讀回驗證 (--no-verify 不驗證), .dat 檔以 --tx/--rx 選擇;\n"
+         "--fast 快速傳輸: 逐頁連續傳送, 載入程式可變更速率時以 --baud (預設 38400) 傳輸, 否則 9600;\n"
          "--id、--serial、--date 指定 ID-CODE、機器序號與出廠日期, 未指定時取自檔案;\n"
          "接收機的 ID-CODE 由生產紀錄保留: 自 --id 起 (--id next 自已持有的最大者之後)\n"
          "依通信埠順序各取一個尚無接收機持有者, 機器序號逐台加一;\n"
