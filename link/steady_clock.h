@@ -11,7 +11,7 @@ class SteadyClock : public Clock {
  public:
   uint32_t Tick() override;
   void Pause(uint32_t ms) override;
-  void WaitForBytes(SerialPort &port, size_t count, uint32_t ms) override;
+  void WaitForBytes(SerialPort &port, size_t count, uint32_t byteMicros, uint32_t ms) override;
 };
 
 }  // namespace rilo
