@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace rilo {
@@ -76,6 +77,29 @@ TEST_F(PosixPortTest, APseudoTerminalOpensRawDespiteRefusingParityAndModemLines)
   EXPECT_EQ(got, kBinary);
   EXPECT_EQ(port.BytesWaiting(), 0u);
   EXPECT_EQ(port.Read(got.data(), got.size()), 0u) << "a read never blocks";
+}
+
+// The rates the loaders take are set in place on the open port (the far end sees them);
+// any other is refused and the port keeps its rate; a new open starts at 9600 again.
+TEST_F(PosixPortTest, ChangesItsRateInPlace) {
+  ASSERT_TRUE(port.Open(device));
+  auto rate = [&] {
+    termios line{};
+    EXPECT_EQ(tcgetattr(master, &line), 0);
+    return cfgetospeed(&line);
+  };
+  EXPECT_EQ(rate(), B9600);
+  for (const auto &[baud, speed] : {std::pair{38400u, B38400}, std::pair{19200u, B19200}}) {
+    EXPECT_TRUE(port.SetBaudRate(baud));
+    EXPECT_EQ(rate(), speed);
+  }
+  EXPECT_FALSE(port.SetBaudRate(57600));
+  EXPECT_EQ(rate(), B19200);
+  EXPECT_TRUE(port.IsOpen());
+  EXPECT_TRUE(port.Write(kBinary.data(), kBinary.size()));
+  EXPECT_EQ(ReadMaster(kBinary.size()), kBinary);
+  ASSERT_TRUE(port.Open(device));
+  EXPECT_EQ(rate(), B9600);
 }
 
 TEST_F(PosixPortTest, PurgeDropsWhatIsWaiting) {
