@@ -20,32 +20,10 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# Say what failed with the end of its log, not pages of configure and compiler output.
-step() {
-  local log="$work/$1.log"
-  shift
-  "$@" >"$log" 2>&1 || {
-    tail -n 30 "$log" >&2
-    echo "mingw_sqlite.sh: failed: $*" >&2
-    exit 1
-  }
-}
-
 # 1. Debian's source package, found through an index of its own.
-# shellcheck source=/dev/null
-. /etc/os-release
-keyring=/usr/share/keyrings/debian-archive-keyring.gpg
-mkdir -p "$work/apt/lists/partial" "$work/apt/cache" "$work/apt/parts"
-cat >"$work/apt/sources.list" <<EOF
-deb-src [signed-by=$keyring] http://deb.debian.org/debian $VERSION_CODENAME main
-deb-src [signed-by=$keyring] http://deb.debian.org/debian $VERSION_CODENAME-updates main
-deb-src [signed-by=$keyring] http://deb.debian.org/debian-security $VERSION_CODENAME-security main
-EOF
-apt=(-o "Dir::Etc::SourceList=$work/apt/sources.list" -o "Dir::Etc::SourceParts=$work/apt/parts"
-  -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache")
-# As root apt would hand the download to its _apt user, who cannot write the scratch folder.
-apt+=(-o "APT::Sandbox::User=$(id -un)")
-step apt-update apt-get "${apt[@]}" update
+# shellcheck source=scripts/debian_source.sh
+. scripts/debian_source.sh
+debian_apt
 mkdir "$work/debian"
 (cd "$work/debian" && step apt-source apt-get "${apt[@]}" source --download-only "sqlite3=$version")
 # apt has checked the .dsc against the archive's signed index and dpkg-source checks the
