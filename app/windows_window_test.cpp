@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -148,8 +149,10 @@ TEST_F(WindowsWindow, ReadsAUnitThroughCom5) {
   ASSERT_EQ(person.Texts(), std::vector<std::string>{"讀取設定完成!!"});
   EXPECT_EQ(person.shown[0].caption, "讀取");
   EXPECT_EQ(person.shown[0].icon, Icon::Information);
+  // The unit's settings and identity in the window.
   EXPECT_EQ(Field("EEqupmentType"), "RILO1-Q12");
-  EXPECT_FALSE(Field("EEqupmentID").isEmpty());
+  EXPECT_EQ(Field("EEqupmentID").size(), 8);
+  EXPECT_GE(window->findChild<QComboBox *>("CBOpenMode")->currentIndex(), 0);
 }
 
 }  // namespace

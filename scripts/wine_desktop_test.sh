@@ -7,18 +7,20 @@
 #   Ctrl+Alt+F8 opens the unlock dialog;
 #   the installer, silent (/S): the program in Program Files, the Start-menu entry
 #   "RILO1 Q10/Q12 設定程式" starts it; the uninstaller, silent, takes it all away.
-# usage: scripts/wine_desktop_test.sh [--display N] [--shot PNG] PACKAGE_DIR UNIT_SIM
+# usage: scripts/wine_desktop_test.sh [--display N] [--shots DIR] PACKAGE_DIR UNIT_SIM
 #   PACKAGE_DIR: the zip's and the installer's folder (scripts/windows_package.sh)
-#   UNIT_SIM:    rilo-unit-sim of a Linux build; its rilo-screenshot takes the --shot
+#   UNIT_SIM:    rilo-unit-sim of a Linux build; its rilo-screenshot takes the --shots
 #   --display:   the X display number for Xvfb (default: a free one)
-#   --shot:      saves the window and the read's message box there
+#   --shots:     saves the window with the read's message box in DIR/windows-wine-read.png,
+#                and with the unit's settings once the box is closed in
+#                DIR/windows-wine-settings.png
 set -euo pipefail
 cd "$(dirname "$0")/.."
-usage="usage: scripts/wine_desktop_test.sh [--display N] [--shot PNG] PACKAGE_DIR UNIT_SIM"
-display="" shot=""
-while [ "${1:-}" = --display ] || [ "${1:-}" = --shot ]; do
+usage="usage: scripts/wine_desktop_test.sh [--display N] [--shots DIR] PACKAGE_DIR UNIT_SIM"
+display="" shots=""
+while [ "${1:-}" = --display ] || [ "${1:-}" = --shots ]; do
   [ -n "${2:-}" ] || { echo "$usage" >&2; exit 2; }
-  if [ "$1" = --display ]; then display=$2; else shot=$(realpath -m "$2"); fi
+  if [ "$1" = --display ]; then display=$2; else shots=$(realpath "$2"); fi
   shift 2
 done
 [ $# -eq 2 ] || { echo "$usage" >&2; exit 2; }
@@ -55,6 +57,10 @@ call() {
   timeout -k 10 "$seconds" "$@" || status=$?
   if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then echo "FAILED: $* hung: killed after $seconds s"; fi
   return "$status"
+}
+# shoot NAME: with --shots, what the display shows once it stands still, into DIR/NAME.
+shoot() {
+  [ -z "$shots" ] || "$(dirname "$sim")/rilo-screenshot" "$shots/$1" >/dev/null 2>>"$work/shots.log"
 }
 # window SECONDS NAME: the X window of that exact name, once it is there.
 window() {
@@ -135,8 +141,9 @@ if main=$(window 60 RILO1Q12); then
   xdotool windowactivate --sync "$main" key F10 Right Right Down Return
   if box=$(window 60 "讀取"); then
     sleep 1
-    [ -z "$shot" ] || "$(dirname "$sim")/rilo-screenshot" "$shot" >/dev/null 2>"$work/shot.log"
+    shoot windows-wine-read.png
     xdotool windowactivate --sync "$box" key Return
+    shoot windows-wine-settings.png
     if call 60 wine "C:\\$folder\\rilo-cli.exe" ledger list --port COM5 --csv >"$work/ledger.csv" 2>&1 &&
       grep -q "COM5" "$work/ledger.csv"; then
       check ok
