@@ -12,46 +12,22 @@ shift 3
 run=("$@")
 key='HKLM\SOFTWARE\RILO1 Q10/Q12'
 scratch=$(mktemp -d)
-simpid="" first=""
+first=""
+# shellcheck source=scripts/wine_checks.sh
+. "$(dirname "$0")/../scripts/wine_checks.sh"
 cleanup() {
-  [ -z "$first" ] || timeout -k 10 60 "${run[@]}" taskkill /F /IM RILO1Q12.exe >/dev/null 2>&1 || true
-  [ -z "$simpid" ] || kill "$simpid" 2>/dev/null || true
+  [ -z "$first" ] || call 60 "${run[@]}" taskkill /F /IM RILO1Q12.exe >/dev/null 2>&1 || true
+  [ -z "$unit_pid" ] || kill "$unit_pid" 2>/dev/null || true
   rm -f "$prefix/dosdevices/com5"
   rm -rf "$scratch"
 }
 trap cleanup EXIT
 
-passed=0 failures=0
-check() {  # check ok|WHAT-FAILED
-  if [ "$1" = ok ]; then
-    passed=$((passed + 1))
-  else
-    failures=$((failures + 1))
-    echo "FAILED: $1"
-  fi
-}
-# call SECONDS COMMAND...: a Wine call that may not hang; its status.
-call() {
-  local seconds=$1 status=0
-  shift
-  timeout -k 10 "$seconds" "${run[@]}" "$@" || status=$?
-  if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
-    echo "FAILED: $* hung under Wine: killed after $seconds s"
-  fi
-  return "$status"
-}
-
-"$sim" --role rx --link "$scratch/unit" >"$scratch/sim.out" 2>&1 &
-simpid=$!
-for _ in $(seq 100); do
-  [ -e "$scratch/unit" ] && break
-  sleep 0.1
-done
-[ -e "$scratch/unit" ] || { echo "rilo-unit-sim did not start"; exit 1; }
+start_unit "$sim" "$scratch/unit"
 ln -sfn "$scratch/unit" "$prefix/dosdevices/com5"
 cd "$scratch"
 
-if call 300 "$bin/windows_window_test.exe" >cases.txt 2>&1; then
+if call 300 "${run[@]}" "$bin/windows_window_test.exe" >cases.txt 2>&1; then
   check ok
 else
   cat cases.txt
@@ -59,12 +35,12 @@ else
 fi
 
 # The program as a person starts it, twice. Its first start writes the defaults.
-call 60 reg delete "$key" /reg:32 /f >/dev/null 2>&1 || true
+call 60 "${run[@]}" reg delete "$key" /reg:32 /f >/dev/null 2>&1 || true
 "${run[@]}" "$bin/RILO1Q12.exe" -platform offscreen >first.txt 2>&1 &
 first=$!
 started=""
 for _ in $(seq 60); do
-  if call 30 reg query "$key" /reg:32 /v COM >com.txt 2>&1; then
+  if call 30 "${run[@]}" reg query "$key" /reg:32 /v COM >com.txt 2>&1; then
     started=yes
     break
   fi
@@ -79,7 +55,7 @@ fi
 
 if [ -n "$started" ]; then
   status=0
-  call 60 "$bin/RILO1Q12.exe" -platform offscreen >second.txt 2>&1 || status=$?
+  call 60 "${run[@]}" "$bin/RILO1Q12.exe" -platform offscreen >second.txt 2>&1 || status=$?
   if [ "$status" -eq 0 ] && kill -0 "$first" 2>/dev/null; then
     check ok
   else
@@ -87,5 +63,4 @@ if [ -n "$started" ]; then
   fi
 fi
 
-echo "$passed passed, $failures failed"
-[ "$failures" -eq 0 ]
+report

@@ -41,23 +41,8 @@ trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 trap 'echo "wine_desktop_test.sh: line $LINENO failed: $BASH_COMMAND" >&2' ERR
 
-passed=0 failures=0
-check() {  # check ok|WHAT-FAILED
-  if [ "$1" = ok ]; then
-    passed=$((passed + 1))
-  else
-    failures=$((failures + 1))
-    echo "FAILED: $1"
-  fi
-}
-# call SECONDS COMMAND...: a command that may not hang; its status.
-call() {
-  local seconds=$1 status=0
-  shift
-  timeout -k 10 "$seconds" "$@" || status=$?
-  if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then echo "FAILED: $* hung: killed after $seconds s"; fi
-  return "$status"
-}
+# shellcheck source=scripts/wine_checks.sh
+. scripts/wine_checks.sh
 # shoot NAME: with --shots, what the display shows once it stands still, into DIR/NAME.
 shoot() {
   [ -z "$shots" ] || "$(dirname "$sim")/rilo-screenshot" "$shots/$1" >/dev/null 2>>"$work/shots.log"
@@ -124,9 +109,8 @@ caption=$(logfont "Noto Sans CJK TC")
   printf '"COM"="COM5"\r\n"Language"="English"\r\n'
 } >"$work/prefix.reg"
 call 60 wine regedit /S "$work/prefix.reg"
-"$sim" --role rx --link "$work/unit" >"$work/sim.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -e "$work/unit" ] && break; sleep 0.1; done
+start_unit "$sim" "$work/unit"
+pids+=("$unit_pid")
 ln -sfn "$work/unit" "$WINEPREFIX/dosdevices/com5"
 
 # The zip, unzipped and run from its folder.
@@ -212,5 +196,4 @@ else
   check "the installer did not install into Program Files"
 fi
 
-echo "$passed passed, $failures failed"
-[ "$failures" -eq 0 ]
+report

@@ -9,33 +9,20 @@ sim=$1 bin=$2 prefix=$3
 shift 3
 run=("$@")
 scratch=$(mktemp -d)
-simpid=""
+# shellcheck source=scripts/wine_checks.sh
+. "$(dirname "$0")/../scripts/wine_checks.sh"
 cleanup() {
-  [ -z "$simpid" ] || kill "$simpid" 2>/dev/null || true
+  [ -z "$unit_pid" ] || kill "$unit_pid" 2>/dev/null || true
   rm -f "$prefix/dosdevices/com5" "$prefix/dosdevices/com12"
   rm -rf "$scratch"
 }
 trap cleanup EXIT
 
-"$sim" --role rx --link "$scratch/unit" >"$scratch/sim.out" 2>&1 &
-simpid=$!
-for _ in $(seq 100); do
-  [ -e "$scratch/unit" ] && break
-  sleep 0.1
-done
-[ -e "$scratch/unit" ] || { echo "rilo-unit-sim did not start"; exit 1; }
+start_unit "$sim" "$scratch/unit"
 ln -sfn "$scratch/unit" "$prefix/dosdevices/com5"
 ln -sfn "$scratch/unit" "$prefix/dosdevices/com12"
 cd "$scratch"
 
-passed=0 failures=0
-check() {
-  if [ "$1" = ok ]; then
-    passed=$((passed + 1))
-  else
-    failures=$((failures + 1))
-  fi
-}
 # cli EXPECTED_EXIT EXPECTED_MESSAGE ARGS...: runs rilo-cli.exe, checks its exit status
 # and that its messages hold the expected one. Each call takes seconds; one still
 # running after a minute hangs, and is named and killed.
@@ -44,12 +31,10 @@ cli() {
   shift 2
   timeout -k 10 60 "${run[@]}" "$bin/rilo-cli.exe" "$@" >out.txt 2>err.txt || status=$?
   if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
-    echo "FAILED: rilo-cli $* hung under Wine: killed after 60 s"
-    check failed
+    check "rilo-cli $* hung under Wine: killed after 60 s"
   elif [ "$status" -ne "$want" ] || { [ -n "$message" ] && ! grep -qF "$message" err.txt; }; then
-    echo "FAILED: rilo-cli $* ended with $status (expected $want); it said:"
+    check "rilo-cli $* ended with $status (expected $want); it said:"
     cat err.txt
-    check failed
   else
     check ok
   fi
@@ -64,9 +49,8 @@ cli 0 "" show changed.rilo
 mv out.txt changed.txt
 cli 0 "" show again.rilo
 if ! grep -q "^CBEWAction=7" out.txt || ! cmp -s changed.txt out.txt; then
-  echo "FAILED: the unit does not hold what was written"
+  check "the unit does not hold what was written"
   diff changed.txt out.txt || true
-  check failed
 else
   check ok
 fi
@@ -74,5 +58,4 @@ fi
 rm "$prefix/dosdevices/com12"
 cli 1 "連線失敗" read COM12 -o none.rilo
 
-echo "$passed passed, $failures failed"
-[ "$failures" -eq 0 ]
+report
