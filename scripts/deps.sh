@@ -9,7 +9,7 @@ packages=(
   xvfb xauth fonts-noto-cjk
   dpkg-dev file desktop-file-utils groff-base lintian appstream
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix googletest wine wine64
-  nsis zip unzip fonts-wine openbox xdotool  # the Windows zip and installer; the window under Wine and Xvfb
+  nsis zip unzip fonts-wine openbox xdotool x11-utils  # the Windows zip and installer; the window under Wine and Xvfb
   stress-ng  # loads the machine by hand, to try the wire-speed tests on a busy one
 )
 missing=()
