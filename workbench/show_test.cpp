@@ -78,7 +78,9 @@ TEST(WorkbenchShow, EachFlagShowsExactlyItsControls) {
       {"IDCODE", {"EEqupmentID"}, {0, 0, 0, 0, 0}},
       {"DateCode", {"EEqupmentDate"}, {0, 0, 0, 0, 0}},
       {"SN", {"EEqupmentSN"}, {0, 0, 0, 0, 0}},
-      {"Factory", {"NLoadTxPrg", "NLoadRxPrg", "NFirmwareVer", "NVerifyBurn"}, {0, 0, 0, 0, 0}},
+      {"Factory",
+       {"NLoadTxPrg", "NLoadRxPrg", "NFirmwareVer", "NVerifyBurn", "NFastTransfer"},
+       {0, 0, 0, 0, 0}},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.flag);
