@@ -47,12 +47,16 @@ trap 'echo "wine_desktop_test.sh: line $LINENO failed: $BASH_COMMAND" >&2' ERR
 shoot() {
   [ -z "$shots" ] || "$(dirname "$sim")/rilo-screenshot" "$shots/$1" >/dev/null 2>>"$work/shots.log"
 }
-# window SECONDS NAME: the X window of that exact name, once it is there.
+# window SECONDS NAME: the X window of that exact name, once it is there and has faded
+# in: Wine gives a window that is not opaque an opacity of its own.
 window() {
   local id
   for _ in $(seq $(($1 * 2))); do
     id=$(xdotool search --onlyvisible --name "^$2\$" 2>/dev/null | head -n1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
+    if [ -n "$id" ] && ! xprop -id "$id" _NET_WM_WINDOW_OPACITY | grep -q =; then
+      echo "$id"
+      return 0
+    fi
     sleep 0.5
   done
   return 1
@@ -71,9 +75,9 @@ fi
 export DISPLAY=":$display"
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 xdotool getdisplaygeometry >/dev/null 2>&1 || { cat "$work/xvfb.log"; echo "Xvfb did not start on $DISPLAY"; exit 1; }
-# The window manager's own titles in a face with Chinese; the X keyboard without the
-# server's Ctrl+Alt+Fn console switch, so the program's hot key reaches it, as on Windows.
-# (Its bold face of that font draws no title at all.)
+# The window manager's titles in a face with Chinese, in its regular weight (openbox draws
+# no title at all in its bold one); the X keyboard without the server's Ctrl+Alt+Fn
+# console switch, so that the program's hot key reaches it, as on Windows.
 sed 's|<name>sans</name>|<name>Noto Sans CJK TC</name>|; s|<weight>bold</weight>|<weight>normal</weight>|' \
   /etc/xdg/openbox/rc.xml >"$work/openbox.xml"
 openbox --config-file "$work/openbox.xml" >"$work/openbox.log" 2>&1 &
@@ -121,10 +125,8 @@ disown  # Wine's programs end with the prefix's server
 if main=$(window 60 RILO1Q12); then
   check ok
   # The person reads the unit: 讀 取 設 定 in the 讀 取 menu, through the keyboard.
-  sleep 1
   xdotool windowactivate --sync "$main" key F10 Right Right Down Return
   if box=$(window 60 "讀取"); then
-    sleep 1
     shoot windows-wine-read.png
     xdotool windowactivate --sync "$box" key Return
     shoot windows-wine-settings.png
