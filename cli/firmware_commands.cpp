@@ -79,25 +79,28 @@ bool OpensAsFirmware(const std::string &path, FirmwareFile kind, const VentrixAp
 // loader can change its rate. Takes args[i] (and its value) when it is one of them.
 struct FastOption {
   bool fast = false;
-  uint32_t baud = 0;  // as --baud gave it
+  std::string baud;  // as --baud gave it
   bool Take(const Arguments &args, size_t &i) {
     if (args[i] == "--fast") {
       fast = true;
       return true;
     }
     if (args[i] != "--baud" || i + 1 >= args.size()) return false;
-    const std::string &rate = args[++i];
-    baud = rate == "9600" ? 9600 : rate == "19200" ? 19200 : rate == "38400" ? 38400 : 1;
+    baud = args[++i];
     return true;
   }
   // What is wrong with the options given, if anything.
   std::optional<std::string> Problem() const {
-    if (baud == 1) return "--baud 需為 9600、19200 或 38400";
-    if (baud != 0 && !fast) return "--baud 需與 --fast 一起使用";
+    if (!baud.empty() && baud != "9600" && baud != "19200" && baud != "38400")
+      return "--baud 需為 9600、19200 或 38400";
+    if (!baud.empty() && !fast) return "--baud 需與 --fast 一起使用";
     return std::nullopt;
   }
   // The rate the Workbench streams at, 0 for the ordinary way.
-  uint32_t Rate() const { return fast ? (baud != 0 ? baud : kFastTransferBaud) : 0; }
+  uint32_t Rate() const {
+    if (!fast) return 0;
+    return baud.empty() ? kFastTransferBaud : static_cast<uint32_t>(std::stoul(baud));
+  }
 };
 
 // The rate a unit's fast transfer ran at, said as a line of its own.

@@ -246,12 +246,17 @@ int Serve(Unit &unit, PseudoTerminal &terminal, MemoryFile &memory_file, const s
   uint8_t buffer[512];
   uint64_t line_free = 0;  // when the last byte the host wrote reaches the unit
   uint32_t host_baud = rilo::kLoaderBaud;
-  while (!g_stop) {
-    const uint64_t now = NowMicros();
+  // The host may set another rate whenever it likes: looked at before the unit's bytes go
+  // out and before the host's are taken in.
+  auto follow_host = [&](uint64_t at) {
     if (const uint32_t baud = HostBaud(master); baud != host_baud) {
       host_baud = baud;
-      unit.HostRate(host_baud, now);
+      unit.HostRate(host_baud, at);
     }
+  };
+  while (!g_stop) {
+    const uint64_t now = NowMicros();
+    follow_host(now);
     unit.AdvanceTo(now);
     due.clear();
     unit.TakeSent(now, due, host_baud);
@@ -274,10 +279,7 @@ int Serve(Unit &unit, PseudoTerminal &terminal, MemoryFile &memory_file, const s
     const ssize_t n = read(master, buffer, sizeof buffer);
     if (n < 0 && errno != EAGAIN) break;
     const uint64_t at = NowMicros();
-    if (const uint32_t baud = HostBaud(master); baud != host_baud) {
-      host_baud = baud;
-      unit.HostRate(host_baud, at);
-    }
+    follow_host(at);
     // Fed at once, stamped with their arrival: the unit acts on each only at its stamp.
     for (ssize_t i = 0; i < n; ++i) {
       line_free = std::max(line_free, at) + rilo::ByteMicrosAt(host_baud);
