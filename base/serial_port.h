@@ -76,6 +76,10 @@ class SerialPort {
 
   // Why the last Open or Write failed; None after one that succeeded.
   virtual PortTrouble Trouble() const = 0;
+
+  // False for an open line without DTR and RTS, which carries no parity either: a
+  // pseudo-terminal, behind which rilo-unit-sim needs neither.
+  virtual bool HasModemLines() const { return true; }
 };
 
 }  // namespace rilo

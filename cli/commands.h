@@ -53,6 +53,7 @@ int RunWrite(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines)
 int RunReadFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines);
 int RunWriteFirmware(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines);
 int RunPort(const Arguments &args, const VentrixApi &ventrix);
+int RunDoctor(const Arguments &args, const VentrixApi &ventrix, UnitLines &lines);
 int RunConvert(const Arguments &args, const VentrixApi &ventrix);
 int RunLedger(const Arguments &args, const VentrixApi &ventrix);
 

@@ -40,7 +40,7 @@ int OnSystemPorts(const rilo::Arguments &args, const rilo::VentrixApi &ventrix) 
   return Run(args, ventrix, lines);
 }
 
-constexpr std::array<rilo::Command, 9> kCommands = {{
+constexpr std::array<rilo::Command, 10> kCommands = {{
     {"show", "FILE [--raw] [--q10|--q12]", rilo::RunShow},
     {"set", "FILE NAME=INDEX ... -o OUT [--raw] [--q10|--q12]", rilo::RunSet},
     {"read", "PORT[,PORT...] -o FILE.rilo [--log FILE.csv] [--ledger URL] [--finish]",
@@ -58,6 +58,7 @@ constexpr std::array<rilo::Command, 9> kCommands = {{
      "9600|19200|38400]]",
      OnSystemPorts<rilo::RunWriteFirmware>},
     {"port", "[COMn [DEVICE]]", rilo::RunPort},
+    {"doctor", "PORT", OnSystemPorts<rilo::RunDoctor>},
     {"convert", "TX.txt RX.txt -o BOTH.dat | BOTH.dat --tx|--rx -o ONE.txt", rilo::RunConvert},
     {"ledger",
      "(list [--id CODE] [--serial SN] [--port PORT] [--since YYYY-MM-DD] [--csv] | next-id [--from CODE] | "
@@ -87,6 +88,8 @@ void PrintUsage(std::ostream &out) {
          "檔名中的 {port} 換成通信埠名稱; --log 每台機器附加一行 CSV 記錄。\n"
          "port 顯示或設定 COMn 對應的裝置,\n"
          "不帶參數時顯示程式下次啟動開啟的通信埠。\n"
+         "doctor 診斷一個通信埠與其後的機器 (裝置、開啟、線路、載入程式、機器、設定、回應時間),\n"
+         "每個步驟一行 OK 或 FAIL 及處理方式; 不寫入機器, 全部通過時結束狀態為 0。\n"
          "convert 由發射機與接收機的韌體文字檔組成韌體資料檔 (設定取自接收機),\n"
          "或由韌體資料檔取出一部機器的韌體文字檔。\n"
          "ledger list 列出生產紀錄 (最新的在前), 可依 ID-CODE、機器序號、通信埠與日期 (UTC) 篩選,\n"

@@ -25,6 +25,7 @@ class StoppingPort : public SerialPort {
   void SetRts(bool on) override { port_.SetRts(on); }
   bool SetBaudRate(uint32_t baud) override { return port_.SetBaudRate(baud); }
   PortTrouble Trouble() const override { return port_.Trouble(); }
+  bool HasModemLines() const override { return port_.HasModemLines(); }
 
  private:
   SerialPort &port_;

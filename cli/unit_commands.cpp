@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/held_back.h"
 #include "cli/production_run.h"
 #include "cli/settings_files.h"
 #include "core/outcome.h"
@@ -21,22 +22,6 @@ constexpr const char *kWriteUsage =
     "用法: rilo-cli write PORT[,PORT...] FILE.rilo [--yes] [--allow-duplicate-id] [--log FILE.csv] [--ledger "
     "URL] "
     "[--finish]";
-
-// The person as a file check before the units sees it: what it was told, kept, to be
-// said only when the file is refused.
-class HeldBack : public Operator {
- public:
-  void Message(const std::string &caption, const std::string &text, Icon icon) override {
-    said.push_back({caption, text, icon});
-  }
-  bool Ask(const std::string &, const std::string &, Icon) override { return false; }
-  void SetProgressMax(int) override {}
-  void SetProgress(int) override {}
-  void StepProgress() override {}
-  void SetBusy(bool) override {}
-
-  std::vector<Said> said;
-};
 
 // The settings file opened as each unit's session will open it: one the units could not
 // take is said to be so before any port is opened, not taken for a unit that does not

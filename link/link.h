@@ -61,6 +61,11 @@ class Link {
   // Modem lines, for the loader entry; nothing happens unless the port is open.
   void SetDtr(bool on);
   void SetRts(bool on);
+  // False for a line without them (a pseudo-terminal).
+  bool HasModemLines() const { return port_.HasModemLines(); }
+
+  // The clock's millisecond tick, for timing a reply.
+  uint32_t Tick() { return clock_.Tick(); }
 
   // Waits for exactly `expected` (at most 256) bytes or `timeoutMs`, and leaves what
   // was received in ReplyBuffer, followed by a 0.

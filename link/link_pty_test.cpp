@@ -25,7 +25,7 @@ TEST(LinkOverPseudoTerminal, ReadsBothSettingsBlocksOfASimulatedReceiver) {
   Loader loader(link, testing::Ventrix(), *productLine);
 
   ASSERT_TRUE(link.OpenPort(unit.device()));
-  EXPECT_TRUE(port.IsPseudoTerminal());
+  EXPECT_FALSE(port.HasModemLines());
   ASSERT_TRUE(loader.ConnectDevice());
   loader.IdentifyDevice();
   EXPECT_EQ(loader.DeviceRole, "Rx");

@@ -65,6 +65,9 @@ class Loader {
   uint16_t LoaderVersion = 0;   // 0x0161 for 1.61, from the last identification; 0 unknown
   std::array<uint8_t, 2> ChipId{};  // the chip identity the last identification reported
   OpenedWith Opened = OpenedWith::None;
+  // What the last entry's syncs got other than 0x90, when any came: a garbled line
+  // rather than a silent unit.
+  std::optional<uint8_t> StrayEntryReply;
   VectorTable CurrentPassword{};
   PageFrame InfoPage;  // identity page 0xFF60 as a ready-to-send write frame
 
@@ -74,6 +77,9 @@ class Loader {
   void SendSync();
   // A sync whose answer is looked at: true when the unit answered 0x90.
   [[nodiscard]] bool SyncAccepted();
+  // A sync without the pause after it, timed: the milliseconds from its byte leaving the
+  // port to the unit's 0x90; nothing when that did not come within the sync's wait.
+  std::optional<uint32_t> TimedSync();
   // True when the port is open now, opened again if its device went away.
   [[nodiscard]] bool PortReady();
   // Unlocks the unit with the first stored password it accepts (identifying it where
@@ -189,6 +195,8 @@ class Loader {
   bool Password(const VectorTable &password);
   bool TryPassword(const VectorTable &password);
   void RunEntryPattern(bool rtsInverted);
+  // Keeps an entry sync's answer that was not 0x90.
+  void NoteStrayReply();
   // The way into the loader of a unit whose top segment is blank: the erased-device
   // password, and on loader 1.10 the patch (started when `startPatch`). True when the
   // unit took every step.

@@ -58,12 +58,21 @@ void Loader::EnterLoader() {
   if (link_.State() == PortState::NeverOpened) return;
   // The reset returns the loader to its 9600: the line goes back with it.
   if (link_.Rate() != kLoaderBaud) static_cast<void>(link_.SetRate(kLoaderBaud));
+  StrayEntryReply.reset();
   if (!RtsInverted) {
     RunEntryPattern(false);
     if (Accepted()) return;
+    NoteStrayReply();
   }
   RunEntryPattern(true);
-  if (Accepted()) RtsInverted = 1;
+  if (Accepted())
+    RtsInverted = 1;
+  else
+    NoteStrayReply();
+}
+
+void Loader::NoteStrayReply() {
+  if (link_.ReplyLength() > 0 && !StrayEntryReply) StrayEntryReply = link_.ReplyBuffer[0];
 }
 
 void Loader::SendSync() {
@@ -74,6 +83,14 @@ void Loader::SendSync() {
 bool Loader::SyncAccepted() {
   SendSync();
   return Accepted();
+}
+
+std::optional<uint32_t> Loader::TimedSync() {
+  link_.Send(&kSync, 1);
+  const uint32_t sent = link_.Tick();
+  link_.WaitReply(kSyncWaitMs, 1);
+  if (!Accepted()) return std::nullopt;
+  return link_.Tick() - sent;
 }
 
 bool Loader::PortReady() {

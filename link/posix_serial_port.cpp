@@ -134,9 +134,12 @@ PortTrouble PosixSerialPort::Configure() {
   if (tcgetattr(fd_, &old) != 0) return PortTrouble::NotSerial;
   const termios wanted = Settings(old, true);
   if (tcsetattr(fd_, TCSANOW, &wanted) == 0 && Took(fd_, wanted)) {
-    // A real port must also let the loader entry move its modem lines.
+    // A real port must also let the loader entry move its modem lines: they are set to
+    // the levels they have, which changes nothing on the line.
     int lines = 0;
-    return pseudo_ || ioctl(fd_, TIOCMGET, &lines) == 0 ? PortTrouble::None : PortTrouble::NotConfigured;
+    return pseudo_ || (ioctl(fd_, TIOCMGET, &lines) == 0 && ioctl(fd_, TIOCMSET, &lines) == 0)
+               ? PortTrouble::None
+               : PortTrouble::NotConfigured;
   }
   if (!pseudo_) return PortTrouble::NotConfigured;
   // A pseudo-terminal refuses or drops the parity; everything else must still hold.

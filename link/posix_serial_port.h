@@ -33,9 +33,7 @@ class PosixSerialPort : public SerialPort {
   void SetRts(bool on) override;
   bool SetBaudRate(uint32_t baud) override;
   PortTrouble Trouble() const override { return trouble_; }
-
-  // True when the open port is a pseudo-terminal.
-  bool IsPseudoTerminal() const { return pseudo_; }
+  bool HasModemLines() const override { return !pseudo_; }
 
  private:
   PortTrouble Configure();

@@ -63,7 +63,7 @@ const std::vector<uint8_t> kBinary = {0x80, 0x0D, 0x0A, 0x11, 0x13, 0x03, 0x04, 
 TEST_F(PosixPortTest, APseudoTerminalOpensRawDespiteRefusingParityAndModemLines) {
   ASSERT_TRUE(port.Open(device));
   EXPECT_TRUE(port.IsOpen());
-  EXPECT_TRUE(port.IsPseudoTerminal());
+  EXPECT_FALSE(port.HasModemLines());
   port.SetDtr(true);
   port.SetRts(false);
 

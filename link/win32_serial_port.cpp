@@ -43,6 +43,7 @@ bool Win32SerialPort::Open(const std::string &device) {
     return false;
   }
   baud_ = kLoaderBaud;
+  pseudo_ = false;
   dtr_.reset();
   rts_.reset();
   trouble_ = Configure();
@@ -78,8 +79,10 @@ PortTrouble Win32SerialPort::Configure() {
   dcb.fErrorChar = FALSE;
   dcb.fNull = FALSE;
   dcb.fParity = FALSE;
-  if (!SetCommState(handle_, &dcb) && !PseudoTerminalWithoutParity(handle_, dcb))
-    return PortTrouble::NotConfigured;
+  if (!SetCommState(handle_, &dcb)) {
+    if (!PseudoTerminalWithoutParity(handle_, dcb)) return PortTrouble::NotConfigured;
+    pseudo_ = true;
+  }
   // Reads return at once with what is queued; a write may take its wire time (about
   // 1.15 ms a byte, counted as 2) and the margin.
   COMMTIMEOUTS timeouts{};

@@ -38,6 +38,7 @@ class Win32SerialPort : public SerialPort {
   void SetRts(bool on) override;
   bool SetBaudRate(uint32_t baud) override;
   PortTrouble Trouble() const override { return trouble_; }
+  bool HasModemLines() const override { return !pseudo_; }
 
  private:
   PortTrouble Configure();
@@ -47,6 +48,7 @@ class Win32SerialPort : public SerialPort {
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   PortTrouble trouble_ = PortTrouble::None;
   uint32_t baud_ = kLoaderBaud;
+  bool pseudo_ = false;  // a pseudo-terminal mapped as a COM port by Wine
   // The levels the loader entry last gave DTR and RTS; none until it moved them.
   std::optional<bool> dtr_, rts_;
 };

@@ -29,6 +29,7 @@
 #include "link/product_line.h"
 #include "settings/editor.h"
 #include "settings/short_date.h"
+#include "workbench/connection_check.h"
 #include "workbench/open_firmware.h"
 #include "workbench/outcome_recorder.h"
 #include "workbench/shell_view.h"
@@ -170,6 +171,13 @@ class Workbench {
   void UseFastTransfer(uint32_t baud);
   uint32_t fastBaud() const { return fastBaud_; }
   bool CommandRunning() const { return commandRunning_; }
+
+  // The connection check on the port in use: opened afresh, then the line, the loader
+  // and the unit, each step found OK or failed with what to do. It runs as a command
+  // (one at a time, with the busy look) but says nothing on the way, writes nothing to
+  // the unit and is not recorded; the window's identity page and fields stay as they
+  // were. Nothing while another command runs.
+  ConnectionCheck CheckConnection();
 
   // The open command. The dialog starts in the folder last used for a file (kept in
   // the store as LastFolder). With the factory flag its filter index chooses the kind

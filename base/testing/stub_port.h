@@ -66,6 +66,7 @@ class StubPort : public SerialPort {
     return true;
   }
   PortTrouble Trouble() const override { return to_ ? to_->Trouble() : PortTrouble::None; }
+  bool HasModemLines() const override { return !to_ || to_->HasModemLines(); }
 
  private:
   bool Carrying() const { return to_ && !pulled_; }
