@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "cli/commands.h"
+#include "cli/testing/pty_programs.h"
 #include "cli/testing/run_command.h"
 #include "core/ini_preferences.h"
 #include "core/testing/programs.h"
@@ -33,97 +34,17 @@ namespace rilo {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::BackgroundCli;
 using testing::ReadWholeFile;
 using testing::Ventrix;
+using testing::WatchedUnit;
 using Clock = std::chrono::steady_clock;
 using Memory = std::vector<uint8_t>;
 
 // Every wait is bounded: a burn takes about 20 s here, a settings write a few.
 constexpr auto kMostForACommand = 120s;
 constexpr auto kLook = 5ms;
-constexpr uint32_t kFlash = 0x1000;
-
-// rilo-cli started in the background as a bench script starts it: output into files,
-// nothing on standard input. Killed when this object goes, if it is still running.
-class BackgroundCli {
- public:
-  BackgroundCli(const testing::ScratchFolder &scratch, const std::string &name, const std::string &args)
-      : err_(scratch.Path(name + ".stderr")) {
-    const std::string command = "exec \"" + ProgramFolder() + "rilo-cli\" " + args + " >\"" +
-                                scratch.Path(name + ".stdout") + "\" 2>\"" + err_ + "\" </dev/null";
-    pid_ = fork();
-    if (pid_ == 0) {
-      execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char *>(nullptr));
-      _exit(127);
-    }
-  }
-  ~BackgroundCli() {
-    if (Running()) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  BackgroundCli(const BackgroundCli &) = delete;
-  BackgroundCli &operator=(const BackgroundCli &) = delete;
-
-  bool Running() {
-    int status = 0;
-    if (pid_ <= 0 || ended_) return false;
-    if (waitpid(pid_, &status, WNOHANG) != pid_) return true;
-    ended_ = true;
-    exit_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return false;
-  }
-  void Signal(int signal) {
-    if (Running()) kill(pid_, signal);
-  }
-  // The exit status once it ended (128 + the signal that ended it), or -1 when it was
-  // still running after `most`: then it is killed.
-  int Wait(Clock::duration most) {
-    const auto deadline = Clock::now() + most;
-    while (Running() && Clock::now() < deadline)
-      std::this_thread::sleep_for(10ms);
-    if (!Running()) return exit_;
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-    ended_ = true;
-    return -1;
-  }
-  std::string Err() const { return ReadWholeFile(err_, std::ios::in); }
-
- private:
-  std::string err_;
-  pid_t pid_ = -1;
-  bool ended_ = false;
-  int exit_ = -1;
-};
-
-// rilo-unit-sim whose memory the test reads from its --memory-file.
-class WatchedUnit {
- public:
-  WatchedUnit(const testing::ScratchFolder &scratch, const std::string &name, std::vector<std::string> args)
-      : file_(scratch.Path(name + ".memory")), sim_(WithFile(std::move(args), file_)) {}
-
-  bool ok() const { return sim_.ok(); }
-  const std::string &device() const { return sim_.device(); }
-  Memory All() const {
-    const std::string bytes = ReadWholeFile(file_);
-    return Memory(bytes.begin(), bytes.end());
-  }
-  Memory Flash() const {
-    Memory all = All();
-    all.erase(all.begin(), all.begin() + std::min<size_t>(kFlash, all.size()));
-    return all;
-  }
-
- private:
-  static std::vector<std::string> WithFile(std::vector<std::string> args, const std::string &file) {
-    args.insert(args.end(), {"--memory-file", file});
-    return args;
-  }
-  std::string file_;
-  testing::UnitSimProcess sim_;
-};
+constexpr uint32_t kFlash = testing::kFlashStart;
 
 // One look at a unit's memory: the bytes from `at` are all 0xFF, or not.
 struct Look {
