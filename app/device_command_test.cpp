@@ -4,15 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <functional>
 
+#include "app/connection_check_dialog.h"
 #include "app/form_menu.h"
 #include "core/testing/programs.h"
 #include "core/testing/scripted_dialogs.h"
@@ -288,6 +292,42 @@ TEST_F(DeviceCommandWindow, ClosingDuringACommandWaitsForItsEnd) {
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(person.Texts(), std::vector<std::string>{"讀取設定完成!!"});
   EXPECT_TRUE(store.values.count("Left"));  // the close ran its handler, after the command
+}
+
+// 連線診斷 in the 說明 menu: the check runs with the window shut, tells nothing in
+// message boxes, and shows its lines in a dialog whose text can be copied whole.
+TEST_F(DeviceCommandWindow, TheConnectionCheckShowsItsLinesToCopy) {
+  QAction *item = Item("NConnectionCheck");
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->text(), QString::fromUtf8("連線診斷"));
+  EXPECT_EQ(window->findChild<QMenu *>("NHelp")->actions().count(item), 1);
+  auto *dialog = window->findChild<ConnectionCheckDialog *>("ConnectionCheckDialog");
+  ASSERT_NE(dialog, nullptr);
+  auto shown = [&] { return dialog->findChild<QPlainTextEdit *>("MemoCheck")->toPlainText().toStdString(); };
+
+  item->trigger();
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_TRUE(shown().starts_with("1 OK   裝置: COM1 → /dev/ttyS0 是序列埠\n")) << shown();
+  EXPECT_TRUE(shown().ends_with("\n結果: 7 項全部通過\n")) << shown();
+  EXPECT_TRUE(person.Texts().empty());
+  EXPECT_TRUE(window->menuBar()->isEnabled());
+  dialog->findChild<QPushButton *>("BCopy")->click();
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), shown());
+  dialog->findChild<QPushButton *>("BClose")->click();
+  EXPECT_FALSE(dialog->isVisible());
+
+  // The port is opened afresh: another program on it now is found.
+  port.set_open_trouble(PortTrouble::InUse);
+  item->trigger();
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_EQ(shown(),
+            "1 OK   裝置: COM1 → /dev/ttyS0 存在\n"
+            "2 FAIL 開啟: /dev/ttyS0 已被其他程式使用。處理: 關閉使用它的程式 (另一個 RILO1Q12 或 "
+            "rilo-cli、終端機程式) "
+            "後再試\n"
+            "結果: 步驟 2 失敗; 步驟 3 到 7 未執行\n");
+  EXPECT_TRUE(person.Texts().empty());
+  EXPECT_EQ(window->statusBar()->currentMessage(), QString::fromUtf8("COM1: 連接埠已被其他程式使用"));
 }
 
 }  // namespace

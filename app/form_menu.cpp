@@ -31,6 +31,7 @@
 #include "app/exception_box.h"
 #include "app/form_pages.h"
 #include "app/form_ver.h"
+#include "app/connection_check_dialog.h"
 #include "app/ledger_dialog.h"
 #include "app/menu_keys.h"
 #include "app/mirroring_operator.h"
@@ -139,6 +140,7 @@ TFormMenu::TFormMenu(Preferences &store, const VentrixApi &ventrix, const Produc
       this, *person_, [this](const std::string &typed) { return workbench_->BPasswordOKClick(typed); });
   formVer_ = new TFormVer(this, workbench_->flags(), *person_,
                           QCoreApplication::applicationDirPath() + "/VerInfo.txt");
+  checkDialog_ = new ConnectionCheckDialog(this);
 
   // The ledger's records, for factory staff: the flags are known once the window is created.
   QAction *ledger = AddItem(menuBar()->findChild<QMenu *>("NHelp"), "NLedger", "生產紀錄");
@@ -359,6 +361,8 @@ void TFormMenu::BuildMenus() {
           [this] { DeviceCommand([this] { return workbench_->NFirmwareVerClick(); }); });
   QAction *version = AddItem(help, "NPCVer", "設 定 程 式 版 本");
   connect(version, &QAction::triggered, this, [this] { Handle([this] { NPCVerClick(); }); });
+  connect(AddItem(help, "NConnectionCheck", "連線診斷"), &QAction::triggered, this,
+          &TFormMenu::NConnectionCheckClick);
 }
 
 void TFormMenu::AddPortItems(QMenu *menu, const char *prefix) {
@@ -482,18 +486,29 @@ void TFormMenu::ShowPortTrouble() {
   if (!trouble.empty() && isVisible()) statusBar()->showMessage(QString::fromStdString(trouble));
 }
 
-void TFormMenu::DeviceCommand(const std::function<Outcome()> &command) {
-  if (workbench_->CommandRunning()) return;
+void TFormMenu::WhileShut(const std::function<void()> &work) {
   // The command's waits keep the window alive (clock, repaints), so everything else
   // that reaches the buffers or the port is shut until it ends.
   const QList<QWidget *> shut = {menuBar(), findChild<QWidget *>("CoolBar"), pages_};
   for (QWidget *w : shut)
     w->setEnabled(false);
-  Outcome outcome;
-  Handle([&] { outcome = command(); });
+  Handle(work);
   for (QWidget *w : shut)
     w->setEnabled(true);
   ShowPortTrouble();
+}
+
+void TFormMenu::NConnectionCheckClick() {
+  if (workbench_->CommandRunning()) return;
+  ConnectionCheck check;
+  WhileShut([&] { check = workbench_->CheckConnection(); });
+  if (!check.lines.empty()) checkDialog_->Show(CheckReport(check));
+}
+
+void TFormMenu::DeviceCommand(const std::function<Outcome()> &command) {
+  if (workbench_->CommandRunning()) return;
+  Outcome outcome;
+  WhileShut([&] { outcome = command(); });
   if (outcome.fastLine) statusBar()->showMessage(QString::fromStdString(FastLineText(*outcome.fastLine)));
   // The box said the burn failed; the bar says what that left in the unit.
   if (outcome.leftErased) statusBar()->showMessage(Text(kLeftErasedText));

@@ -24,6 +24,7 @@
 
 namespace rilo {
 
+class ConnectionCheckDialog;
 class CustomerBinder;
 class PrinterChooser;
 class TFormVer;
@@ -59,6 +60,8 @@ class TFormMenu : public QMainWindow {
   void NPortDeviceClick();
   void NPrintClick();
   void NPCVerClick();
+  // 連線診斷: the connection check on the port in use, its lines shown in a dialog.
+  void NConnectionCheckClick();
   void NQuitClick();
   void HotKey();
 
@@ -96,6 +99,8 @@ class TFormMenu : public QMainWindow {
   void ShowPortField();
   // Runs a device command with the rest of the window shut until it ends.
   void DeviceCommand(const std::function<Outcome()> &command);
+  // Runs `work` on the unit with the rest of the window shut until it ends.
+  void WhileShut(const std::function<void()> &work);
   // Work not yet in a file is offered for saving before something replaces it; false
   // when the person keeps it (Cancel, or a save that did not happen).
   bool WorkMayGo();
@@ -129,6 +134,7 @@ class TFormMenu : public QMainWindow {
   QTimer *clockTimer_ = nullptr;
   TPasswordForm *passwordForm_ = nullptr;
   TFormVer *formVer_ = nullptr;
+  ConnectionCheckDialog *checkDialog_ = nullptr;
   int alpha_ = 0;  // the fade-in's own count: the window's opacity is a float
   bool shown_ = false;
   bool closeWanted_ = false;  // a close asked for while a device command ran
