@@ -234,6 +234,22 @@ TEST(ConnectionCheck, ABlankUnitIsToldToBeBurned) {
   EXPECT_TRUE(Report(check).ends_with("結果: 步驟 5、6 失敗\n"));
 }
 
+// An adapter that stops sending while the check runs: the step it was at says so, and
+// nothing more is tried on the dead port.
+TEST(ConnectionCheck, APortThatStopsSendingEndsTheCheckWhereItWas) {
+  Bench b(Standard(sim::Model::kReceiver16k));
+  b.person.onProgress = [&](int step) {
+    if (step == static_cast<int>(CheckStep::Unit)) b.port.set_stalled(true);
+  };
+  const ConnectionCheck check = b.bench.CheckConnection();
+  const std::string report = Report(check);
+  ASSERT_EQ(check.lines.size(), 6u) << report;
+  EXPECT_EQ(CheckLineText(check.lines[5]),
+            "6 FAIL 設定: 通信埠在診斷中失去: COM1: 連接埠無法送出資料,請檢查轉接器與連接線。處理: "
+            "確認轉接器插穩後再試");
+  EXPECT_TRUE(report.ends_with("結果: 步驟 6 失敗; 步驟 7 未執行\n")) << report;
+}
+
 // The check is the person's look at the line: what the window shows and what the ledger
 // holds stay as they were.
 TEST(ConnectionCheck, LeavesTheWindowAndTheLedgerAsTheyWere) {

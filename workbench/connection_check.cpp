@@ -179,7 +179,8 @@ class Checker {
     }
     Pass(CheckStep::Device, named + " 是序列埠");
     Pass(CheckStep::Open, "已開啟, 由本程式獨占");
-    if (link_.HasModemLines())
+    modemLines_ = link_.HasModemLines();
+    if (modemLines_)
       Pass(CheckStep::Line, "9600 8E1, 無流量控制; DTR、RTS 可設定");
     else
       Pass(CheckStep::Line,
@@ -200,9 +201,8 @@ class Checker {
     if (!PortStillThere(CheckStep::Loader)) return false;
     if (!loader_.StrayEntryReply) {
       Fail(CheckStep::Loader, "兩種 RTS 極性的進入序列後, 同步都沒有回應",
-           link_.HasModemLines()
-               ? "確認機器已接上電源與連接線, 且轉接器接出 DTR 與 RTS (接到機器的 RST 與 TEST 腳)"
-               : "確認 rilo-unit-sim 正在執行, 且通信埠指向它印出的虛擬終端機");
+           modemLines_ ? "確認機器已接上電源與連接線, 且轉接器接出 DTR 與 RTS (接到機器的 RST 與 TEST 腳)"
+                       : "確認 rilo-unit-sim 正在執行, 且通信埠指向它印出的虛擬終端機");
     } else {
       Fail(CheckStep::Loader,
            "同步的回應是 0x" + Hex(*loader_.StrayEntryReply) + ", 不是 0x90: 資料在線上錯亂",
@@ -214,7 +214,9 @@ class Checker {
   // A port whose device went away while it was checked says so at the step it was at.
   bool PortStillThere(CheckStep step) {
     if (link_.State() == PortState::Open) return true;
-    Fail(step, "通信埠在診斷中失去: " + PortTroubleText(port_.name, link_.Trouble()), "確認轉接器插穩後再試");
+    const std::string why = PortTroubleText(port_.name, link_.Trouble());
+    Fail(step, "通信埠在診斷中失去" + (why.empty() ? std::string() : ": " + why),
+         modemLines_ ? "確認轉接器插穩後再試" : "確認 rilo-unit-sim 仍在執行後再試");
     return false;
   }
 
@@ -355,6 +357,7 @@ class Checker {
   Loader &loader_;
   const VentrixApi &ventrix_;
   Operator &person_;
+  bool modemLines_ = true;  // the line as it opened: a pseudo-terminal has none
   ConnectionCheck check_;
 };
 
