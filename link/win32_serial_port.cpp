@@ -79,10 +79,10 @@ PortTrouble Win32SerialPort::Configure() {
   dcb.fErrorChar = FALSE;
   dcb.fNull = FALSE;
   dcb.fParity = FALSE;
-  if (!SetCommState(handle_, &dcb)) {
-    if (!PseudoTerminalWithoutParity(handle_, dcb)) return PortTrouble::NotConfigured;
-    pseudo_ = true;
-  }
+  if (!SetCommState(handle_, &dcb) && !PseudoTerminalWithoutParity(handle_, dcb))
+    return PortTrouble::NotConfigured;
+  DWORD lines = 0;
+  pseudo_ = !GetCommModemStatus(handle_, &lines);
   // Reads return at once with what is queued; a write may take its wire time (about
   // 1.15 ms a byte, counted as 2) and the margin.
   COMMTIMEOUTS timeouts{};

@@ -48,7 +48,7 @@ class Win32SerialPort : public SerialPort {
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   PortTrouble trouble_ = PortTrouble::None;
   uint32_t baud_ = kLoaderBaud;
-  bool pseudo_ = false;  // a pseudo-terminal mapped as a COM port by Wine
+  bool pseudo_ = false;  // no modem lines: a pseudo-terminal mapped as a COM port by Wine
   // The levels the loader entry last gave DTR and RTS; none until it moved them.
   std::optional<bool> dtr_, rts_;
 };
