@@ -38,6 +38,9 @@ constexpr const char *kMissingAdvice =
     "確認轉接器已插上, 在裝置管理員的「連接埠 (COM 和 LPT)」查看它的 COM 編號, 並選擇那個通信埠";
 constexpr const char *kDeniedAdvice = "以有權使用此通信埠的使用者執行";
 constexpr const char *kNotSerialAdvice = "選擇轉接器的 COM 通信埠";
+std::string MissingAdvice() {
+  return kMissingAdvice;
+}
 #else
 constexpr const char *kMissingAdvice =
     "確認轉接器已插上; 以「通訊埠」選單的「裝置…」或 rilo-cli port COMn 裝置 指定它的裝置";
@@ -46,8 +49,9 @@ constexpr const char *kDeniedAdvice =
 constexpr const char *kNotSerialAdvice =
     "以「通訊埠」選單的「裝置…」或 rilo-cli port COMn 裝置 指定轉接器的序列埠裝置";
 
-// The USB serial adapters plugged in now, which is where a unit's cable usually is.
-std::string AdaptersFound() {
+// Where to look for a port that is not there, with the USB serial adapters plugged in
+// now, which is where a unit's cable usually is.
+std::string MissingAdvice() {
   std::string found;
   for (const SerialDevice &device : ListSerialDevices()) {
     if (device.target.empty() && device.path.find("ttyUSB") == std::string::npos &&
@@ -55,7 +59,8 @@ std::string AdaptersFound() {
       continue;
     found += (found.empty() ? "" : "、") + device.path;
   }
-  return found.empty() ? "; 沒有找到 USB 序列轉接器" : "; 找到的 USB 序列轉接器: " + found;
+  return std::string(kMissingAdvice) +
+         (found.empty() ? "; 沒有找到 USB 序列轉接器" : "; 找到的 USB 序列轉接器: " + found);
 }
 #endif
 
@@ -152,11 +157,7 @@ class Checker {
         [[fallthrough]];
       case PortTrouble::Missing:
       case PortTrouble::NotSending:
-#if defined(_WIN32)
-        Fail(CheckStep::Device, named + " 不存在", kMissingAdvice);
-#else
-        Fail(CheckStep::Device, named + " 不存在", kMissingAdvice + AdaptersFound());
-#endif
+        Fail(CheckStep::Device, named + " 不存在", MissingAdvice());
         return false;
       case PortTrouble::NotSerial:
         Fail(CheckStep::Device, named + " " + WhatIsThere(port_.device), kNotSerialAdvice);
@@ -172,13 +173,13 @@ class Checker {
         return false;
       case PortTrouble::NotConfigured:
         Pass(CheckStep::Device, named + " 是序列埠");
-        Pass(CheckStep::Open, "已開啟, 由本程式獨占");
+        Pass(CheckStep::Open, "可開啟, 由本程式獨占");
         Fail(CheckStep::Line, "不接受 9600 8E1、無流量控制的設定, 或無法設定 DTR、RTS",
              "更新轉接器的驅動程式, 或換一個轉接器");
         return false;
     }
     Pass(CheckStep::Device, named + " 是序列埠");
-    Pass(CheckStep::Open, "已開啟, 由本程式獨占");
+    Pass(CheckStep::Open, "可開啟, 由本程式獨占");
     modemLines_ = link_.HasModemLines();
     if (modemLines_)
       Pass(CheckStep::Line, "9600 8E1, 無流量控制; DTR、RTS 可設定");
@@ -193,8 +194,10 @@ class Checker {
     loader_.EnterLoader();
     if (link_.ReplyBuffer[0] == kAccepted) {
       const std::optional<uint32_t> roundTrip = loader_.TimedSync();
+      // Behind a pseudo-terminal the first sync starts the loader: there is no polarity.
+      const std::string polarity = !modemLines_ ? "" : loader_.RtsInverted ? " (RTS 反相)" : " (RTS 正常)";
       Pass(CheckStep::Loader,
-           std::string("進入載入程式並回應同步 (RTS ") + (loader_.RtsInverted ? "反相" : "正常") + ")" +
+           "進入載入程式並回應同步" + polarity +
                (roundTrip ? ", 往返 " + std::to_string(*roundTrip) + " ms" : ", 往返時間未量到"));
       return true;
     }
