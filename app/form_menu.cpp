@@ -27,11 +27,11 @@
 #endif
 
 #include "app/clickable_label.h"
+#include "app/connection_check_dialog.h"
 #include "app/customer_binder.h"
 #include "app/exception_box.h"
 #include "app/form_pages.h"
 #include "app/form_ver.h"
-#include "app/connection_check_dialog.h"
 #include "app/ledger_dialog.h"
 #include "app/menu_keys.h"
 #include "app/mirroring_operator.h"
