@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "ledger/unit_record.h"
 #include "link/serial_devices.h"
 #include "settings/settings_image.h"
 #include "workbench/command_scope.h"
@@ -243,13 +244,9 @@ class Checker {
 
     std::string found = Role(loader_.UnitRole()) + " (" + PasswordName(loader_.Opened) + ")";
     const bool identified = loader_.LoaderVersion != 0;
-    if (identified) {
-      found += " · 晶片 " + Hex(loader_.ChipId[0]) + " " + Hex(loader_.ChipId[1]);
-      char version[16];
-      std::snprintf(version, sizeof version, "%X.%02X", loader_.LoaderVersion >> 8,
-                    loader_.LoaderVersion & 0xFF);
-      found += std::string(" · 載入程式 ") + version;
-    }
+    if (identified)
+      found += " · 晶片 " + Hex(loader_.ChipId[0]) + " " + Hex(loader_.ChipId[1]) + " · 載入程式 " +
+               LoaderVersionText(loader_.LoaderVersion);
     found += loader_.PatchNeeded ? " · 需要修補程式" : " · 不需修補程式";
     if (loader_.UnitRole() == "Rx")
       found += loader_.ShortImage ? " · 短映像 (程式自 0xE000)" : " · 程式自 0xC000";
@@ -286,8 +283,7 @@ class Checker {
     char date[16];
     std::snprintf(date, sizeof date, "20%02u/%02u/%02u", page[kDateAt] % 100u, page[kDateAt + 1] % 100u,
                   page[kDateAt + 2] % 100u);
-    return text + " · 序號 " + serial + " · 日期 " + date + " · 韌體 " + std::to_string(page[kVersionAt]) +
-           "." + std::to_string(page[kVersionAt + 1]);
+    return text + " · 序號 " + serial + " · 日期 " + date + " · 韌體 " + FirmwareVersionText(page);
   }
 
   // Step 6: both settings blocks, twice, as the settings read reads them.

@@ -10,14 +10,10 @@ namespace {
 
 constexpr const char *kNoVersion = "韌體版本:0.00";
 
-std::string Version(const PageFrame &identityPage) {
-  return std::to_string(identityPage[kVersionAt]) + "." + std::to_string(identityPage[kVersionAt + 1]);
-}
-
 }  // namespace
 
 void Workbench::ShowVersion(const PageFrame &identityPage) {
-  op_.Message(kProgramTitle, "韌體版本：" + Version(identityPage), Icon::None);
+  op_.Message(kProgramTitle, "韌體版本：" + FirmwareVersionText(identityPage), Icon::None);
 }
 
 // The version of the unit on the line, read by a handshake of its own. A unit that
@@ -48,8 +44,8 @@ bool Workbench::ShowFirmwareVersion() {
       const PageFrame *rx = FindPage(*firmware_.RxImage, kInfoPageAddress);
       if (tx && rx) {
         op_.Message(kProgramTitle,
-                    "..... Tx Firmware Version：" + Version(*tx) + " .....\r\n..... Rx Firmware Version：" +
-                        Version(*rx) + " .....",
+                    "..... Tx Firmware Version：" + FirmwareVersionText(*tx) +
+                        " .....\r\n..... Rx Firmware Version：" + FirmwareVersionText(*rx) + " .....",
                     Icon::None);
         return true;
       }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/serial_port.h"
+#include "link/loader_frames.h"
 
 namespace rilo {
 
@@ -42,6 +43,11 @@ inline std::string PortTroubleText(const std::string &port, PortTrouble trouble)
       break;
   }
   return port + ": 連接埠" + why;
+}
+
+// The firmware version an identity page holds, as the version display shows it: "3.12".
+inline std::string FirmwareVersionText(const PageFrame &identityPage) {
+  return std::to_string(identityPage[kVersionAt]) + "." + std::to_string(identityPage[kVersionAt + 1]);
 }
 
 // An identity page that arrived whole but names no model the tool knows.
